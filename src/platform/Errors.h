@@ -1,0 +1,31 @@
+#pragma once
+// The program's failures are numbered run-time errors. An operation throws
+// RuntimeError inside; the procedure that owns it catches at its edge, reports
+// it with ReportError (src/app/ReportError.h) under its own name and ends.
+
+#include <stdexcept>
+#include <string>
+
+namespace stowly {
+
+namespace err {
+constexpr int Overflow = 6;
+constexpr int FileNotFound = 53;
+constexpr int InputPastEnd = 62;
+constexpr int PathFileAccess = 75;
+constexpr int PathNotFound = 76;
+constexpr int Cancelled = 32755; // the user cancelled a file dialog
+} // namespace err
+
+class RuntimeError : public std::runtime_error {
+public:
+    explicit RuntimeError(int number, const std::string& what = {})
+        : std::runtime_error(what.empty() ? "run-time error " + std::to_string(number) : what),
+          number_(number) {}
+    int number() const noexcept { return number_; }
+
+private:
+    int number_;
+};
+
+} // namespace stowly

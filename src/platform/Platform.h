@@ -1,0 +1,138 @@
+#pragma once
+// Every operation of the operating system that Stowly uses, behind one narrow
+// interface. Win32Platform (src/platform/win32) is the real thing; SimPlatform
+// (src/platform/sim) is a sandbox folder with two desktop folders, an
+// in-memory desktop list view, a wallpaper setting and a registry-like store.
+//
+// Strings are UTF-8. Paths are full Windows paths with backslashes ("C:\...").
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace stowly {
+
+struct OsVersionInfo {
+    bool ok = true;          // false when the version could not be asked for
+    uint32_t platformId = 2; // 1: Windows 95 family, 2: NT family
+    uint32_t major = 10;
+    uint32_t minor = 0;
+};
+
+struct ScreenInfo {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+};
+
+struct FileAttributes {
+    bool exists = false;
+    bool isFolder = false;
+    bool hidden = false;
+    bool system = false;
+    bool readOnly = false;
+};
+
+struct DirEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
+enum class RegRoot : uint32_t { CurrentUser = 0x80000001u, LocalMachine = 0x80000002u };
+// A registry value: nothing, a REG_SZ text or a REG_DWORD number.
+using RegData = std::variant<std::monostate, std::string, int32_t>;
+
+// One item of the desktop's list view, as the shell shows it.
+struct DesktopItem {
+    std::string name; // display name, UTF-8
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+struct HttpResult {
+    int status = 0; // HTTP status; 0 when no answer came (refused, timed out, bad address)
+    std::string body;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // --- Process and machine -------------------------------------------------
+    // Claims the program's single-instance token; false when another copy holds it.
+    virtual bool ClaimSingleInstance() = 0;
+    virtual OsVersionInfo OsVersion() = 0;
+    virtual std::string ExecutablePath() = 0;
+    // CSIDL 16 (user desktop) or 25 (common desktop); "" when the shell cannot name it.
+    // No trailing backslash.
+    virtual std::string SpecialFolder(int csidl) = 0;
+    virtual ScreenInfo Screen() = 0;
+    // The temporary folder, ending with a backslash.
+    virtual std::string TempFolder() = 0;
+    virtual uint64_t TickCountMs() = 0;
+    virtual void SleepMs(unsigned ms) = 0;
+    // Starts a program from a command line in a normal window; false when it could not start.
+    virtual bool StartProgram(const std::string& commandLine) = 0;
+    // Opens an address the system's own way (the default browser); false on failure.
+    virtual bool OpenUrl(const std::string& url) = 0;
+
+    // --- Text of files: the system's ANSI code page ----------------------------
+    // nullopt when some character has no place in the code page.
+    virtual std::optional<std::string> Utf8ToAnsi(const std::string& utf8) = 0;
+    virtual std::string AnsiToUtf8(const std::string& ansi) = 0;
+
+    // --- Files -------------------------------------------------------------------
+    // Lists like a directory search: "folder\" gives the folder's entries, a name
+    // with * or ? the matching entries, any other path the entry itself. Hidden and
+    // system entries, "." and ".." are never returned; folders only when asked for.
+    // A path that cannot be listed gives an empty list.
+    virtual std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) = 0;
+    virtual FileAttributes Attributes(const std::string& path) = 0;
+    // The whole file; nullopt with *error set (53 not found, 75 access, 76 path) on failure.
+    virtual std::optional<std::string> ReadFile(const std::string& path, int* error = nullptr) = 0;
+    // Replaces the whole file so that it is never left half-written. 0 or an error number.
+    virtual int WriteFile(const std::string& path, const std::string& bytes) = 0;
+    // Copies byte for byte, replacing the target. 0 or an error number.
+    virtual int CopyFile(const std::string& from, const std::string& to) = 0;
+    // Deletes a plain file; deleting what is already gone succeeds. 0 or an error number.
+    virtual int DeleteFile(const std::string& path) = 0;
+    // Creates one folder; false when it exists already or cannot be created.
+    virtual bool CreateFolder(const std::string& path) = 0;
+    // Moves one file or folder tree to the full destination path `to`, which must not
+    // exist (nothing is ever replaced). 0 when the item arrived and left its source,
+    // otherwise a Windows error number.
+    virtual int MoveItem(const std::string& from, const std::string& to) = 0;
+
+    // --- Registry ------------------------------------------------------------------
+    // Windows error codes: 0 success, 2 missing key or value; -1 for an unhandled type.
+    virtual int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) = 0;
+    // Writes a REG_SZ (string) or REG_DWORD (int32) value. With createKey false the key
+    // must exist already.
+    virtual int RegWrite(RegRoot root, const std::string& key, const std::string& name,
+                         const RegData& value, bool createKey) = 0;
+    virtual int RegDelete(RegRoot root, const std::string& key, const std::string& name) = 0;
+
+    // --- Wallpaper -----------------------------------------------------------------
+    virtual std::string GetWallpaper() = 0;
+    // Shows the picture as wallpaper and stores it in the user's profile; "" removes it.
+    virtual bool SetWallpaper(const std::string& path) = 0;
+
+    // --- The desktop's icon list view (in the shell's process) ---------------------
+    // Whether the desktop's list view can be found at all.
+    virtual bool DesktopViewFound() = 0;
+    // Number of items; nullopt when the view or its process cannot be reached.
+    virtual std::optional<long> DesktopItemCount() = 0;
+    // Every item in the view's own order; nullopt when the view cannot be reached.
+    // Names are at most 79 bytes in the ANSI code page, as the list view gives them.
+    virtual std::optional<std::vector<DesktopItem>> ReadDesktopItems() = 0;
+    // Moves item `index` (0-based, order as read) to (x, y).
+    virtual void SetDesktopItemPosition(int index, int16_t x, int16_t y) = 0;
+
+    // --- Network ---------------------------------------------------------------------
+    // GET over HTTP(S), bypassing caches, with connect and total time-outs.
+    virtual HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) = 0;
+};
+
+} // namespace stowly

@@ -1,0 +1,55 @@
+#pragma once
+// Every prompt the program shows, behind a small interface, so that operations
+// run unchanged in tests with a scripted UI (src/platform/sim/ScriptedUi.h).
+
+#include <optional>
+#include <string>
+
+namespace stowly {
+
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct FileDialogOptions {
+    std::string fileName;
+    std::string initialFolder;
+    std::string filter;     // "Name|pattern|Name|pattern"
+    std::string defaultExt; // ".qvr"
+    int filterIndex = 1;    // 1 = first filter
+};
+
+// Texts through which a quick clean or restore drives the progress window.
+struct WaitState {
+    std::string message; // WaitMessage
+    std::string status;   // WaitStatus; "Done" ends the wait
+};
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    // A message box. An empty title shows the application title "Stowly".
+    virtual Answer Message(const std::string& text, const std::string& title, MsgButtons buttons,
+                           MsgIcon icon) = 0;
+    // An input box; nullopt when cancelled.
+    virtual std::optional<std::string> Input(const std::string& prompt, const std::string& title,
+                                             const std::string& initial) = 0;
+    // File dialogs; nullopt when cancelled.
+    virtual std::optional<std::string> OpenFile(const FileDialogOptions& options) = 0;
+    virtual std::optional<std::string> SaveFile(const FileDialogOptions& options) = 0;
+    // The hourglass pointer for the whole screen, or the normal arrow.
+    virtual void SetBusy(bool busy) = 0;
+    // Lets pending window messages run.
+    virtual void PumpMessages() = 0;
+
+    // The progress window (frmWait): shown modeless; it watches `state` once a second
+    // until state.status is "Done". The state outlives the window.
+    virtual void ShowProgress(const WaitState& state) = 0;
+    // The clean's two progress labels (lblStatus, lblCount) and whether they show.
+    virtual void SetProgressLabels(const std::string& status, const std::string& count, bool visible) = 0;
+    // Enables or disables the main window's seven command buttons (LockBigButtons).
+    virtual void LockBigButtons(bool enabled) = 0;
+};
+
+} // namespace stowly

@@ -1,0 +1,392 @@
+#include "platform/sim/SimPlatform.h"
+
+#include <chrono>
+#include <fstream>
+#include <system_error>
+#include <thread>
+
+#include "platform/HostHttp.h"
+#include "platform/Text.h"
+
+namespace fs = std::filesystem;
+
+namespace stowly {
+
+namespace {
+
+constexpr int kErrFileNotFound = 2;
+constexpr int kErrPathNotFound = 3;
+constexpr int kErrAccessDenied = 5;
+constexpr int kErrSharing = 32;
+constexpr int kErrAlreadyExists = 183;
+constexpr int kErrDiskFull = 112;
+
+std::vector<std::string> SplitPath(const std::string& p) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : p) {
+        if (c == '\\' || c == '/') {
+            if (!cur.empty()) parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) parts.push_back(cur);
+    return parts;
+}
+
+bool IsHiddenName(const std::string& name) { return !name.empty() && name[0] == '.'; }
+
+// Wildcard match of a DOS pattern (* and ?), without regard to case.
+bool Matches(const std::string& pattern, const std::string& name) {
+    std::string p = UpperCase(pattern), n = UpperCase(name);
+    size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') ++pi;
+    return pi == p.size();
+}
+
+int ErrorFromCode(const std::error_code& ec) {
+    if (ec == std::errc::no_such_file_or_directory) return kErrFileNotFound;
+    if (ec == std::errc::permission_denied) return kErrAccessDenied;
+    if (ec == std::errc::file_exists) return kErrAlreadyExists;
+    if (ec == std::errc::no_space_on_device) return kErrDiskFull;
+    return kErrAccessDenied;
+}
+
+std::string RegKeyName(RegRoot root, const std::string& key) {
+    std::string k = UpperCase(key);
+    while (!k.empty() && k.back() == '\\') k.pop_back();
+    return (root == RegRoot::CurrentUser ? "HKCU\\" : "HKLM\\") + k;
+}
+
+// Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned ones.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+} // namespace
+
+SimPlatform::SimPlatform(fs::path root) : root_(std::move(root)) {
+    fs::create_directories(HostPath(userDesktop));
+    fs::create_directories(HostPath(commonDesktop));
+    fs::create_directories(HostPath(executablePath).parent_path());
+    fs::create_directories(HostPath("C:\\Temp"));
+    RegCreateKeyForTest(RegRoot::CurrentUser, "Control Panel\\Desktop");
+    RegCreateKeyForTest(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+}
+
+fs::path SimPlatform::HostPath(const std::string& windowsPath) const {
+    std::vector<std::string> parts = SplitPath(windowsPath);
+    fs::path p = root_;
+    if (parts.empty()) return p;
+    std::string drive = parts[0];
+    if (drive.size() == 2 && drive[1] == ':') drive = std::string(1, static_cast<char>(std::toupper(drive[0])));
+    p /= drive;
+    for (size_t i = 1; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        fs::path exact = p / part;
+        std::error_code ec;
+        if (!fs::exists(exact, ec) && fs::is_directory(p, ec)) {
+            for (const auto& e : fs::directory_iterator(p, ec)) {
+                if (EqualsNoCase(e.path().filename().string(), part)) {
+                    exact = e.path();
+                    break;
+                }
+            }
+        }
+        p = exact;
+    }
+    return p;
+}
+
+bool SimPlatform::IsLocked(const std::string& path) const {
+    for (const auto& l : faults.locked)
+        if (EqualsNoCase(l, path)) return true;
+    return false;
+}
+
+bool SimPlatform::ClaimSingleInstance() { return !anotherCopyRunning; }
+OsVersionInfo SimPlatform::OsVersion() { return version; }
+std::string SimPlatform::ExecutablePath() { return executablePath; }
+
+std::string SimPlatform::SpecialFolder(int csidl) {
+    if (csidl == 16) return userDesktop;
+    if (csidl == 25) return commonDesktop;
+    return {};
+}
+
+ScreenInfo SimPlatform::Screen() { return screen; }
+std::string SimPlatform::TempFolder() { return "C:\\Temp\\"; }
+
+uint64_t SimPlatform::TickCountMs() {
+    // Simulated time moves on with every sleep; it never goes backwards.
+    using namespace std::chrono;
+    return clock_ + static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SimPlatform::SleepMs(unsigned ms) { clock_ += ms; }
+
+bool SimPlatform::StartProgram(const std::string& commandLine) {
+    startedPrograms.push_back(commandLine);
+    return !Trim(commandLine).empty();
+}
+
+bool SimPlatform::OpenUrl(const std::string& url) {
+    openedUrls.push_back(url);
+    return true;
+}
+
+std::optional<std::string> SimPlatform::Utf8ToAnsi(const std::string& utf8) {
+    std::string out;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        char32_t c;
+        int extra = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
+        if (extra < 0 || i + extra >= utf8.size() + (extra == 0)) return std::nullopt;
+        c = extra == 0 ? b : (b & (0x3F >> extra));
+        for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += extra + 1;
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        bool found = false;
+        for (int k = 0; k < 32; ++k) {
+            if (kCp1252High[k] != 0 && kCp1252High[k] == c) {
+                out += static_cast<char>(0x80 + k);
+                found = true;
+                break;
+            }
+        }
+        if (!found) return std::nullopt;
+    }
+    return out;
+}
+
+std::string SimPlatform::AnsiToUtf8(const std::string& ansi) {
+    std::string out;
+    for (unsigned char b : ansi) {
+        char32_t c = b;
+        if (b >= 0x80 && b < 0xA0) c = kCp1252High[b - 0x80] ? kCp1252High[b - 0x80] : b;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::vector<DirEntry> SimPlatform::List(const std::string& pathOrPattern, bool includeFolders) {
+    std::vector<DirEntry> result;
+    std::error_code ec;
+    std::string folder, pattern;
+    size_t slash = pathOrPattern.find_last_of('\\');
+    std::string last = slash == std::string::npos ? pathOrPattern : pathOrPattern.substr(slash + 1);
+    bool wildcard = last.find_first_of("*?") != std::string::npos;
+    if (last.empty()) {
+        folder = pathOrPattern;
+        pattern = "*";
+    } else if (wildcard) {
+        folder = pathOrPattern.substr(0, slash + 1);
+        pattern = last;
+    } else {
+        fs::path host = HostPath(pathOrPattern);
+        auto st = fs::status(host, ec);
+        if (ec || !fs::exists(st) || IsHiddenName(last)) return result;
+        bool isFolder = fs::is_directory(st);
+        if (isFolder && !includeFolders) return result;
+        result.push_back({host.filename().string(), isFolder});
+        return result;
+    }
+    fs::path dir = HostPath(folder);
+    if (!fs::is_directory(dir, ec)) return result;
+    std::vector<fs::directory_entry> entries;
+    for (const auto& e : fs::directory_iterator(dir, ec)) entries.push_back(e);
+    // Listing order is the order of names, as NTFS gives it.
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return UpperCase(a.path().filename().string()) < UpperCase(b.path().filename().string());
+    });
+    for (const auto& e : entries) {
+        std::string name = e.path().filename().string();
+        if (IsHiddenName(name) || !Matches(pattern, name)) continue;
+        bool isFolder = e.is_directory(ec);
+        if (isFolder && !includeFolders) continue;
+        result.push_back({name, isFolder});
+    }
+    return result;
+}
+
+FileAttributes SimPlatform::Attributes(const std::string& path) {
+    FileAttributes a;
+    std::error_code ec;
+    fs::path host = HostPath(path);
+    auto st = fs::status(host, ec);
+    if (ec || !fs::exists(st)) return a;
+    a.exists = true;
+    a.isFolder = fs::is_directory(st);
+    a.hidden = IsHiddenName(host.filename().string());
+    a.readOnly = (st.permissions() & fs::perms::owner_write) == fs::perms::none;
+    return a;
+}
+
+std::optional<std::string> SimPlatform::ReadFile(const std::string& path, int* error) {
+    fs::path host = HostPath(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(host, ec)) {
+        if (error) *error = fs::is_directory(host.parent_path(), ec) ? 53 : 76;
+        return std::nullopt;
+    }
+    if (IsLocked(path)) {
+        if (error) *error = 75;
+        return std::nullopt;
+    }
+    std::ifstream in(host, std::ios::binary);
+    if (!in) {
+        if (error) *error = 75;
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
+    if (faults.diskFull) return kErrDiskFull;
+    if (IsLocked(path)) return kErrSharing;
+    fs::path host = HostPath(path);
+    std::error_code ec;
+    if (!fs::is_directory(host.parent_path(), ec)) return kErrPathNotFound;
+    if (fs::is_directory(host, ec)) return kErrAccessDenied;
+    fs::path temp = host;
+    temp += ".stowly-tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return kErrAccessDenied;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            fs::remove(temp, ec);
+            return kErrDiskFull;
+        }
+    }
+    fs::rename(temp, host, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return kErrAccessDenied;
+    }
+    return 0;
+}
+
+int SimPlatform::CopyFile(const std::string& from, const std::string& to) {
+    if (faults.diskFull) return kErrDiskFull;
+    if (IsLocked(to)) return kErrSharing;
+    int error = 0;
+    auto bytes = ReadFile(from, &error);
+    if (!bytes) return error == 53 ? kErrFileNotFound : error == 76 ? kErrPathNotFound : kErrAccessDenied;
+    return WriteFile(to, *bytes);
+}
+
+int SimPlatform::DeleteFile(const std::string& path) {
+    if (IsLocked(path)) return kErrSharing;
+    std::error_code ec;
+    fs::path host = HostPath(path);
+    if (fs::is_directory(host, ec)) return kErrAccessDenied;
+    fs::remove(host, ec);
+    return ec ? ErrorFromCode(ec) : 0;
+}
+
+bool SimPlatform::CreateFolder(const std::string& path) {
+    std::error_code ec;
+    fs::path host = HostPath(path);
+    if (fs::exists(host, ec) || !fs::is_directory(host.parent_path(), ec)) return false;
+    return fs::create_directory(host, ec) && !ec;
+}
+
+int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
+    ++movesDone;
+    if (faults.failMoveNumber > 0 && --faults.failMoveNumber == 0) return kErrAccessDenied;
+    if (IsLocked(from)) return kErrSharing;
+    std::error_code ec;
+    fs::path src = HostPath(from), dst = HostPath(to);
+    if (!fs::exists(fs::symlink_status(src, ec))) return kErrFileNotFound;
+    if (fs::exists(fs::symlink_status(dst, ec))) return kErrAlreadyExists;
+    if (!fs::is_directory(dst.parent_path(), ec)) return kErrPathNotFound;
+    fs::rename(src, dst, ec);
+    if (ec == std::errc::cross_device_link) {
+        ec.clear();
+        fs::copy(src, dst, fs::copy_options::recursive, ec);
+        if (ec) {
+            fs::remove_all(dst, ec);
+            return kErrAccessDenied;
+        }
+        fs::remove_all(src, ec);
+    }
+    if (ec) return ErrorFromCode(ec);
+    return (fs::exists(dst, ec) && !fs::exists(src, ec)) ? 0 : kErrAccessDenied;
+}
+
+bool SimPlatform::RegKeyExists(RegRoot root, const std::string& key) const {
+    return registry_.count(RegKeyName(root, key)) != 0;
+}
+
+void SimPlatform::RegCreateKeyForTest(RegRoot root, const std::string& key) {
+    registry_[RegKeyName(root, key)];
+}
+
+int SimPlatform::RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) {
+    auto k = registry_.find(RegKeyName(root, key));
+    if (k == registry_.end()) return kErrFileNotFound;
+    auto v = k->second.find(UpperCase(name));
+    if (v == k->second.end()) return kErrFileNotFound;
+    out = v->second;
+    return 0;
+}
+
+int SimPlatform::RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
+                          bool createKey) {
+    std::string k = RegKeyName(root, key);
+    if (!registry_.count(k) && !createKey) return kErrFileNotFound;
+    if (std::holds_alternative<std::monostate>(value)) return 87; // ERROR_INVALID_PARAMETER
+    registry_[k][UpperCase(name)] = value;
+    return 0;
+}
+
+int SimPlatform::RegDelete(RegRoot root, const std::string& key, const std::string& name) {
+    auto k = registry_.find(RegKeyName(root, key));
+    if (k == registry_.end()) return kErrFileNotFound;
+    return k->second.erase(UpperCase(name)) ? 0 : kErrFileNotFound;
+}
+
+std::string SimPlatform::GetWallpaper() { return wallpaper; }
+
+bool SimPlatform::SetWallpaper(const std::string& path) {
+    wallpaper = path;
+    return true;
+}
+
+HttpResult SimPlatform::HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) {
+    if (http) return http(url, connectTimeoutMs, totalTimeoutMs);
+    return HostHttpGet(url, connectTimeoutMs, totalTimeoutMs);
+}
+
+} // namespace stowly

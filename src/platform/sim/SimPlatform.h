@@ -1,0 +1,115 @@
+#pragma once
+// A simulated Windows for tests and the demo: a sandbox folder on the host that
+// holds drive C:, two desktop folders, an in-memory desktop list view that shows
+// their items like Explorer does, a wallpaper setting and a registry-like store.
+//
+// Windows paths map into the sandbox: "C:\Users\Sim\Desktop\a.txt" is
+// <root>/C/Users/Sim/Desktop/a.txt. Names compare without regard to case, as on
+// Windows. A name starting with "." counts as hidden.
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "platform/Platform.h"
+
+namespace stowly {
+
+class SimPlatform : public Platform {
+public:
+    // Creates the sandbox layout under `root` (the folders are made when missing).
+    explicit SimPlatform(std::filesystem::path root);
+
+    // --- What the simulated machine looks like; tests change these freely ---------
+    std::string executablePath = "C:\\Program Files\\Stowly\\stowly.exe";
+    std::string userDesktop = "C:\\Users\\Sim\\Desktop";
+    std::string commonDesktop = "C:\\Users\\Public\\Desktop";
+    OsVersionInfo version;
+    ScreenInfo screen{1024, 768, 32};
+    bool anotherCopyRunning = false;
+    std::string wallpaper;
+
+    // --- Fault injection ------------------------------------------------------------
+    struct Faults {
+        int failMoveNumber = 0;           // the Nth MoveItem from now (1-based) fails with 5
+        std::set<std::string> locked;     // paths (any case) that cannot be moved, written or deleted: 32
+        bool diskFull = false;            // WriteFile and CopyFile fail with 112
+    } faults;
+    int movesDone = 0; // MoveItem calls so far
+
+    // --- Registry store: keys and values, names compared without regard to case ----
+    bool RegKeyExists(RegRoot root, const std::string& key) const;
+    void RegCreateKeyForTest(RegRoot root, const std::string& key);
+
+    // --- Desktop list view ------------------------------------------------------------
+    bool desktopRunning = true;                       // false: no list view to be found
+    std::vector<std::string> virtualItems{"Recycle Bin"}; // items that are no file
+    // Polls of DesktopItemCount before newly arrived files show up as items (0: at once).
+    int itemShowDelay = 0;
+    struct Icon {
+        std::string name;   // display name (at most 79 bytes in the code page)
+        std::string source; // full path of the file it shows; "" for a virtual item
+        int32_t x = 0;
+        int32_t y = 0;
+        int pollsUntilShown = 0;
+    };
+    // Brings the list view up to date with the two desktop folders and returns it.
+    const std::vector<Icon>& Icons();
+    // Every SetDesktopItemPosition call, for tests: index, x, y.
+    struct PositionCall { int index; int16_t x, y; };
+    std::vector<PositionCall> positionCalls;
+
+    // --- Network: replaced by tests; by default the host's real HTTP client ----------
+    std::function<HttpResult(const std::string& url, unsigned connectMs, unsigned totalMs)> http;
+    std::vector<std::string> openedUrls;   // OpenUrl calls
+    std::vector<std::string> startedPrograms;
+
+    // The host path behind a Windows path, resolving each name without regard to case.
+    std::filesystem::path HostPath(const std::string& windowsPath) const;
+    const std::filesystem::path& Root() const { return root_; }
+
+    // --- Platform ---------------------------------------------------------------------
+    bool ClaimSingleInstance() override;
+    OsVersionInfo OsVersion() override;
+    std::string ExecutablePath() override;
+    std::string SpecialFolder(int csidl) override;
+    ScreenInfo Screen() override;
+    std::string TempFolder() override;
+    uint64_t TickCountMs() override;
+    void SleepMs(unsigned ms) override;
+    bool StartProgram(const std::string& commandLine) override;
+    bool OpenUrl(const std::string& url) override;
+    std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
+    std::string AnsiToUtf8(const std::string& ansi) override;
+    std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;
+    FileAttributes Attributes(const std::string& path) override;
+    std::optional<std::string> ReadFile(const std::string& path, int* error) override;
+    int WriteFile(const std::string& path, const std::string& bytes) override;
+    int CopyFile(const std::string& from, const std::string& to) override;
+    int DeleteFile(const std::string& path) override;
+    bool CreateFolder(const std::string& path) override;
+    int MoveItem(const std::string& from, const std::string& to) override;
+    int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;
+    int RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
+                 bool createKey) override;
+    int RegDelete(RegRoot root, const std::string& key, const std::string& name) override;
+    std::string GetWallpaper() override;
+    bool SetWallpaper(const std::string& path) override;
+    bool DesktopViewFound() override;
+    std::optional<long> DesktopItemCount() override;
+    std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
+    void SetDesktopItemPosition(int index, int16_t x, int16_t y) override;
+    HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
+
+private:
+    bool IsLocked(const std::string& path) const;
+    void SyncIcons(bool countingPoll);
+
+    std::filesystem::path root_;
+    std::map<std::string, std::map<std::string, RegData>> registry_; // "ROOT\KEY" upper -> NAME upper -> value
+    std::vector<Icon> icons_;
+    uint64_t clock_ = 0;
+};
+
+} // namespace stowly

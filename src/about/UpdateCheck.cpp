@@ -1,0 +1,7 @@
+#include "about/UpdateCheck.h"
+
+namespace stowly {
+
+void CheckForUpdates(Context&) {}
+
+} // namespace stowly

@@ -1,0 +1,12 @@
+#pragma once
+#include "app/AppState.h"
+
+namespace stowly {
+
+// The quick clean: empties both desktops into the closet named by
+// st.ClosetDirectory and st.ClosetKeyFile.
+void CleanDesktop(Context& ctx);
+// The quick restore: puts the closet's items, icon positions and wallpaper back.
+void RestoreDesktop(Context& ctx);
+
+} // namespace stowly

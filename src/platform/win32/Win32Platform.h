@@ -1,0 +1,57 @@
+#pragma once
+// The real Windows behind the Platform interface. Wide APIs inside, UTF-8 outside.
+// The implementation is split by concern:
+//   Win32Platform.cpp   process, machine, files, registry, text encoding, programs
+//   Win32Desktop.cpp    the desktop's icon list view in the shell's process
+//   Win32Shell.cpp      moves of desktop items
+//   Win32Wallpaper.cpp  the wallpaper
+//   Win32Net.cpp        HTTP and opening addresses
+
+#include "platform/Platform.h"
+
+namespace stowly {
+
+class Win32Platform : public Platform {
+public:
+    Win32Platform();
+    ~Win32Platform() override;
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    bool ClaimSingleInstance() override;
+    OsVersionInfo OsVersion() override;
+    std::string ExecutablePath() override;
+    std::string SpecialFolder(int csidl) override;
+    ScreenInfo Screen() override;
+    std::string TempFolder() override;
+    uint64_t TickCountMs() override;
+    void SleepMs(unsigned ms) override;
+    bool StartProgram(const std::string& commandLine) override;
+    bool OpenUrl(const std::string& url) override;
+    std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
+    std::string AnsiToUtf8(const std::string& ansi) override;
+    std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;
+    FileAttributes Attributes(const std::string& path) override;
+    std::optional<std::string> ReadFile(const std::string& path, int* error) override;
+    int WriteFile(const std::string& path, const std::string& bytes) override;
+    int CopyFile(const std::string& from, const std::string& to) override;
+    int DeleteFile(const std::string& path) override;
+    bool CreateFolder(const std::string& path) override;
+    int MoveItem(const std::string& from, const std::string& to) override;
+    int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;
+    int RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
+                 bool createKey) override;
+    int RegDelete(RegRoot root, const std::string& key, const std::string& name) override;
+    std::string GetWallpaper() override;
+    bool SetWallpaper(const std::string& path) override;
+    bool DesktopViewFound() override;
+    std::optional<long> DesktopItemCount() override;
+    std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
+    void SetDesktopItemPosition(int index, int16_t x, int16_t y) override;
+    HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
+
+private:
+    void* instanceMutex_ = nullptr; // HANDLE of the single-instance mutex
+};
+
+} // namespace stowly

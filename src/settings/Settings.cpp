@@ -1,0 +1,8 @@
+#include "settings/Settings.h"
+
+namespace stowly {
+
+void ReadINI(Context&) {}
+void WriteINI(Context&) {}
+
+} // namespace stowly

@@ -95,9 +95,10 @@ public:
     // Replaces the whole file so that it is never left half-written. 0 or an error number.
     virtual int WriteFile(const std::string& path, const std::string& bytes) = 0;
     // Copies byte for byte, replacing the target. 0 or an error number.
-    virtual int CopyFile(const std::string& from, const std::string& to) = 0;
+    // (Named so as not to meet the CopyFile and DeleteFile macros of <windows.h>.)
+    virtual int CopyOneFile(const std::string& from, const std::string& to) = 0;
     // Deletes a plain file; deleting what is already gone succeeds. 0 or an error number.
-    virtual int DeleteFile(const std::string& path) = 0;
+    virtual int RemoveFile(const std::string& path) = 0;
     // Creates one folder; false when it exists already or cannot be created.
     virtual bool CreateFolder(const std::string& path) = 0;
     // Moves one file or folder tree to the full destination path `to`, which must not

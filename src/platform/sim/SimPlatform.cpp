@@ -297,7 +297,7 @@ int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
     return 0;
 }
 
-int SimPlatform::CopyFile(const std::string& from, const std::string& to) {
+int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
     if (faults.diskFull) return kErrDiskFull;
     if (IsLocked(to)) return kErrSharing;
     int error = 0;
@@ -306,7 +306,7 @@ int SimPlatform::CopyFile(const std::string& from, const std::string& to) {
     return WriteFile(to, *bytes);
 }
 
-int SimPlatform::DeleteFile(const std::string& path) {
+int SimPlatform::RemoveFile(const std::string& path) {
     if (IsLocked(path)) return kErrSharing;
     std::error_code ec;
     fs::path host = HostPath(path);

@@ -34,8 +34,8 @@ public:
     FileAttributes Attributes(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path, int* error) override;
     int WriteFile(const std::string& path, const std::string& bytes) override;
-    int CopyFile(const std::string& from, const std::string& to) override;
-    int DeleteFile(const std::string& path) override;
+    int CopyOneFile(const std::string& from, const std::string& to) override;
+    int RemoveFile(const std::string& path) override;
     bool CreateFolder(const std::string& path) override;
     int MoveItem(const std::string& from, const std::string& to) override;
     int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;

@@ -1,0 +1,322 @@
+// Process, machine, files, registry and text encoding on real Windows.
+#include "platform/win32/Win32Platform.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/Handle.h"
+#include "platform/win32/WinText.h"
+
+namespace stowly {
+
+namespace {
+
+// Paths beyond MAX_PATH need the extended-length prefix.
+std::wstring LongPath(const std::string& path) {
+    std::wstring w = Widen(path);
+    for (auto& c : w)
+        if (c == L'/') c = L'\\';
+    if (w.size() >= MAX_PATH - 12 && w.size() > 2 && w[1] == L':' && w.rfind(L"\\\\?\\", 0) != 0)
+        return L"\\\\?\\" + w;
+    return w;
+}
+
+HKEY RootKey(RegRoot root) { return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+// The program's error numbers for a failed open of a file.
+int FileErrorNumber(DWORD e) {
+    if (e == ERROR_FILE_NOT_FOUND) return 53;
+    if (e == ERROR_PATH_NOT_FOUND || e == ERROR_INVALID_NAME || e == ERROR_BAD_NETPATH) return 76;
+    return 75;
+}
+
+bool IsWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+} // namespace
+
+Win32Platform::Win32Platform() = default;
+
+Win32Platform::~Win32Platform() {
+    if (instanceMutex_) CloseHandle(static_cast<HANDLE>(instanceMutex_));
+}
+
+bool Win32Platform::ClaimSingleInstance() {
+    if (instanceMutex_) return true;
+    HANDLE m = CreateMutexW(nullptr, FALSE, L"Local\\Stowly.SingleInstance.4");
+    DWORD e = GetLastError();
+    if (!m) return true; // cannot tell; let this copy run
+    if (e == ERROR_ALREADY_EXISTS) {
+        CloseHandle(m);
+        return false;
+    }
+    instanceMutex_ = m;
+    return true;
+}
+
+OsVersionInfo Win32Platform::OsVersion() {
+    // RtlGetVersion tells the truth whatever the manifest says.
+    OsVersionInfo info;
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW v{};
+    v.dwOSVersionInfoSize = sizeof(v);
+    auto fn = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    if (!fn || fn(&v) != 0) {
+        info.ok = false;
+        return info;
+    }
+    info.platformId = v.dwPlatformId;
+    info.major = v.dwMajorVersion;
+    info.minor = v.dwMinorVersion;
+    return info;
+}
+
+std::string Win32Platform::ExecutablePath() {
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) {
+            buf.resize(n);
+            break;
+        }
+        buf.resize(buf.size() * 2);
+    }
+    if (buf.rfind(L"\\\\?\\", 0) == 0) buf.erase(0, 4);
+    return Narrow(buf);
+}
+
+std::string Win32Platform::SpecialFolder(int csidl) {
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    std::string result;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &pidl)) && pidl) {
+        std::wstring buf(32768, L'\0');
+        if (SHGetPathFromIDListEx(pidl, buf.data(), static_cast<DWORD>(buf.size()), GPFIDL_DEFAULT)) {
+            buf.resize(wcslen(buf.c_str()));
+            while (buf.size() > 3 && buf.back() == L'\\') buf.pop_back();
+            result = Narrow(buf);
+        }
+    }
+    CoTaskMemFree(pidl);
+    return result;
+}
+
+ScreenInfo Win32Platform::Screen() {
+    ScreenInfo s;
+    RECT r{};
+    GetWindowRect(GetDesktopWindow(), &r);
+    s.width = r.right;
+    s.height = r.bottom;
+    HDC dc = GetDC(nullptr);
+    s.bitsPerPixel = GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(nullptr, dc);
+    return s;
+}
+
+std::string Win32Platform::TempFolder() {
+    wchar_t buf[MAX_PATH + 2]{};
+    DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+    std::string t = Narrow(std::wstring(buf, n));
+    if (!t.empty() && t.back() != '\\') t += '\\';
+    return t;
+}
+
+uint64_t Win32Platform::TickCountMs() { return GetTickCount64(); }
+
+void Win32Platform::SleepMs(unsigned ms) { Sleep(ms); }
+
+bool Win32Platform::StartProgram(const std::string& commandLine) {
+    std::wstring cmd = Widen(commandLine);
+    if (cmd.empty()) return false;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+std::optional<std::string> Win32Platform::Utf8ToAnsi(const std::string& utf8) {
+    std::wstring w = Widen(utf8);
+    if (w.empty()) return std::string();
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) return std::nullopt;
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                        &usedDefault);
+    if (usedDefault) return std::nullopt;
+    return out;
+}
+
+std::string Win32Platform::AnsiToUtf8(const std::string& ansi) {
+    if (ansi.empty()) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
+    return Narrow(w);
+}
+
+std::vector<DirEntry> Win32Platform::List(const std::string& pathOrPattern, bool includeFolders) {
+    std::vector<DirEntry> result;
+    if (pathOrPattern.empty()) return result;
+    std::string query = pathOrPattern;
+    if (query.back() == '\\' || query.back() == '/') query += '*';
+    size_t slash = query.find_last_of("\\/");
+    std::string last = slash == std::string::npos ? query : query.substr(slash + 1);
+    bool single = !IsWildcard(last);
+    WIN32_FIND_DATAW fd{};
+    FindHandle find(FindFirstFileExW(LongPath(query).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+    if (!find) return result;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+        bool folder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (folder && !includeFolders) continue;
+        result.push_back({Narrow(name), folder});
+        if (single) break;
+    } while (FindNextFileW(find.get(), &fd));
+    return result;
+}
+
+FileAttributes Win32Platform::Attributes(const std::string& path) {
+    FileAttributes a;
+    DWORD attr = GetFileAttributesW(LongPath(path).c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return a;
+    a.exists = true;
+    a.isFolder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    a.hidden = (attr & FILE_ATTRIBUTE_HIDDEN) != 0;
+    a.system = (attr & FILE_ATTRIBUTE_SYSTEM) != 0;
+    a.readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
+    return a;
+}
+
+std::optional<std::string> Win32Platform::ReadFile(const std::string& path, int* error) {
+    FileHandle f(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) {
+        if (error) *error = FileErrorNumber(GetLastError());
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buf[64 * 1024];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(f.get(), buf, sizeof(buf), &got, nullptr)) {
+            if (error) *error = 75;
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        bytes.append(buf, got);
+    }
+    return bytes;
+}
+
+int Win32Platform::WriteFile(const std::string& path, const std::string& bytes) {
+    // Write beside the target, then swap it in: the file is never left half-written.
+    std::wstring target = LongPath(path);
+    std::wstring temp = target + L".stowly-tmp";
+    {
+        FileHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) return static_cast<int>(GetLastError());
+        DWORD written = 0;
+        if ((!bytes.empty() &&
+             !::WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) ||
+            written != bytes.size() || !FlushFileBuffers(f.get())) {
+            DWORD e = GetLastError();
+            f.reset();
+            DeleteFileW(temp.c_str());
+            return e ? static_cast<int>(e) : ERROR_WRITE_FAULT;
+        }
+    }
+    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD e = GetLastError();
+        DeleteFileW(temp.c_str());
+        return static_cast<int>(e);
+    }
+    return 0;
+}
+
+int Win32Platform::CopyOneFile(const std::string& from, const std::string& to) {
+    if (!CopyFileW(LongPath(from).c_str(), LongPath(to).c_str(), FALSE)) return static_cast<int>(GetLastError());
+    return 0;
+}
+
+int Win32Platform::RemoveFile(const std::string& path) {
+    if (DeleteFileW(LongPath(path).c_str())) return 0;
+    DWORD e = GetLastError();
+    return e == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(e);
+}
+
+bool Win32Platform::CreateFolder(const std::string& path) {
+    return CreateDirectoryW(LongPath(path).c_str(), nullptr) != 0;
+}
+
+int Win32Platform::RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) {
+    RegKey k;
+    HKEY raw = nullptr;
+    LONG r = RegOpenKeyExW(RootKey(root), Widen(key).c_str(), 0, KEY_QUERY_VALUE, &raw);
+    if (r != ERROR_SUCCESS) return r;
+    k.reset(raw);
+    std::wstring wname = Widen(name);
+    DWORD type = 0, size = 0;
+    r = RegQueryValueExW(k.get(), wname.c_str(), nullptr, &type, nullptr, &size);
+    if (r != ERROR_SUCCESS) return r;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+        r = RegQueryValueExW(k.get(), wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &bytes);
+        if (r != ERROR_SUCCESS) {
+            out = std::string();
+            return r;
+        }
+        buf.resize(wcsnlen(buf.c_str(), bytes / sizeof(wchar_t)));
+        out = Narrow(buf);
+        return 0;
+    }
+    if (type == REG_DWORD) {
+        DWORD value = 0, bytes = sizeof(value);
+        r = RegQueryValueExW(k.get(), wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
+        if (r == ERROR_SUCCESS) out = static_cast<int32_t>(value);
+        return r;
+    }
+    return -1;
+}
+
+int Win32Platform::RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
+                            bool createKey) {
+    HKEY raw = nullptr;
+    LONG r = createKey ? RegCreateKeyExW(RootKey(root), Widen(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                         &raw, nullptr)
+                       : RegOpenKeyExW(RootKey(root), Widen(key).c_str(), 0, KEY_SET_VALUE, &raw);
+    if (r != ERROR_SUCCESS) return r;
+    RegKey k(raw);
+    std::wstring wname = Widen(name);
+    if (auto text = std::get_if<std::string>(&value)) {
+        std::wstring w = Widen(*text);
+        return RegSetValueExW(k.get(), wname.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(w.c_str()),
+                              static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t)));
+    }
+    if (auto number = std::get_if<int32_t>(&value)) {
+        DWORD d = static_cast<DWORD>(*number);
+        return RegSetValueExW(k.get(), wname.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&d), sizeof(d));
+    }
+    return ERROR_INVALID_PARAMETER;
+}
+
+int Win32Platform::RegDelete(RegRoot root, const std::string& key, const std::string& name) {
+    HKEY raw = nullptr;
+    LONG r = RegOpenKeyExW(RootKey(root), Widen(key).c_str(), 0, KEY_SET_VALUE, &raw);
+    if (r != ERROR_SUCCESS) return r;
+    RegKey k(raw);
+    return RegDeleteValueW(k.get(), Widen(name).c_str());
+}
+
+} // namespace stowly

@@ -10,6 +10,7 @@ namespace stowly {
 
 namespace err {
 constexpr int Overflow = 6;
+constexpr int TypeMismatch = 13;
 constexpr int FileNotFound = 53;
 constexpr int InputPastEnd = 62;
 constexpr int PathFileAccess = 75;

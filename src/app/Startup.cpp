@@ -1,0 +1,86 @@
+#include "app/Startup.h"
+
+#include "about/UpdateCheck.h"
+#include "app/ReportError.h"
+#include "platform/Errors.h"
+#include "platform/Text.h"
+#include "platform/Wallpaper.h"
+#include "settings/Settings.h"
+
+namespace stowly {
+
+std::string OSNameFor(const OsVersionInfo& version, const std::string& previous) {
+    // A record that could not be filled reads as zeros: platform 0, "Failed".
+    const uint32_t platform = version.ok ? version.platformId : 0;
+    if (platform == 1) {
+        switch (version.minor) {
+        case 0: return "Windows 95";
+        case 10: return "Windows 98";
+        case 90: return "Windows ME";
+        default: return previous;
+        }
+    }
+    if (platform == 2) {
+        switch (version.major) {
+        case 3: return "Windows NT 3.51";
+        case 4: return "Windows NT 4.0";
+        case 5: return "Windows 2000"; // XP and Server 2003 too
+        default: return previous;
+        }
+    }
+    return "Failed";
+}
+
+void GetOSName(Context& ctx) { ctx.st.OSName = OSNameFor(ctx.os.OsVersion(), ctx.st.OSName); }
+
+std::string GetAppPath(Context& ctx) { return UpperCase(ctx.os.ExecutablePath()); }
+
+std::string ProgramFolderOf(const std::string& appPath) {
+    const std::string upper = UpperCase(appPath);
+    const size_t slash = upper.rfind('\\');
+    return slash == std::string::npos ? std::string() : upper.substr(0, slash + 1);
+}
+
+bool IsInDesktopFolder(const std::string& programFolder) {
+    return UpperCase(programFolder).find("\\DESKTOP\\") != std::string::npos;
+}
+
+std::string ScreenSizeText(const ScreenInfo& screen) {
+    return StrNumber(screen.width) + " *" + StrNumber(screen.height) + "  " + StrNumber(screen.bitsPerPixel) +
+           " bit";
+}
+
+bool StartUp(Context& ctx) {
+    AppState& st = ctx.st;
+    try {
+        if (!ctx.os.ClaimSingleInstance()) return false;
+
+        GetOSName(ctx);
+        if (st.OSName == "Windows 95" || st.OSName == "Windows 98" || st.OSName == "Windows ME") {
+            ctx.ui.Message("Sorry, but " + st.OSName + " is not supported.", kAppTitle, MsgButtons::Ok,
+                           MsgIcon::Exclamation);
+            return false;
+        }
+
+        st.UserDesktopFolder = ctx.os.SpecialFolder(kUserDesktopCsidl);
+        st.CommonDesktopFolder = ctx.os.SpecialFolder(kCommonDesktopCsidl);
+
+        st.ProgramFolder = ProgramFolderOf(GetAppPath(ctx));
+        if (IsInDesktopFolder(st.ProgramFolder)) {
+            ctx.ui.Message("Sorry, but you cannot run this program from the desktop.  Please reinstall.",
+                           kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
+            return false;
+        }
+
+        ReadCurrentWallpaper(ctx);
+        st.ScreenSizeText = ScreenSizeText(ctx.os.Screen());
+        ReadINI(ctx);
+        CheckForUpdates(ctx);
+        return true;
+    } catch (const RuntimeError& e) {
+        ReportError(ctx.ui, e.number(), "Main");
+        return false;
+    }
+}
+
+} // namespace stowly

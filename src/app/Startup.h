@@ -1,0 +1,33 @@
+#pragma once
+// The program's start: the checks that stop it and the process-wide values the
+// rest of the program reads. The splash and the main window follow in main_win.cpp.
+
+#include <string>
+
+#include "app/AppState.h"
+
+namespace stowly {
+
+constexpr int kUserDesktopCsidl = 16;   // CSIDL_DESKTOPDIRECTORY
+constexpr int kCommonDesktopCsidl = 25; // CSIDL_COMMON_DESKTOPDIRECTORY
+
+// The Windows version's name from its version record; `previous` stays when the
+// family is known but the version is not (everything after Windows XP).
+std::string OSNameFor(const OsVersionInfo& version, const std::string& previous);
+// Sets st.OSName.
+void GetOSName(Context& ctx);
+// The running executable's full path, upper case.
+std::string GetAppPath(Context& ctx);
+// The upper-case executable path up to and including its last backslash.
+std::string ProgramFolderOf(const std::string& appPath);
+// Whether the program folder lies inside a folder named desktop (in any case).
+bool IsInDesktopFolder(const std::string& programFolder);
+// " 1024 * 768   32 bit"
+std::string ScreenSizeText(const ScreenInfo& screen);
+
+// The checks and lookups of `Main` up to the update check. False when the program
+// must end: a second copy (silently), an unsupported Windows, a program folder on
+// the desktop, or a failure (reported as "Main").
+bool StartUp(Context& ctx);
+
+} // namespace stowly

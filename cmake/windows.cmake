@@ -20,9 +20,15 @@ target_compile_options(stowly PRIVATE ${STOWLY_WARNINGS})
 target_include_directories(stowly PRIVATE ${PROJECT_SOURCE_DIR}/res ${PROJECT_BINARY_DIR}/res)
 set_target_properties(stowly PROPERTIES OUTPUT_NAME stowly)
 
-# Artwork rendered from its sources (res/art) into the build tree, when a
-# renderer exists; otherwise the committed renders in res/ are used.
-target_include_directories(stowly PRIVATE ${PROJECT_SOURCE_DIR}/res)
+# Artwork rendered from its sources (res/art) into the build tree; the generated
+# art.rc, included by stowly.rc, names the renders.
+file(GLOB ART_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/art/*)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/res/art.rc
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tools/render-art.sh ${PROJECT_SOURCE_DIR}/res ${PROJECT_BINARY_DIR}/res
+  DEPENDS ${ART_SOURCES} ${PROJECT_SOURCE_DIR}/res/resource.h ${PROJECT_SOURCE_DIR}/tools/render-art.sh
+  COMMENT "Rendering the artwork")
+set_source_files_properties(${PROJECT_SOURCE_DIR}/res/stowly.rc PROPERTIES
+  OBJECT_DEPENDS ${PROJECT_BINARY_DIR}/res/art.rc)
 
 # Helper programs: every folder under tools/ with C++ sources becomes <folder>.exe.
 file(GLOB TOOL_DIRS LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tools/*)

@@ -1,10 +1,346 @@
+// The desktop's icons, which live in the shell's process.
+//
+// Two roads lead to them, with the same item order, names and positions:
+// - the shell's own folder view of the desktop (IFolderView). Since Windows 10 1809
+//   positions set with list-view messages are not recorded by the shell and are lost
+//   at its next refresh, so this road is taken whenever the view can be had;
+// - list-view messages sent to "SysListView32" under "SHELLDLL_DefView", with request
+//   blocks reserved in the view's process. Taken where the folder view cannot be had
+//   (older shells, a stand-in desktop under Wine).
+//
+// Names are cut the way an 80-byte ANSI item buffer of old cut them (at most 79 bytes
+// in the code page), so that names read now match position files written before; but
+// they are read as UTF-16, so that a name outside the code page is not mangled.
+//
+// Nothing is held between calls: process handles, remote blocks and COM objects
+// live for one call.
 #include "platform/win32/Win32Platform.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <exdisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "platform/win32/Handle.h"
+#include "platform/win32/WinText.h"
 
 namespace stowly {
 
-bool Win32Platform::DesktopViewFound() { return false; }
-std::optional<long> Win32Platform::DesktopItemCount() { return std::nullopt; }
-std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() { return std::nullopt; }
-void Win32Platform::SetDesktopItemPosition(int, int16_t, int16_t) {}
+namespace {
+
+// The item text buffer offered to the view, in UTF-16 units; the view writes at
+// most one unit less, then its terminating zero.
+constexpr int kTextUnits = 80;
+constexpr int kNameBytes = kTextUnits - 1;
+// A shell that does not answer within this time counts as unreachable.
+constexpr UINT kReplyTimeoutMs = 5000;
+
+// LVITEMW up to iIndent, as laid out in a process with pointers of type Ptr. A
+// 32-bit view needs the 40-byte layout, a 64-bit one the 56-byte layout.
+template <typename Ptr>
+struct RemoteLvItem {
+    uint32_t mask;
+    int32_t iItem;
+    int32_t iSubItem;
+    uint32_t state;
+    uint32_t stateMask;
+    Ptr pszText;
+    int32_t cchTextMax;
+    int32_t iImage;
+    Ptr lParam;
+    int32_t iIndent;
+};
+static_assert(sizeof(RemoteLvItem<uint32_t>) == 40);
+static_assert(offsetof(RemoteLvItem<uint64_t>, pszText) == 24 && offsetof(RemoteLvItem<uint64_t>, iIndent) == 48);
+using NativeLvItem = RemoteLvItem<std::conditional_t<sizeof(void*) == 8, uint64_t, uint32_t>>;
+static_assert(offsetof(NativeLvItem, pszText) == offsetof(LVITEMW, pszText));
+static_assert(offsetof(NativeLvItem, iIndent) == offsetof(LVITEMW, iIndent));
+
+// Layout of the one block reserved in the view's process: the item request, the
+// text buffer and the point. The item part is as large as a whole LVITEMW of
+// either width, so that a view reading past iIndent finds zeros.
+constexpr size_t kItemAt = 0, kTextAt = 128, kPointAt = kTextAt + kTextUnits * sizeof(wchar_t);
+constexpr size_t kBlockBytes = kPointAt + sizeof(POINT);
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+int AnsiBytes(const std::wstring& w) {
+    return WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+}
+
+// The name as the view gives it into an 80-unit buffer, then cut to what an 80-byte
+// buffer in the ANSI code page would have held (characters the code page lacks take
+// the room of their replacement). Never cuts inside a character.
+std::string ViewName(std::wstring name) {
+    auto cutOne = [&] {
+        name.pop_back();
+        if (!name.empty() && IsHighSurrogate(name.back())) name.pop_back();
+    };
+    if (name.size() > static_cast<size_t>(kNameBytes)) {
+        name.resize(kNameBytes + 1);
+        cutOne();
+    }
+    while (!name.empty() && AnsiBytes(name) > kNameBytes) cutOne();
+    return Narrow(name);
+}
+
+HWND FindDefView() {
+    HWND progman = FindWindowW(L"Progman", nullptr);
+    HWND view = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+    // Current shells put the view under one of the "WorkerW" top-level windows.
+    for (HWND worker = nullptr; !view && (worker = FindWindowExW(nullptr, worker, L"WorkerW", nullptr));)
+        view = FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr);
+    return view;
+}
+
+HWND FindListView(HWND defView) {
+    return defView ? FindWindowExW(defView, nullptr, L"SysListView32", nullptr) : nullptr;
+}
+
+std::optional<LRESULT> Send(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, msg, wp, lp, SMTO_NORMAL | SMTO_ABORTIFHUNG, kReplyTimeoutMs, &result))
+        return std::nullopt;
+    return static_cast<LRESULT>(result);
+}
+
+void Log(const wchar_t* text) { OutputDebugStringW(text); }
+
+// ---- The list view, through messages into its own process ----------------------
+
+// One conversation with the list view: its process opened with the rights the
+// reads need, and one block reserved there on first use for all items.
+class RemoteListView {
+public:
+    explicit RemoteListView(HWND list) : list_(list) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        if (!pid) return;
+        process_.reset(OpenProcess(
+            PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        if (process_) narrow_ = Is32Bit(process_.get());
+    }
+    explicit operator bool() const { return static_cast<bool>(process_); }
+
+    std::optional<long> Count() {
+        auto n = Send(list_, LVM_GETITEMCOUNT, 0, 0);
+        if (!n) return std::nullopt;
+        return static_cast<long>(*n);
+    }
+
+    // The item's name and position; zeroed buffers (an empty name at 0, 0) when the
+    // item vanished since the count. nullopt when the process cannot be worked with.
+    std::optional<DesktopItem> Item(int index) {
+        if (!block_) {
+            block_ = RemoteMemory(process_.get(), kBlockBytes);
+            if (!block_ || (narrow_ && reinterpret_cast<uintptr_t>(block_.get()) > 0xFFFFFFFFu)) return std::nullopt;
+        }
+        auto remote = reinterpret_cast<uintptr_t>(block_.get());
+        unsigned char local[kBlockBytes] = {};
+        if (narrow_)
+            FillRequest<uint32_t>(local, index, remote);
+        else
+            FillRequest<uint64_t>(local, index, remote);
+        SIZE_T done = 0;
+        if (!WriteProcessMemory(process_.get(), block_.get(), local, kBlockBytes, &done) || done != kBlockBytes)
+            return std::nullopt;
+        if (!Send(list_, LVM_GETITEMW, index, static_cast<LPARAM>(remote + kItemAt)) ||
+            !Send(list_, LVM_GETITEMPOSITION, index, static_cast<LPARAM>(remote + kPointAt)))
+            return std::nullopt;
+        if (!ReadProcessMemory(process_.get(), block_.get(), local, kBlockBytes, &done) || done != kBlockBytes)
+            return std::nullopt;
+        wchar_t text[kTextUnits];
+        std::memcpy(text, local + kTextAt, sizeof(text));
+        text[kTextUnits - 1] = L'\0';
+        POINT point;
+        std::memcpy(&point, local + kPointAt, sizeof(point));
+        return DesktopItem{ViewName(text), point.x, point.y};
+    }
+
+private:
+    static bool Is32Bit(HANDLE process) {
+        BOOL wow64 = FALSE;
+        if (IsWow64Process(process, &wow64) && wow64) return true;
+        // Not under WOW64: the system's own width, which a 64-bit caller shares.
+        if (sizeof(void*) == 8) return false;
+        BOOL selfWow64 = FALSE;
+        IsWow64Process(GetCurrentProcess(), &selfWow64);
+        return !selfWow64;
+    }
+
+    template <typename Ptr>
+    static void FillRequest(unsigned char* local, int index, uintptr_t remote) {
+        RemoteLvItem<Ptr> item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        item.pszText = static_cast<Ptr>(remote + kTextAt);
+        item.cchTextMax = kTextUnits;
+        std::memcpy(local + kItemAt, &item, sizeof(item));
+    }
+
+    HWND list_;
+    KernelHandle process_;
+    RemoteMemory block_;
+    bool narrow_ = false;
+};
+
+// ---- The shell's folder view of the desktop ----------------------------------
+
+class ComScope {
+public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT hr_;
+};
+
+struct ShellDesktopView {
+    ComPtr<IFolderView> view;
+    ComPtr<IShellFolder> folder;
+};
+
+// The shell's view of the desktop folder, but only when it is the view whose window
+// holds the list view found by its windows (Wine's shell answers with a view of its
+// own that shows nothing).
+std::optional<ShellDesktopView> OpenShellDesktopView(HWND defView) {
+    ComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                windows.put_void())))
+        return std::nullopt;
+    VARIANT none;
+    VariantInit(&none);
+    long hwnd = 0;
+    ComPtr<IDispatch> dispatch;
+    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK ||
+        !dispatch)
+        return std::nullopt;
+    ComPtr<IServiceProvider> services;
+    ComPtr<IShellBrowser> browser;
+    ComPtr<IShellView> shellView;
+    if (FAILED(dispatch->QueryInterface(IID_IServiceProvider, services.put_void())) ||
+        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) ||
+        FAILED(browser->QueryActiveShellView(shellView.put())) || !shellView)
+        return std::nullopt;
+    HWND viewWindow = nullptr;
+    if (FAILED(shellView->GetWindow(&viewWindow)) || viewWindow != defView) return std::nullopt;
+    ShellDesktopView desktop;
+    if (FAILED(shellView->QueryInterface(IID_IFolderView, desktop.view.put_void())) ||
+        FAILED(desktop.view->GetFolder(IID_IShellFolder, desktop.folder.put_void())))
+        return std::nullopt;
+    return desktop;
+}
+
+struct ChildId {
+    PITEMID_CHILD pidl = nullptr;
+    ~ChildId() { CoTaskMemFree(pidl); }
+};
+
+std::optional<std::vector<DesktopItem>> ReadThroughShell(const ShellDesktopView& desktop) {
+    int n = 0;
+    if (FAILED(desktop.view->ItemCount(SVGIO_ALLVIEW, &n))) return std::nullopt;
+    std::vector<DesktopItem> items;
+    items.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        ChildId id;
+        POINT point{};
+        std::wstring name;
+        if (SUCCEEDED(desktop.view->Item(i, &id.pidl))) {
+            desktop.view->GetItemPosition(id.pidl, &point);
+            STRRET ret{};
+            wchar_t* text = nullptr;
+            if (SUCCEEDED(desktop.folder->GetDisplayNameOf(id.pidl, SHGDN_NORMAL, &ret)) &&
+                SUCCEEDED(StrRetToStrW(&ret, id.pidl, &text))) {
+                name = text;
+                CoTaskMemFree(text);
+            }
+        }
+        items.push_back({ViewName(std::move(name)), point.x, point.y});
+    }
+    return items;
+}
+
+// Where the view was found: its window, its list view and, when it can be had, the
+// shell's own folder view of it.
+struct DesktopView {
+    HWND list = nullptr;
+    std::optional<ShellDesktopView> shell;
+};
+
+DesktopView OpenDesktopView() {
+    DesktopView found;
+    HWND defView = FindDefView();
+    found.list = FindListView(defView);
+    if (!found.list) return found;
+    found.shell = OpenShellDesktopView(defView);
+    if (!found.shell) Log(L"Stowly: the shell's folder view of the desktop cannot be had; using list-view messages\n");
+    return found;
+}
+
+} // namespace
+
+bool Win32Platform::DesktopViewFound() { return FindListView(FindDefView()) != nullptr; }
+
+std::optional<long> Win32Platform::DesktopItemCount() {
+    ComScope com;
+    DesktopView desktop = OpenDesktopView();
+    if (!desktop.list) return std::nullopt;
+    if (desktop.shell) {
+        int n = 0;
+        if (SUCCEEDED(desktop.shell->view->ItemCount(SVGIO_ALLVIEW, &n))) return n;
+    }
+    // Opening the process proves that the items could also be read.
+    RemoteListView remote(desktop.list);
+    if (!remote) return std::nullopt;
+    return remote.Count();
+}
+
+std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() {
+    ComScope com;
+    DesktopView desktop = OpenDesktopView();
+    if (!desktop.list) return std::nullopt;
+    if (desktop.shell) {
+        if (auto items = ReadThroughShell(*desktop.shell)) return items;
+    }
+    RemoteListView remote(desktop.list);
+    if (!remote) return std::nullopt;
+    auto n = remote.Count();
+    if (!n) return std::nullopt;
+    std::vector<DesktopItem> items;
+    items.reserve(static_cast<size_t>(*n > 0 ? *n : 0));
+    for (int i = 0; i < *n; ++i) {
+        auto item = remote.Item(i);
+        if (!item) return std::nullopt;
+        items.push_back(std::move(*item));
+    }
+    return items;
+}
+
+void Win32Platform::SetDesktopItemPosition(int index, int16_t x, int16_t y) {
+    ComScope com;
+    DesktopView desktop = OpenDesktopView();
+    if (!desktop.list) return;
+    if (desktop.shell) {
+        ChildId id;
+        POINT point{x, y};
+        if (SUCCEEDED(desktop.shell->view->Item(index, &id.pidl))) {
+            PCUITEMID_CHILD ids[] = {id.pidl};
+            if (SUCCEEDED(desktop.shell->view->SelectAndPositionItems(1, ids, &point, SVSI_POSITIONITEM))) return;
+        }
+    }
+    // Both halves as 16-bit two's-complement values, so negative positions survive.
+    LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(x)) |
+                    (static_cast<LPARAM>(static_cast<uint16_t>(y)) << 16);
+    Send(desktop.list, LVM_SETITEMPOSITION, static_cast<WPARAM>(index), packed);
+}
 
 } // namespace stowly

@@ -1,0 +1,290 @@
+// A stand-in for the shell's desktop where there is none (Wine): in a process of its
+// own, "Progman" > "SHELLDLL_DefView" > "SysListView32" (the real comctl32 list view),
+// showing "Recycle Bin" and every visible entry of the two desktop folders with the
+// shell's icons. Items follow the folders within a second; new ones take the first
+// free grid slot; a person can drag them. Ends on WM_CLOSE to "Progman".
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/Handle.h"
+
+namespace {
+
+constexpr UINT_PTR kSyncTimer = 1;
+constexpr UINT kSyncMs = 250;
+// The grid that new items are placed on, in list-view coordinates.
+constexpr int kGridX = 75, kGridY = 75, kLeft = 10, kTop = 5;
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FolderPath(int csidl) {
+    wchar_t buf[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return {};
+    return buf;
+}
+
+class StandinDesktop {
+public:
+    bool Create(HINSTANCE instance);
+
+private:
+    template <LRESULT (StandinDesktop::*Proc)(HWND, UINT, WPARAM, LPARAM) noexcept>
+    static LRESULT CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    LRESULT ProgmanProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    LRESULT ViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    void FitToScreen();
+    void AddRecycleBin();
+    void Sync();
+    void Append(const std::wstring& name, int image, std::wstring source);
+    POINT FreeSlot();
+    void EndDrag(bool drop);
+
+    HWND progman_ = nullptr;
+    HWND view_ = nullptr;
+    HWND list_ = nullptr;
+    std::wstring folders_[2];
+    // The file or folder behind each item, in the list's order; "" for virtual items.
+    std::vector<std::wstring> sources_;
+    bool dragging_ = false;
+    POINT dragStart_{};
+};
+
+template <LRESULT (StandinDesktop::*Proc)(HWND, UINT, WPARAM, LPARAM) noexcept>
+LRESULT CALLBACK StandinDesktop::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<StandinDesktop*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? (self->*Proc)(hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool StandinDesktop::Create(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Thunk<&StandinDesktop::ProgmanProc>;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_DESKTOP + 1);
+    wc.lpszClassName = L"Progman";
+    if (!RegisterClassW(&wc)) return false;
+    wc.lpfnWndProc = Thunk<&StandinDesktop::ViewProc>;
+    wc.lpszClassName = L"SHELLDLL_DefView";
+    if (!RegisterClassW(&wc)) return false;
+
+    folders_[0] = FolderPath(CSIDL_DESKTOPDIRECTORY);
+    folders_[1] = FolderPath(CSIDL_COMMON_DESKTOPDIRECTORY);
+
+    progman_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"Progman", L"Program Manager", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                               0, 0, nullptr, nullptr, instance, this);
+    if (!progman_) return false;
+    view_ = CreateWindowExW(0, L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                            progman_, nullptr, instance, this);
+    // Icon mode without auto-arrange, so that positions stay where they are put.
+    list_ = CreateWindowExW(0, WC_LISTVIEWW, L"FolderView",
+                            WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_NOSCROLL, 0, 0, 0, 0, view_,
+                            nullptr, instance, nullptr);
+    if (!view_ || !list_) return false;
+
+    SHFILEINFOW sfi{};
+    auto images = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(L"C:\\", 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+    SendMessageW(list_, LVM_SETBKCOLOR, 0, GetSysColor(COLOR_DESKTOP));
+    SendMessageW(list_, LVM_SETTEXTBKCOLOR, 0, CLR_NONE);
+    SendMessageW(list_, LVM_SETTEXTCOLOR, 0, RGB(255, 255, 255));
+
+    FitToScreen();
+    AddRecycleBin();
+    Sync();
+    SetTimer(progman_, kSyncTimer, kSyncMs, nullptr);
+    SetWindowPos(progman_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return true;
+}
+
+void StandinDesktop::FitToScreen() {
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    SetWindowPos(progman_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void StandinDesktop::AddRecycleBin() {
+    int image = 0;
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &pidl))) {
+        SHFILEINFOW sfi{};
+        if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &sfi, sizeof(sfi),
+                           SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_LARGEICON))
+            image = sfi.iIcon;
+        CoTaskMemFree(pidl);
+    }
+    Append(L"Recycle Bin", image, L"");
+}
+
+// Items whose entry left disappear; new entries are appended, so the order of the
+// others never changes.
+void StandinDesktop::Sync() {
+    std::vector<std::wstring> present;
+    for (const auto& folder : folders_) {
+        if (folder.empty()) continue;
+        WIN32_FIND_DATAW fd;
+        stowly::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+        if (!find) continue;
+        do {
+            if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0) continue;
+            if (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+            present.push_back(folder + L"\\" + fd.cFileName);
+        } while (FindNextFileW(find.get(), &fd));
+    }
+    for (size_t i = sources_.size(); i-- > 0;) {
+        if (sources_[i].empty()) continue;
+        bool kept = false;
+        for (const auto& p : present) kept = kept || SamePath(p, sources_[i]);
+        if (!kept) {
+            SendMessageW(list_, LVM_DELETEITEM, i, 0);
+            sources_.erase(sources_.begin() + static_cast<ptrdiff_t>(i));
+        }
+    }
+    for (const auto& p : present) {
+        bool known = false;
+        for (const auto& s : sources_) known = known || SamePath(p, s);
+        if (known) continue;
+        SHFILEINFOW sfi{};
+        SHGetFileInfoW(p.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_DISPLAYNAME);
+        std::wstring name = sfi.szDisplayName[0] ? sfi.szDisplayName : p.substr(p.rfind(L'\\') + 1);
+        Append(name, sfi.iIcon, p);
+    }
+}
+
+void StandinDesktop::Append(const std::wstring& name, int image, std::wstring source) {
+    POINT slot = FreeSlot();
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = static_cast<int>(sources_.size());
+    item.pszText = const_cast<wchar_t*>(name.c_str());
+    item.iImage = image;
+    int index = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) return;
+    sources_.push_back(std::move(source));
+    SendMessageW(list_, LVM_SETITEMPOSITION32, index, reinterpret_cast<LPARAM>(&slot));
+}
+
+// The first grid slot, column by column, that no item sits near.
+POINT StandinDesktop::FreeSlot() {
+    RECT rc{};
+    GetClientRect(list_, &rc);
+    int rows = (rc.bottom - kTop) / kGridY;
+    if (rows < 1) rows = 1;
+    int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<POINT> taken(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        SendMessageW(list_, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&taken[static_cast<size_t>(i)]));
+    for (int slot = 0;; ++slot) {
+        POINT p{kLeft + (slot / rows) * kGridX, kTop + (slot % rows) * kGridY};
+        bool free = true;
+        for (const auto& t : taken)
+            if (t.x > p.x - kGridX / 2 && t.x < p.x + kGridX / 2 && t.y > p.y - kGridY / 2 && t.y < p.y + kGridY / 2)
+                free = false;
+        if (free) return p;
+    }
+}
+
+// Moves the selected items by how far the mouse travelled since the drag began.
+void StandinDesktop::EndDrag(bool drop) {
+    if (!dragging_) return;
+    dragging_ = false;
+    if (GetCapture() == view_) ReleaseCapture();
+    if (!drop) return;
+    POINT end{};
+    GetCursorPos(&end);
+    ScreenToClient(list_, &end);
+    int dx = end.x - dragStart_.x, dy = end.y - dragStart_.y;
+    for (int i = -1; (i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED))) >= 0;) {
+        POINT p{};
+        SendMessageW(list_, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&p));
+        p.x += dx;
+        p.y += dy;
+        SendMessageW(list_, LVM_SETITEMPOSITION32, i, reinterpret_cast<LPARAM>(&p));
+    }
+}
+
+LRESULT StandinDesktop::ProgmanProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    switch (msg) {
+    case WM_SIZE:
+        if (view_) MoveWindow(view_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
+    case WM_DISPLAYCHANGE:
+        FitToScreen();
+        return 0;
+    case WM_WINDOWPOSCHANGING: {
+        // A desktop stays behind every other window.
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+        if (!(pos->flags & SWP_NOZORDER)) pos->hwndInsertAfter = HWND_BOTTOM;
+        return 0;
+    }
+    case WM_TIMER:
+        if (wp == kSyncTimer) Sync();
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd, kSyncTimer);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT StandinDesktop::ViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    switch (msg) {
+    case WM_SIZE:
+        if (list_) MoveWindow(list_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
+    case WM_NOTIFY: {
+        auto* hdr = reinterpret_cast<NMHDR*>(lp);
+        if (hdr->hwndFrom == list_ && (hdr->code == LVN_BEGINDRAG || hdr->code == LVN_BEGINRDRAG)) {
+            dragStart_ = reinterpret_cast<NMLISTVIEW*>(lp)->ptAction;
+            dragging_ = true;
+            SetCapture(hwnd);
+        }
+        return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        EndDrag(true);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lp) != hwnd) dragging_ = false;
+        return 0;
+    case WM_KEYDOWN:
+        if (wp == VK_ESCAPE) EndDrag(false);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // One desktop at a time: a second one would hide the first from every search.
+    if (FindWindowW(L"Progman", nullptr)) return 2;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    StandinDesktop desktop;
+    if (!desktop.Create(instance)) return 1;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    CoUninitialize();
+    return 0;
+}

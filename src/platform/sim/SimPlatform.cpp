@@ -36,6 +36,13 @@ std::vector<std::string> SplitPath(const std::string& p) {
     return parts;
 }
 
+// UTF-8 names to host paths and back, whatever the host's narrow encoding.
+fs::path ToPath(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+std::string NameOf(const fs::path& p) {
+    std::u8string u = p.filename().u8string();
+    return std::string(u.begin(), u.end());
+}
+
 bool IsHiddenName(const std::string& name) { return !name.empty() && name[0] == '.'; }
 
 // Wildcard match of a DOS pattern (* and ?), without regard to case.
@@ -100,11 +107,11 @@ fs::path SimPlatform::HostPath(const std::string& windowsPath) const {
     p /= drive;
     for (size_t i = 1; i < parts.size(); ++i) {
         const std::string& part = parts[i];
-        fs::path exact = p / part;
+        fs::path exact = p / ToPath(part);
         std::error_code ec;
         if (!fs::exists(exact, ec) && fs::is_directory(p, ec)) {
             for (const auto& e : fs::directory_iterator(p, ec)) {
-                if (EqualsNoCase(e.path().filename().string(), part)) {
+                if (EqualsNoCase(NameOf(e.path()), part)) {
                     exact = e.path();
                     break;
                 }
@@ -218,7 +225,14 @@ std::vector<DirEntry> SimPlatform::List(const std::string& pathOrPattern, bool i
         if (ec || !fs::exists(st) || IsHiddenName(last)) return result;
         bool isFolder = fs::is_directory(st);
         if (isFolder && !includeFolders) return result;
-        result.push_back({host.filename().string(), isFolder});
+        // The entry under its own spelling, as a directory search gives it.
+        std::string name = NameOf(host);
+        for (const auto& e : fs::directory_iterator(host.parent_path(), ec)) {
+            std::string real = NameOf(e.path());
+            if (real == name) break;
+            if (EqualsNoCase(real, name)) name = real;
+        }
+        result.push_back({name, isFolder});
         return result;
     }
     fs::path dir = HostPath(folder);
@@ -227,10 +241,10 @@ std::vector<DirEntry> SimPlatform::List(const std::string& pathOrPattern, bool i
     for (const auto& e : fs::directory_iterator(dir, ec)) entries.push_back(e);
     // Listing order is the order of names, as NTFS gives it.
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        return UpperCase(a.path().filename().string()) < UpperCase(b.path().filename().string());
+        return UpperCase(NameOf(a.path())) < UpperCase(NameOf(b.path()));
     });
     for (const auto& e : entries) {
-        std::string name = e.path().filename().string();
+        std::string name = NameOf(e.path());
         if (IsHiddenName(name) || !Matches(pattern, name)) continue;
         bool isFolder = e.is_directory(ec);
         if (isFolder && !includeFolders) continue;
@@ -247,7 +261,7 @@ FileAttributes SimPlatform::Attributes(const std::string& path) {
     if (ec || !fs::exists(st)) return a;
     a.exists = true;
     a.isFolder = fs::is_directory(st);
-    a.hidden = IsHiddenName(host.filename().string());
+    a.hidden = IsHiddenName(NameOf(host));
     a.readOnly = (st.permissions() & fs::perms::owner_write) == fs::perms::none;
     return a;
 }

@@ -1,0 +1,35 @@
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include "platform/win32/WinText.h"
+#include "platform/win32/Win32Platform.h"
+#include "support/FilesContract.h"
+#include "support/TestDir.h"
+
+using namespace stowly;
+
+TEST_CASE("Win32 files follow the program's listing and file rules") {
+    test::TestDir dir;
+    Win32Platform os;
+    const std::string root = dir.path().string();
+    test::CheckFileContract(os, root, [](const std::string& path) {
+        REQUIRE(SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
+        return path;
+    });
+}
+
+TEST_CASE("Win32 listing leaves out system entries too") {
+    test::TestDir dir;
+    Win32Platform os;
+    const std::string root = dir.path().string() + "\\";
+    REQUIRE(os.WriteFile(root + "desktop.ini", "[.ShellClassInfo]") == 0);
+    REQUIRE(SetFileAttributesW(Widen(root + "desktop.ini").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    REQUIRE(os.WriteFile(root + "plain.txt", "p") == 0);
+    CHECK(test::Names(os.List(root, true)) == std::vector<std::string>{"plain.txt"});
+}
+
+TEST_CASE("Win32 single instance: the second claim in the prefix fails") {
+    Win32Platform first, second;
+    CHECK(first.ClaimSingleInstance());
+    CHECK_FALSE(second.ClaimSingleInstance());
+}

@@ -1,6 +1,10 @@
 // The simulated desktop list view: one item per visible entry of the two desktop
-// folders, plus the virtual items, in the order they appeared.
+// folders, plus the virtual items. Items keep their order and place while they
+// stay; new ones are added at the end, at the first free grid slot.
 #include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/Text.h"
 #include "platform/sim/SimPlatform.h"
@@ -10,57 +14,87 @@ namespace stowly {
 namespace {
 
 constexpr int kGridX = 75, kGridY = 75, kLeft = 10, kTop = 5;
+constexpr size_t kMaxNameBytes = 79; // the list view's text buffer holds 80 with the NUL
 
-// The name the list view shows: at most 79 bytes in the code page.
+// The name the list view shows: at most 79 bytes in the code page (in UTF-8 for a
+// name the code page cannot hold).
 std::string ListViewName(SimPlatform& os, const std::string& name) {
     std::string shown = name;
     while (!shown.empty()) {
         auto ansi = os.Utf8ToAnsi(shown);
-        size_t bytes = ansi ? ansi->size() : shown.size();
-        if (bytes <= 79) break;
+        if ((ansi ? ansi->size() : shown.size()) <= kMaxNameBytes) break;
         shown = Utf8Left(shown, Utf8Length(shown) - 1);
     }
     return shown;
+}
+
+// Identity of an item across syncs: its file, or for a virtual item its name and
+// which of the same-named virtual items it is.
+std::string ItemKey(const std::string& source, const std::string& virtualName, int occurrence) {
+    if (!source.empty()) return UpperCase(source);
+    return '\x01' + virtualName + '\x01' + std::to_string(occurrence);
+}
+
+// The grid slot an item sits in: the slot whose point is less than half a cell
+// away on both axes; -1 when it sits between slots or off the grid.
+long long SlotOf(int32_t x, int32_t y, int rows) {
+    long long dx = static_cast<long long>(x) - kLeft + kGridX / 2, dy = static_cast<long long>(y) - kTop + kGridY / 2;
+    if (dx < 0 || dy < 0) return -1;
+    long long col = dx / kGridX, row = dy / kGridY;
+    long long offX = dx % kGridX - kGridX / 2, offY = dy % kGridY - kGridY / 2;
+    if (std::abs(offX) >= kGridX / 2 || std::abs(offY) >= kGridY / 2 || row >= rows) return -1;
+    return col * rows + row;
 }
 
 } // namespace
 
 void SimPlatform::SyncIcons(bool countingPoll) {
     struct Present {
-        std::string name, source;
+        std::string key, name, source;
     };
     std::vector<Present> present;
-    for (const auto& v : virtualItems) present.push_back({v, ""});
+    std::unordered_map<std::string, int> virtualSeen;
+    for (const auto& v : virtualItems) {
+        std::string name = ListViewName(*this, v);
+        present.push_back({ItemKey("", name, virtualSeen[name]++), name, ""});
+    }
     for (const std::string& folder : {userDesktop, commonDesktop})
-        for (const auto& e : List(folder + "\\", true)) present.push_back({e.name, folder + "\\" + e.name});
+        for (const auto& e : List(folder + "\\", true)) {
+            std::string source = folder + "\\" + e.name;
+            present.push_back({ItemKey(source, "", 0), e.name, source});
+        }
 
     // Items whose file left disappear; the rest keep their order and place.
+    std::unordered_set<std::string> presentKeys;
+    for (const auto& p : present) presentKeys.insert(p.key);
+    std::unordered_set<std::string> known;
+    std::unordered_map<std::string, int> virtualKept; // virtual items keep their relative order
     std::erase_if(icons_, [&](const Icon& icon) {
-        return std::none_of(present.begin(), present.end(), [&](const Present& p) {
-            return EqualsNoCase(p.source, icon.source) && (!icon.source.empty() || p.name == icon.name);
-        });
+        std::string key = ItemKey(icon.source, icon.name, icon.source.empty() ? virtualKept[icon.name]++ : 0);
+        if (!presentKeys.count(key)) return true;
+        known.insert(std::move(key));
+        return false;
     });
+
+    // New items take the first free grid slots, column by column.
+    int rows = std::max(1, (screen.height - kTop) / kGridY);
+    std::unordered_set<long long> taken;
+    for (const auto& icon : icons_) taken.insert(SlotOf(icon.x, icon.y, rows));
+    long long slot = 0;
     for (const auto& p : present) {
-        bool known = std::any_of(icons_.begin(), icons_.end(), [&](const Icon& icon) {
-            return EqualsNoCase(p.source, icon.source) && (!p.source.empty() || p.name == icon.name);
-        });
-        if (known) continue;
-        // New items take the first free grid slot, column by column.
-        int rows = std::max(1, (screen.height - kTop) / kGridY);
-        for (int slot = 0;; ++slot) {
-            int32_t x = kLeft + (slot / rows) * kGridX, y = kTop + (slot % rows) * kGridY;
-            bool taken = std::any_of(icons_.begin(), icons_.end(), [&](const Icon& i) {
-                return i.x > x - kGridX / 2 && i.x < x + kGridX / 2 && i.y > y - kGridY / 2 && i.y < y + kGridY / 2;
-            });
-            if (!taken) {
-                icons_.push_back({ListViewName(*this, p.name), p.source, x, y, p.source.empty() ? 0 : itemShowDelay});
-                break;
-            }
-        }
+        if (known.count(p.key)) continue;
+        while (taken.count(slot)) ++slot;
+        taken.insert(slot);
+        icons_.push_back({ListViewName(*this, p.name), p.source, static_cast<int32_t>(kLeft + (slot / rows) * kGridX),
+                          static_cast<int32_t>(kTop + (slot % rows) * kGridY), p.source.empty() ? 0 : itemShowDelay});
     }
     if (countingPoll)
         for (auto& icon : icons_)
             if (icon.pollsUntilShown > 0) --icon.pollsUntilShown;
+
+    shown_.clear();
+    for (size_t i = 0; i < icons_.size(); ++i)
+        if (icons_[i].pollsUntilShown == 0) shown_.push_back(i);
 }
 
 const std::vector<SimPlatform::Icon>& SimPlatform::Icons() {
@@ -73,29 +107,23 @@ bool SimPlatform::DesktopViewFound() { return desktopRunning; }
 std::optional<long> SimPlatform::DesktopItemCount() {
     if (!desktopRunning) return std::nullopt;
     SyncIcons(true);
-    return static_cast<long>(std::count_if(icons_.begin(), icons_.end(), [](const Icon& i) { return i.pollsUntilShown == 0; }));
+    return static_cast<long>(shown_.size());
 }
 
 std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItems() {
     if (!desktopRunning) return std::nullopt;
     SyncIcons(false);
     std::vector<DesktopItem> items;
-    for (const auto& icon : icons_)
-        if (icon.pollsUntilShown == 0) items.push_back({icon.name, icon.x, icon.y});
+    items.reserve(shown_.size());
+    for (size_t i : shown_) items.push_back({icons_[i].name, icons_[i].x, icons_[i].y});
     return items;
 }
 
 void SimPlatform::SetDesktopItemPosition(int index, int16_t x, int16_t y) {
     positionCalls.push_back({index, x, y});
-    int shown = -1;
-    for (auto& icon : icons_) {
-        if (icon.pollsUntilShown != 0) continue;
-        if (++shown == index) {
-            icon.x = x;
-            icon.y = y;
-            return;
-        }
-    }
+    if (index < 0 || static_cast<size_t>(index) >= shown_.size()) return;
+    icons_[shown_[index]].x = x;
+    icons_[shown_[index]].y = y;
 }
 
 } // namespace stowly

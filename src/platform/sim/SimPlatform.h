@@ -109,6 +109,7 @@ private:
     std::filesystem::path root_;
     std::map<std::string, std::map<std::string, RegData>> registry_; // "ROOT\KEY" upper -> NAME upper -> value
     std::vector<Icon> icons_;
+    std::vector<size_t> shown_; // list index -> place in icons_, as of the last sync
     uint64_t clock_ = 0;
 };
 

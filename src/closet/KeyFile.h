@@ -1,0 +1,58 @@
+#pragma once
+// The places on disk that make up a closet, and the closet key file: five header
+// lines (closet directory, wallpaper, wallpaper style, screen size, password) and
+// one quoted icon line per desktop icon, CR LF after every line.
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+
+namespace stowly {
+
+// The key file's name cut before the first ".qvr" (any case). A name without the
+// extension (or with nothing before it) would give a closet folder equal to the key
+// file itself, so " Closet" is added to the whole name: "MyDesk" -> "MyDesk Closet".
+std::string ClosetName(const std::string& closetKeyFile);
+
+struct ClosetPlaces {
+    std::string keyFile;             // ClosetDirectory + ClosetKeyFile
+    std::string closetName;
+    std::string closetFolder;        // ClosetDirectory + closet name, no trailing backslash
+    std::string commonClosetFolder;  // ProgramFolder + "AllUsers"
+    std::string wallpaperBackup;     // ProgramFolder + ClosetKeyFile + ".BGD"
+};
+ClosetPlaces PlacesOf(const AppState& st);
+
+// Header lines 1 to 5, in file order.
+struct KeyFileHeader {
+    std::string closetDirectory;
+    std::string wallpaper;
+    std::string wallpaperStyle;
+    std::string screenSize;
+    std::string password;
+};
+
+struct KeyFileContent {
+    KeyFileHeader header;
+    std::vector<IconRecord> icons;
+};
+
+// The key file's text. A header value that would not read back whole (it holds a
+// comma, or starts or ends with a blank) is written between double quotes; every
+// other value is written bare. Icon names are trimmed and always quoted.
+std::string KeyFileText(const KeyFileHeader& header, const std::vector<IconRecord>& icons,
+                        const std::function<void()>& afterIconLine = {});
+// Creates or replaces the key file; throws RuntimeError when it cannot be written.
+void WriteKeyFile(Platform& os, const std::string& path, const KeyFileHeader& header,
+                  const std::vector<IconRecord>& icons, const std::function<void()>& afterIconLine = {});
+
+// The five header values; throws RuntimeError (53 missing file, 62 past the end...).
+KeyFileHeader ReadKeyFileHeader(Platform& os, const std::string& path);
+// Header and icon lines. A file without any icon line, or with anything after the
+// last one (even an empty line), fails with RuntimeError 62 at the next icon line.
+KeyFileContent ReadKeyFile(Platform& os, const std::string& path);
+KeyFileContent ParseKeyFile(const std::string& text);
+
+} // namespace stowly

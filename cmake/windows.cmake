@@ -12,6 +12,8 @@ target_compile_definitions(stowly_win PUBLIC ${STOWLY_WIN_DEFS})
 target_compile_options(stowly_win PRIVATE ${STOWLY_WARNINGS})
 # The simulated platform borrows the real HTTP client of the system it runs on.
 target_link_libraries(stowly_sim PUBLIC stowly_win)
+# The tests' local HTTP server speaks Winsock.
+target_link_libraries(stowly_test_support PUBLIC ws2_32)
 
 add_executable(stowly WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp ${PROJECT_SOURCE_DIR}/res/stowly.rc)
 target_link_libraries(stowly PRIVATE stowly_win)

@@ -7,6 +7,10 @@
 
 namespace stowly {
 
+// One GET of an http or https address, bypassing caches. The connection (with the
+// name lookup) must stand within `connectTimeoutMs` and the whole exchange within
+// `totalTimeoutMs`. Redirects are not followed: their status is the result. Status 0
+// when no complete answer came (refused, timed out, bad or unknown address).
 HttpResult HostHttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs);
 
 } // namespace stowly

@@ -13,10 +13,19 @@
 
 namespace stowly::test {
 
+// Also keeps the texts the progress window opened with.
+struct ProgressUi : ScriptedUi {
+    std::vector<std::string> opened; // message "|" status, at each ShowProgress
+    void ShowProgress(const WaitState& state) override {
+        opened.push_back(state.message + "|" + state.status);
+        ScriptedUi::ShowProgress(state);
+    }
+};
+
 struct ClosetMachine {
     TestDir dir;
     SimPlatform os{dir.path()};
-    ScriptedUi ui;
+    ProgressUi ui;
     AppState st;
     Context ctx{os, ui, st};
 

@@ -1,8 +1,24 @@
+#include <cwchar>
+
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinText.h"
 
 namespace stowly {
 
-std::string Win32Platform::GetWallpaper() { return {}; }
-bool Win32Platform::SetWallpaper(const std::string&) { return false; }
+std::string Win32Platform::GetWallpaper() {
+    wchar_t buf[MAX_PATH] = {};
+    if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, buf, 0)) return {};
+    // A path that fills the buffer without its NUL is not a path.
+    size_t n = wcsnlen(buf, MAX_PATH);
+    return n == MAX_PATH ? std::string() : Narrow(std::wstring_view(buf, n));
+}
+
+bool Win32Platform::SetWallpaper(const std::string& path) {
+    // Always a real (possibly empty) path: SETWALLPAPER_DEFAULT crashes Wine.
+    std::wstring wide = Widen(path);
+    SetLastError(0);
+    BOOL ok = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    return ok && GetLastError() == 0;
+}
 
 } // namespace stowly

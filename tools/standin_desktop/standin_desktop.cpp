@@ -8,6 +8,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,8 +22,10 @@ constexpr UINT kSyncMs = 250;
 // The grid that new items are placed on, in list-view coordinates.
 constexpr int kGridX = 75, kGridY = 75, kLeft = 10, kTop = 5;
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+// Paths compare without regard to case.
+std::wstring PathKey(std::wstring path) {
+    CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return path;
 }
 
 std::wstring FolderPath(int csidl) {
@@ -132,7 +136,7 @@ void StandinDesktop::AddRecycleBin() {
 // Items whose entry left disappear; new entries are appended, so the order of the
 // others never changes.
 void StandinDesktop::Sync() {
-    std::vector<std::wstring> present;
+    std::map<std::wstring, std::wstring> present; // key -> path
     for (const auto& folder : folders_) {
         if (folder.empty()) continue;
         WIN32_FIND_DATAW fd;
@@ -141,26 +145,27 @@ void StandinDesktop::Sync() {
         do {
             if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0) continue;
             if (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-            present.push_back(folder + L"\\" + fd.cFileName);
+            std::wstring path = folder + L"\\" + fd.cFileName;
+            present.emplace(PathKey(path), path);
         } while (FindNextFileW(find.get(), &fd));
     }
+    std::set<std::wstring> known;
     for (size_t i = sources_.size(); i-- > 0;) {
         if (sources_[i].empty()) continue;
-        bool kept = false;
-        for (const auto& p : present) kept = kept || SamePath(p, sources_[i]);
-        if (!kept) {
+        std::wstring key = PathKey(sources_[i]);
+        if (present.count(key)) {
+            known.insert(key);
+        } else {
             SendMessageW(list_, LVM_DELETEITEM, i, 0);
             sources_.erase(sources_.begin() + static_cast<ptrdiff_t>(i));
         }
     }
-    for (const auto& p : present) {
-        bool known = false;
-        for (const auto& s : sources_) known = known || SamePath(p, s);
-        if (known) continue;
+    for (const auto& [key, path] : present) {
+        if (known.count(key)) continue;
         SHFILEINFOW sfi{};
-        SHGetFileInfoW(p.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_DISPLAYNAME);
-        std::wstring name = sfi.szDisplayName[0] ? sfi.szDisplayName : p.substr(p.rfind(L'\\') + 1);
-        Append(name, sfi.iIcon, p);
+        SHGetFileInfoW(path.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_DISPLAYNAME);
+        std::wstring name = sfi.szDisplayName[0] ? sfi.szDisplayName : path.substr(path.rfind(L'\\') + 1);
+        Append(name, sfi.iIcon, path);
     }
 }
 

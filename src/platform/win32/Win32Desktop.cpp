@@ -102,6 +102,12 @@ HWND FindListView(HWND defView) {
     return defView ? FindWindowExW(defView, nullptr, L"SysListView32", nullptr) : nullptr;
 }
 
+DWORD WindowProcess(HWND window) {
+    DWORD pid = 0;
+    if (window) GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
 std::optional<LRESULT> Send(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(window, msg, wp, lp, SMTO_NORMAL | SMTO_ABORTIFHUNG, kReplyTimeoutMs, &result))
@@ -118,8 +124,7 @@ void Log(const wchar_t* text) { OutputDebugStringW(text); }
 class RemoteListView {
 public:
     explicit RemoteListView(HWND list) : list_(list) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(list, &pid);
+        DWORD pid = WindowProcess(list);
         if (!pid) return;
         process_.reset(OpenProcess(
             PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
@@ -156,6 +161,12 @@ public:
             return std::nullopt;
         wchar_t text[kTextUnits];
         std::memcpy(text, local + kTextAt, sizeof(text));
+        // A view may answer by pointing at text of its own instead of filling the buffer.
+        uintptr_t answered = narrow_ ? AnsweredText<uint32_t>(local) : AnsweredText<uint64_t>(local);
+        if (answered && answered != remote + kTextAt) {
+            std::memset(text, 0, sizeof(text));
+            ReadProcessMemory(process_.get(), reinterpret_cast<void*>(answered), text, sizeof(text), &done);
+        }
         text[kTextUnits - 1] = L'\0';
         POINT point;
         std::memcpy(&point, local + kPointAt, sizeof(point));
@@ -181,6 +192,13 @@ private:
         item.pszText = static_cast<Ptr>(remote + kTextAt);
         item.cchTextMax = kTextUnits;
         std::memcpy(local + kItemAt, &item, sizeof(item));
+    }
+
+    template <typename Ptr>
+    static uintptr_t AnsweredText(const unsigned char* local) {
+        RemoteLvItem<Ptr> item;
+        std::memcpy(&item, local + kItemAt, sizeof(item));
+        return static_cast<uintptr_t>(item.pszText);
     }
 
     HWND list_;
@@ -281,7 +299,9 @@ DesktopView OpenDesktopView() {
     HWND defView = FindDefView();
     found.list = FindListView(defView);
     if (!found.list) return found;
-    found.shell = OpenShellDesktopView(defView);
+    // Only the shell's own process has a folder view of the desktop to offer.
+    DWORD shell = WindowProcess(GetShellWindow());
+    if (shell && shell == WindowProcess(defView)) found.shell = OpenShellDesktopView(defView);
     if (!found.shell) Log(L"Stowly: the shell's folder view of the desktop cannot be had; using list-view messages\n");
     return found;
 }

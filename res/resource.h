@@ -13,4 +13,3 @@
 #define IDR_ART_POSITIONS     140 // positions.svg  card.css      5565x1695
 #define IDR_ART_POSITIONS_HOT 150 // positions.svg  card-hot.css  5565x1695
 #define IDR_ART_PANEL         160 // panel.svg      -             5640x6360
-#define IDR_ART_LOGO          170 // icon.svg       -             1920x1920

@@ -1,0 +1,137 @@
+#include "app/MainCommands.h"
+
+#include "closet/CleanRestore.h"
+#include "closet/ClosetState.h"
+#include "closet/KeyFile.h"
+#include "icons/DesktopIcons.h"
+#include "platform/Errors.h"
+#include "platform/Text.h"
+#include "platform/Wallpaper.h"
+
+namespace stowly {
+
+namespace {
+
+constexpr const char* kQuickKeyFile = "QuickClean.qvr";
+
+bool AdvancedMode(const AppState& st) { return st.settings.AdvancedMode == 1; }
+
+void UseQuickCloset(AppState& st) {
+    st.ClosetKeyFile = kQuickKeyFile;
+    st.ClosetDirectory = st.ProgramFolder;
+}
+
+// ClosetDirectory gets everything up to and including the last backslash,
+// ClosetKeyFile the rest.
+void SplitKeyFilePath(AppState& st, const std::string& path) {
+    const auto cut = path.rfind('\\');
+    const size_t rest = cut == std::string::npos ? 0 : cut + 1;
+    st.ClosetDirectory = path.substr(0, rest);
+    st.ClosetKeyFile = path.substr(rest);
+}
+
+// A step whose failure is passed over: the command goes on with its next step.
+template <typename Step>
+void PassOver(Step&& step) {
+    try {
+        step();
+    } catch (const RuntimeError&) {
+    }
+}
+
+bool IsPositionFile(const std::string& name) {
+    return name.size() >= 3 && UpperCase(name.substr(name.size() - 3)) == "DPF";
+}
+
+} // namespace
+
+CommandOutcome Command1_Click(Context& ctx) {
+    AppState& st = ctx.st;
+    if (!AdvancedMode(st)) {
+        UseQuickCloset(st);
+        CleanDesktop(ctx);
+        return CommandOutcome::Done;
+    }
+    const auto chosen = ctx.ui.SaveFile({kQuickKeyFile, st.ProgramFolder, "Stowly Files (*.qvr)|*.qvr", ".qvr", 1});
+    if (!chosen) return CommandOutcome::Done;
+    SplitKeyFilePath(st, *chosen);
+    bool exists = false;
+    PassOver([&] { exists = FileExists(ctx.os, *chosen); });
+    if (exists && ctx.ui.Message("File Exists.  Would you like to over write it?", "", MsgButtons::YesNo,
+                                 MsgIcon::None) == Answer::No)
+        return CommandOutcome::Done;
+    PassOver([&] { ReadCurrentWallpaper(ctx); });
+    return CommandOutcome::ShowAdvancedClean;
+}
+
+CommandOutcome Command2_Click(Context& ctx) {
+    AppState& st = ctx.st;
+    if (!AdvancedMode(st)) {
+        UseQuickCloset(st);
+        RestoreDesktop(ctx);
+        return CommandOutcome::Done;
+    }
+    const auto chosen = ctx.ui.OpenFile(
+        {"", st.ProgramFolder, "Stowly Files (*.qvr)|*.qvr|Desktop Position Files (*.dpf)|*.dpf", ".qvr", 1});
+    if (!chosen) return CommandOutcome::Done;
+    const std::string path = Trim(*chosen);
+    if (path.empty()) return CommandOutcome::Done;
+
+    if (IsPositionFile(path)) {
+        PassOver([&] { RestoreLocations(ctx, path); });
+        ctx.ui.Message("Your icon positions have been restored.", "", MsgButtons::Ok, MsgIcon::Information);
+        return CommandOutcome::Done;
+    }
+
+    SplitKeyFilePath(st, path);
+    std::string password;
+    try {
+        const KeyFileHeader header = ReadKeyFileHeader(ctx.os, path);
+        st.ClosetDirectory = header.closetDirectory;
+        st.CurrentWallpaper = header.wallpaper;
+        st.CurrentWallpaperStyle = header.wallpaperStyle;
+        st.ScreenSizeText = header.screenSize;
+        password = header.password;
+    } catch (const RuntimeError& e) {
+        // The key file went away after it was chosen: nothing to restore.
+        if (e.number() == err::FileNotFound) return CommandOutcome::Done;
+    }
+    if (!password.empty()) {
+        const std::string answer = ctx.ui.Input("Please enter the password:", "", "").value_or("");
+        if (UpperCase(answer) != UpperCase(password)) {
+            ctx.ui.Message("Invalide Password!", "", MsgButtons::Ok, MsgIcon::Critical);
+            return CommandOutcome::Done;
+        }
+    }
+    return CommandOutcome::ShowAdvancedRestore;
+}
+
+std::array<FavoriteItem, 4> FavoriteMenuItems(const Settings& settings) {
+    std::array<FavoriteItem, 4> items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::string& name = settings.FavoriteLocation[i];
+        items[i] = name == "Blank" ? FavoriteItem{"Blank", false} : FavoriteItem{name, true};
+    }
+    return items;
+}
+
+ExitAction ExitButtonAction(const AppState& st) {
+    if (st.settings.MinSystemTray != 1) return ExitAction::EndProgram;
+    return st.TrayIconShown ? ExitAction::Hide : ExitAction::AddTrayIconAndHide;
+}
+
+TrayAction TrayIconAction(bool windowVisible, unsigned mouseMessage) {
+    if (windowVisible) return TrayAction::None;
+    switch (mouseMessage) {
+    case 0x203: return TrayAction::ShowWindow; // WM_LBUTTONDBLCLK
+    case 0x204: return TrayAction::PopupMenu;  // WM_RBUTTONDOWN
+    default: return TrayAction::None;
+    }
+}
+
+int TwipsToPixels(int twips, int dpi) {
+    const long long scaled = static_cast<long long>(twips) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
+}
+
+} // namespace stowly

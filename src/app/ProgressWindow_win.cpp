@@ -1,0 +1,181 @@
+#include "app/ProgressWindow_win.h"
+
+#include "app/MainCommands.h"
+#include "platform/win32/WinText.h"
+#include "platform/win32/Win32Ui.h"
+
+namespace stowly {
+
+namespace {
+
+constexpr wchar_t kClass[] = L"StowlyWait";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr int kOK = IDOK;
+constexpr COLORREF kYellow = RGB(255, 255, 192);
+
+struct TwipsRect {
+    int left, top, width, height;
+};
+constexpr TwipsRect kMSG{120, 240, 5175, 495};
+constexpr TwipsRect kStatus{120, 840, 3975, 255};
+constexpr TwipsRect kCount{4200, 840, 1095, 255};
+constexpr TwipsRect kOKButton{2280, 1200, 975, 375};
+constexpr int kOuterWidth = 5475, kOuterHeight = 1680;
+
+HFONT MessageFont(UINT dpi, int tenthsOfPoint, LONG weight) {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    LOGFONTW lf = ncm.lfMessageFont;
+    lf.lfHeight = -MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720);
+    lf.lfWidth = 0;
+    lf.lfWeight = weight;
+    return CreateFontIndirectW(&lf);
+}
+
+void Place(HWND control, const TwipsRect& r, UINT dpi) {
+    const int d = static_cast<int>(dpi);
+    SetWindowPos(control, nullptr, TwipsToPixels(r.left, d), TwipsToPixels(r.top, d), TwipsToPixels(r.width, d),
+                 TwipsToPixels(r.height, d), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+void ProgressWindow::Show(HWND owner, const WaitState& state) {
+    Close();
+    WNDCLASSEXW wc{sizeof wc};
+    if (!GetClassInfoExW(instance_, kClass, &wc)) {
+        wc.lpfnWndProc = Thunk;
+        wc.hInstance = instance_;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClass;
+        RegisterClassExW(&wc);
+    }
+    state_ = &state;
+    dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
+    background_.reset(CreateSolidBrush(kYellow));
+    // No caption and a single fixed border; it stays above every other window.
+    CreateWindowExW(WS_EX_TOPMOST, kClass, L"", WS_POPUP | WS_BORDER, 0, 0, 0, 0, owner,
+                    nullptr, instance_, this);
+    if (!hwnd_) return;
+    const auto make = [this](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        return CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    };
+    lblMSG_ = make(L"STATIC", Widen(state.message).c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0);
+    lblStatus_ = make(L"STATIC", L"Cleaning File:", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0);
+    lblCount_ = make(L"STATIC", L"1 out of 1000", SS_RIGHT | SS_NOPREFIX, 0);
+    // OK shows and can be pressed only once the operation reports "Done".
+    cmdOK_ = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON | WS_DISABLED, kOK);
+    Layout();
+
+    // Form_Load: topmost, centred on the owner's screen, the timer on.
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    MONITORINFO mi{sizeof mi};
+    GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    SetWindowPos(hwnd_, nullptr, mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2,
+                 mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetTimer(hwnd_, kTimer1, 1000, nullptr);
+    ui_.AddModeless(hwnd_);
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+}
+
+void ProgressWindow::Layout() {
+    fontMsg_.reset(MessageFont(dpi_, 135, FW_BOLD));
+    fontLabel_.reset(MessageFont(dpi_, 90, FW_NORMAL));
+    for (HWND c : {lblStatus_, lblCount_, cmdOK_})
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(fontLabel_.get()), FALSE);
+    SendMessageW(lblMSG_, WM_SETFONT, reinterpret_cast<WPARAM>(fontMsg_.get()), FALSE);
+    Place(lblMSG_, kMSG, dpi_);
+    Place(lblStatus_, kStatus, dpi_);
+    Place(lblCount_, kCount, dpi_);
+    Place(cmdOK_, kOKButton, dpi_);
+    const int d = static_cast<int>(dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, TwipsToPixels(kOuterWidth, d), TwipsToPixels(kOuterHeight, d),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ProgressWindow::SetLabels(const std::string& status, const std::string& count, bool visible) {
+    if (!hwnd_) return;
+    SetWindowTextW(lblStatus_, Widen(status).c_str());
+    SetWindowTextW(lblCount_, Widen(count).c_str());
+    ShowWindow(lblStatus_, visible ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(lblCount_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void ProgressWindow::Close() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void ProgressWindow::Timer1_Timer() {
+    if (!state_ || state_->status != "Done") return;
+    ShowWindow(cmdOK_, SW_SHOWNA);
+    EnableWindow(cmdOK_, TRUE);
+    SetWindowTextW(lblMSG_, Widen(state_->message).c_str());
+    MessageBeep(MB_OK);
+    KillTimer(hwnd_, kTimer1);
+    if (GetForegroundWindow() == hwnd_ || GetActiveWindow() == hwnd_) SetFocus(cmdOK_);
+}
+
+void ProgressWindow::cmdOK_Click() {
+    ui_.LockBigButtons(true);
+    Close();
+}
+
+LRESULT CALLBACK ProgressWindow::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<ProgressWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    const LRESULT r = self->WndProc(msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return r;
+}
+
+LRESULT ProgressWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    switch (msg) {
+    case WM_TIMER:
+        if (wp == kTimer1) Timer1_Timer();
+        return 0;
+    case WM_COMMAND:
+        // Enter reaches here as IDOK too; it counts only once OK can be pressed.
+        if (LOWORD(wp) == kOK && IsWindowEnabled(cmdOK_) && IsWindowVisible(cmdOK_)) cmdOK_Click();
+        return 0;
+    case WM_CLOSE:
+        return 0; // OK is the only way out
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd_, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, static_cast<HBRUSH>(background_.get()));
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+        SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+        SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(background_.get());
+    case WM_CTLCOLORBTN:
+        return reinterpret_cast<LRESULT>(background_.get());
+    case WM_DPICHANGED:
+        dpi_ = HIWORD(wp);
+        Layout();
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd_, kTimer1);
+        ui_.RemoveModeless(hwnd_);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+}
+
+} // namespace stowly

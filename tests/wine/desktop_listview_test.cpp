@@ -317,6 +317,38 @@ TEST_CASE("A saved position file puts every icon back after the icons were scram
     CHECK(restored->back().y == scrambled->back().y);
 }
 
+TEST_CASE("A person can drag an item on the stand-in desktop") {
+    Win32Platform os;
+    EmptyDesktops desktops(os);
+    StandinDesktop desktop;
+    REQUIRE(desktop.Start());
+    AddInOrder(os, {desktops.user() / L"Drag me"});
+    os.SetDesktopItemPosition(1, 200, 200);
+
+    // Mouse input as a person gives it: press on the icon, move, release.
+    HWND view = FindWindowExW(StandinWindow(), nullptr, L"SHELLDLL_DefView", nullptr);
+    POINT start{200 + 16, 200 + 16};
+    ClientToScreen(FindWindowExW(view, nullptr, L"SysListView32", nullptr), &start);
+    auto mouse = [](int x, int y, DWORD button) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+        SendInput(1, &in, sizeof(in));
+        Sleep(50);
+    };
+    mouse(start.x, start.y, 0);
+    mouse(start.x, start.y, MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 10; ++step) mouse(start.x + 10 * step, start.y + 5 * step, 0);
+    mouse(start.x + 100, start.y + 50, MOUSEEVENTF_LEFTUP);
+
+    CHECK(WaitFor([&] {
+        auto items = os.ReadDesktopItems();
+        return items && items->size() == 2 && (*items)[1].x == 300 && (*items)[1].y == 250;
+    }));
+}
+
 // Not run by default; measures one enumeration of many items:
 //   tools/wine-run.sh --build B B/stowly_wine_tests.exe -tc='*benchmark*' --no-skip
 TEST_CASE("benchmark: reading many desktop items from another process" * doctest::skip()) {

@@ -51,7 +51,7 @@ IniFile::Line IniFile::Parse(size_t index) const {
     size_t close = line.rfind(']');
     if (line.front() == '[' && close != std::string_view::npos) {
         result.kind = Line::Section;
-        result.name = line.substr(1, close - 1);
+        result.name = TrimBlanks(line.substr(1, close - 1));
         return result;
     }
     result.kind = Line::Key;

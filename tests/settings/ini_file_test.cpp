@@ -49,7 +49,7 @@ TEST_CASE("IniFile reads values as the profile functions give them") {
         {"commented-out key", "[PREFS]\r\n;Key=1\r\n", "PREFS", "Key", ""},
         {"first of two equal keys", "[PREFS]\r\nkey=1\r\nKEY=2\r\n", "PREFS", "Key", "1"},
         {"only the first of two equal sections", "[S]\r\na=1\r\n[s]\r\nb=2\r\n", "S", "b", ""},
-        {"blanks inside the brackets belong to the name", "[ PREFS ]\r\nKey=1\r\n", "PREFS", "Key", ""},
+        {"blanks inside the brackets", "[ PREFS ]\r\nKey=1\r\n", "PREFS", "Key", "1"},
         {"text after the bracket", "[PREFS] ; prefs\r\nKey=1\r\n", "PREFS", "Key", "1"},
         {"LF line ends", "[PREFS]\nA=1\nKey=2\n", "PREFS", "Key", "2"},
         {"no line end at the end", "[PREFS]\r\nKey=2", "PREFS", "Key", "2"},
@@ -58,7 +58,8 @@ TEST_CASE("IniFile reads values as the profile functions give them") {
         {"300 characters cut to 254", "[PREFS]\r\nKey=", "PREFS", "Key", std::string(254, 'x')},
     };
     for (const auto& c : cases) {
-        CAPTURE(c.name);
+        const std::string name = c.name;
+        CAPTURE(name);
         std::string text = c.text;
         if (c.expected.size() == 254) text += std::string(300, 'x') + "\r\n";
         CHECK(IniFile(text).Get(c.section, c.key, 255) == c.expected);
@@ -94,7 +95,8 @@ TEST_CASE("IniFile writes like the profile functions and keeps everything else")
         {"empty value", "[A]\r\nx=1\r\n", "A", "x", "", "[A]\r\nx=\r\n"},
     };
     for (const auto& c : cases) {
-        CAPTURE(c.name);
+        const std::string name = c.name;
+        CAPTURE(name);
         IniFile ini(c.before);
         ini.Set(c.section, c.key, c.value);
         CHECK(ini.Text() == c.after);

@@ -14,11 +14,11 @@ std::string Win32Platform::GetWallpaper() {
 }
 
 bool Win32Platform::SetWallpaper(const std::string& path) {
-    // Always a real (possibly empty) path: SETWALLPAPER_DEFAULT crashes Wine.
+    // Always a real (possibly empty) path: SETWALLPAPER_DEFAULT crashes Wine. Only
+    // the result tells success; the last-error code may be left set by a call that
+    // succeeded.
     std::wstring wide = Widen(path);
-    SetLastError(0);
-    BOOL ok = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
-    return ok && GetLastError() == 0;
+    return SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wide.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
 }
 
 } // namespace stowly

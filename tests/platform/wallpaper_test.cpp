@@ -1,22 +1,13 @@
 #include <doctest/doctest.h>
 
 #include "platform/Wallpaper.h"
-#include "platform/sim/ScriptedUi.h"
-#include "platform/sim/SimPlatform.h"
-#include "support/TestDir.h"
+#include "support/SimMachine.h"
 
 using namespace stowly;
-using stowly::test::TestDir;
 
 namespace {
 
-struct Machine {
-    TestDir dir;
-    SimPlatform os{dir.path()};
-    ScriptedUi ui;
-    AppState st;
-    Context ctx{os, ui, st};
-
+struct Machine : test::SimMachine {
     std::string Text(const char* name) {
         RegData v;
         if (os.RegRead(RegRoot::CurrentUser, "Control Panel\\Desktop", name, v) != 0) return "(none)";

@@ -1,24 +1,15 @@
 #include <doctest/doctest.h>
 
-#include "app/AppState.h"
-#include "platform/sim/ScriptedUi.h"
-#include "platform/sim/SimPlatform.h"
 #include "settings/Settings.h"
-#include "support/TestDir.h"
+#include "support/SimMachine.h"
 
 using namespace stowly;
 using stowly::test::ReadHostFile;
-using stowly::test::TestDir;
 using stowly::test::WriteHostFile;
 
 namespace {
 
-struct Machine {
-    TestDir dir;
-    SimPlatform os{dir.path()};
-    ScriptedUi ui;
-    AppState st;
-    Context ctx{os, ui, st};
+struct Machine : test::SimMachine {
     Machine() { st.ProgramFolder = "C:\\PROGRAM FILES\\STOWLY\\"; }
     std::string IniPath() const { return st.ProgramFolder + "stowly.ini"; }
     void WriteIni(const std::string& bytes) { WriteHostFile(os.HostPath(IniPath()), bytes); }

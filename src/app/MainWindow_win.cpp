@@ -176,9 +176,6 @@ void MainWindow::Form_Load() {
         AddTrayIcon();
     } else {
         ShowWindow(hwnd_, SW_SHOWNORMAL);
-        SetFocus(commands_[0]);
-        // Focus rectangles show once the keyboard is used, as in dialogs.
-        SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
         UpdateWindow(hwnd_);
     }
 }

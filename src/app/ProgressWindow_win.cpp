@@ -113,9 +113,10 @@ void ProgressWindow::Close() {
 
 void ProgressWindow::Timer1_Timer() {
     if (!state_ || state_->status != "Done") return;
+    // The final message is up before OK can be pressed.
+    SetWindowTextW(lblMSG_, Widen(state_->message).c_str());
     ShowWindow(cmdOK_, SW_SHOWNA);
     EnableWindow(cmdOK_, TRUE);
-    SetWindowTextW(lblMSG_, Widen(state_->message).c_str());
     MessageBeep(MB_OK);
     KillTimer(hwnd_, kTimer1);
     if (GetForegroundWindow() == hwnd_ || GetActiveWindow() == hwnd_) SetFocus(cmdOK_);

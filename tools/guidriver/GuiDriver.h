@@ -119,11 +119,20 @@ inline void PostKeys(HWND hwnd, std::initializer_list<WORD> keys) {
     }
 }
 
-// Moves the mouse pointer to the centre of `hwnd`; the window under it sees the
-// pointer arrive as a person's mouse would make it.
+// Moves the mouse pointer to the centre of `hwnd` with real input, so that the
+// window under it sees the pointer arrive. (Under Wine, SetCursorPos alone is not
+// always seen by other processes.)
 inline bool MoveMouseOver(HWND hwnd) {
     RECT r;
-    return GetWindowRect(hwnd, &r) && SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    if (!GetWindowRect(hwnd, &r)) return false;
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    SetCursorPos(x, y);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return SendInput(1, &in, sizeof in) == 1;
 }
 
 // A screenshot of the whole X screen (ImageMagick's import) into the Unix path

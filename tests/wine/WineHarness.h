@@ -1,0 +1,120 @@
+#pragma once
+// What the tests that drive real programs under Wine share: paths of the build
+// tree, the two desktop folders, the stand-in Explorer desktop and started programs.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "../../tools/guidriver/GuiDriver.h"
+#include "platform/win32/Handle.h"
+#include "platform/win32/WinText.h"
+
+namespace stowly::wine {
+
+// The build folder as a Unix path (for programs such as import) and as this
+// process sees it (drive Z:).
+inline std::string BuildDirUnix() {
+    const char* dir = std::getenv("STOWLY_BUILD_DIR");
+    return dir ? dir : ".";
+}
+inline std::filesystem::path BuildPath(const std::string& name) {
+    std::string path = BuildDirUnix() + "/" + name;
+    if (path[0] == '/') path = "Z:" + path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return Widen(path);
+}
+
+// Both desktop folders emptied when made and again when done (never deleted).
+class EmptyDesktops {
+public:
+    EmptyDesktops() {
+        wchar_t path[MAX_PATH];
+        for (int i = 0; i < 2; ++i) {
+            SHGetFolderPathW(nullptr, i == 0 ? 0x10 : 0x19, nullptr, 0, path); // CSIDL_(COMMON_)DESKTOPDIRECTORY
+            folders_[i] = path;
+        }
+        Empty();
+    }
+    ~EmptyDesktops() { Empty(); }
+    EmptyDesktops(const EmptyDesktops&) = delete;
+    EmptyDesktops& operator=(const EmptyDesktops&) = delete;
+    const std::filesystem::path& user() const { return folders_[0]; }
+    const std::filesystem::path& common() const { return folders_[1]; }
+
+private:
+    void Empty() {
+        for (const auto& folder : folders_) {
+            std::error_code ec;
+            for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+                SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+                std::filesystem::remove_all(entry.path(), ec);
+            }
+        }
+    }
+    std::filesystem::path folders_[2];
+};
+
+// A program of the test, ended (if it has not ended itself) when the test is done.
+class Program {
+public:
+    Program() = default;
+    ~Program() { Stop(); }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Start(const std::filesystem::path& exe) {
+        std::wstring cmd = L"\"" + exe.wstring() + L"\"";
+        const std::wstring folder = exe.parent_path().wstring();
+        STARTUPINFOW si{sizeof si};
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+            return false;
+        CloseHandle(pi.hThread);
+        process_.reset(pi.hProcess);
+        pid_ = pi.dwProcessId;
+        return true;
+    }
+    bool WaitEnd(unsigned ms) const { return !process_ || WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0; }
+    bool Running() const { return !WaitEnd(0); }
+    // Asks politely first (`close`, when given), then ends the process.
+    void Stop(HWND close = nullptr) {
+        if (!process_) return;
+        if (close) PostMessageW(close, WM_CLOSE, 0, 0);
+        if (!WaitEnd(close ? 5000 : 0)) {
+            TerminateProcess(process_.get(), 1);
+            WaitEnd(5000);
+        }
+        process_.reset();
+    }
+    DWORD pid() const { return pid_; }
+
+private:
+    KernelHandle process_;
+    DWORD pid_ = 0;
+};
+
+// The stand-in Explorer desktop (tools/standin_desktop), up with its list view.
+class StandinDesktop {
+public:
+    bool Start() {
+        if (FindWindowW(L"Progman", nullptr)) return false; // a leftover would answer in its place
+        if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
+        return guidriver::WaitFor([&] {
+            HWND progman = FindWindowW(L"Progman", nullptr);
+            HWND view = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+            return view && guidriver::ProcessOf(progman) == program_.pid() &&
+                   FindWindowExW(view, nullptr, L"SysListView32", nullptr);
+        });
+    }
+    ~StandinDesktop() { program_.Stop(FindWindowW(L"Progman", nullptr)); }
+
+private:
+    Program program_;
+};
+
+} // namespace stowly::wine

@@ -65,7 +65,10 @@ HttpResult HostHttpGet(const std::string& url, unsigned connectTimeoutMs, unsign
     WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
 
     const wchar_t* noCache = L"Cache-Control: no-cache\r\nPragma: no-cache";
-    if (!WinHttpSendRequest(request.get(), noCache, DWORD(-1), WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) return {};
+    // Some WinHTTP versions wait for the answer inside WinHttpSendRequest already.
+    if (!LimitNextStep(request.get(), deadline) ||
+        !WinHttpSendRequest(request.get(), noCache, DWORD(-1), WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+        return {};
     if (!LimitNextStep(request.get(), deadline) || !WinHttpReceiveResponse(request.get(), nullptr)) return {};
 
     DWORD status = 0;
@@ -77,9 +80,13 @@ HttpResult HostHttpGet(const std::string& url, unsigned connectTimeoutMs, unsign
     HttpResult result;
     char buffer[16384];
     for (;;) {
-        DWORD got = 0;
-        if (!LimitNextStep(request.get(), deadline) || !WinHttpReadData(request.get(), buffer, sizeof buffer, &got))
+        // Asking first what has arrived keeps each read from waiting for a full buffer.
+        DWORD available = 0;
+        if (!LimitNextStep(request.get(), deadline) || !WinHttpQueryDataAvailable(request.get(), &available))
             return {};
+        if (available == 0) break;
+        DWORD got = 0;
+        if (!WinHttpReadData(request.get(), buffer, std::min<DWORD>(available, sizeof buffer), &got)) return {};
         if (got == 0) break;
         result.body.append(buffer, got);
     }

@@ -6,7 +6,6 @@ namespace stowly {
 
 namespace {
 
-constexpr int kErrFileNotFound = 2;
 constexpr int kErrPathNotFound = 3;
 constexpr int kErrAlreadyExists = 183;
 constexpr int kMaxNumber = 9999;
@@ -32,17 +31,17 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
 }
 
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder) {
-    FileAttributes item = os.Attributes(source);
-    if (!item.exists) return kErrFileNotFound;
     if (!os.Attributes(destFolder).isFolder) {
         CreateFolderPath(os, destFolder);
         if (!os.Attributes(destFolder).isFolder) return kErrPathNotFound;
     }
-    // A name taken between the choice and the move is simply chosen again.
-    int result = kErrAlreadyExists;
+    // The move itself refuses a taken name; only then is a free one looked for
+    // (again if the name found is taken before the move).
+    const std::string name = NameOf(source);
+    int result = os.MoveItem(source, destFolder + "\\" + name);
     for (int attempt = 0; attempt < 3 && result == kErrAlreadyExists; ++attempt) {
-        std::string to = FreeDestination(os, destFolder, NameOf(source), item.isFolder);
-        if (to.empty()) return kErrAlreadyExists;
+        std::string to = FreeDestination(os, destFolder, name, os.Attributes(source).isFolder);
+        if (to.empty()) break;
         result = os.MoveItem(source, to);
     }
     return result;

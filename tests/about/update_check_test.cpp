@@ -7,10 +7,8 @@
 #include <set>
 
 #include "about/UpdateCheck.h"
-#include "platform/sim/ScriptedUi.h"
-#include "platform/sim/SimPlatform.h"
 #include "support/LocalHttpServer.h"
-#include "support/TestDir.h"
+#include "support/SimMachine.h"
 
 using namespace stowly;
 using test::LocalHttpServer;
@@ -25,12 +23,7 @@ std::string Question(const std::string& offered) {
            "Your current version: " + VersionText() + "\r\nNew version available for download: " + offered + "\r\n";
 }
 
-struct UpdateWorld {
-    test::TestDir dir;
-    SimPlatform os{dir.path()};
-    ScriptedUi ui;
-    AppState st;
-    Context ctx{os, ui, st};
+struct UpdateWorld : test::SimMachine {
     LocalHttpServer server;
 
     // Runs the check against `page` served with `status`.

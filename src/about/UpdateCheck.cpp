@@ -1,5 +1,6 @@
 #include "about/UpdateCheck.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 

@@ -3,9 +3,7 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -16,108 +14,23 @@
 #include "icons/DesktopIcons.h"
 #include "icons/PositionList.h"
 #include "platform/sim/ScriptedUi.h"
-#include "platform/win32/Handle.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinText.h"
 #include "support/TestDir.h"
+#include "WineHarness.h"
 
 using namespace stowly;
 
 namespace {
 
-constexpr int kUserDesktop = 16, kCommonDesktop = 25;
+using wine::EmptyDesktops;
+using wine::StandinDesktop;
 
 bool WaitFor(const std::function<bool()>& done, unsigned timeoutMs = 5000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
-        if (done()) return true;
-    return done();
-}
-
-// A path of the build tree as this process sees it: Unix paths are on drive Z:.
-std::wstring BuildPath(const std::string& name) {
-    const char* dir = std::getenv("STOWLY_BUILD_DIR");
-    std::string path = std::string(dir ? dir : ".") + "/" + name;
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return Widen(path);
+    return guidriver::WaitFor(done, timeoutMs);
 }
 
 HWND StandinWindow() { return FindWindowW(L"Progman", nullptr); }
-
-// Both desktop folders emptied when made and again when done (never deleted).
-class EmptyDesktops {
-public:
-    explicit EmptyDesktops(Win32Platform& os)
-        : folders_{Widen(os.SpecialFolder(kUserDesktop)), Widen(os.SpecialFolder(kCommonDesktop))} {
-        Empty();
-    }
-    ~EmptyDesktops() { Empty(); }
-    EmptyDesktops(const EmptyDesktops&) = delete;
-    EmptyDesktops& operator=(const EmptyDesktops&) = delete;
-    std::filesystem::path user() const { return folders_[0]; }
-    std::filesystem::path common() const { return folders_[1]; }
-
-private:
-    void Empty() {
-        for (const auto& folder : folders_) {
-            std::error_code ec;
-            for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-                SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-                std::filesystem::remove_all(entry.path(), ec);
-            }
-        }
-    }
-    std::filesystem::path folders_[2];
-};
-
-// The stand-in desktop for one test; it is closed (or ended) whatever the test does.
-class StandinDesktop {
-public:
-    StandinDesktop() = default;
-    ~StandinDesktop() { Stop(); }
-    StandinDesktop(const StandinDesktop&) = delete;
-    StandinDesktop& operator=(const StandinDesktop&) = delete;
-
-    // Starts it and waits until its list view is up.
-    bool Start() {
-        if (StandinWindow()) return false; // a leftover would answer in its place
-        std::wstring exe = BuildPath("standin_desktop.exe");
-        std::wstring cmd = L"\"" + exe + L"\"";
-        STARTUPINFOW si{sizeof(si)};
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return false;
-        CloseHandle(pi.hThread);
-        process_.reset(pi.hProcess);
-        pid_ = pi.dwProcessId;
-        return WaitFor([&] {
-            HWND progman = StandinWindow();
-            DWORD owner = 0;
-            if (progman) GetWindowThreadProcessId(progman, &owner);
-            HWND view = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
-            return owner == pid_ && view && FindWindowExW(view, nullptr, L"SysListView32", nullptr);
-        });
-    }
-
-    void Stop() {
-        if (!process_) return;
-        HWND progman = StandinWindow();
-        DWORD owner = 0;
-        if (progman) GetWindowThreadProcessId(progman, &owner);
-        if (owner == pid_) PostMessageW(progman, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) {
-            TerminateProcess(process_.get(), 1);
-            WaitForSingleObject(process_.get(), 5000);
-        }
-        process_.reset();
-    }
-
-    bool Ended() const { return !process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
-
-private:
-    KernelHandle process_;
-    DWORD pid_ = 0;
-};
 
 void MakeFile(const std::filesystem::path& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -153,8 +66,13 @@ const std::string kJapaneseName = "\xe6\x9b\xb8\xe9\xa1\x9e\xe3\x83\xa1\xe3\x83\
 } // namespace
 
 TEST_CASE("Without a desktop list view nothing is found, moved or reported") {
-    REQUIRE(StandinWindow() == nullptr);
     Win32Platform os;
+    {
+        StandinDesktop desktop;
+        REQUIRE(desktop.Start());
+        CHECK(os.DesktopViewFound());
+    }
+    REQUIRE(StandinWindow() == nullptr);
     CHECK_FALSE(os.DesktopViewFound());
     CHECK_FALSE(os.DesktopItemCount().has_value());
     CHECK_FALSE(os.ReadDesktopItems().has_value());
@@ -181,7 +99,7 @@ TEST_CASE("Without a desktop list view nothing is found, moved or reported") {
 
 TEST_CASE("The desktop's items are read from the view's process in the view's order") {
     Win32Platform os;
-    EmptyDesktops desktops(os);
+    EmptyDesktops desktops;
     StandinDesktop desktop;
     REQUIRE(desktop.Start());
     REQUIRE(WaitFor([&] { return os.DesktopItemCount() == 1L; }));
@@ -214,7 +132,7 @@ TEST_CASE("The desktop's items are read from the view's process in the view's or
 
 TEST_CASE("Positions set from outside are read back, negative ones included") {
     Win32Platform os;
-    EmptyDesktops desktops(os);
+    EmptyDesktops desktops;
     StandinDesktop desktop;
     REQUIRE(desktop.Start());
     AddInOrder(os, {desktops.user() / L"a", desktops.user() / L"b", desktops.common() / L"c", desktops.user() / L"d"});
@@ -243,7 +161,7 @@ TEST_CASE("Positions set from outside are read back, negative ones included") {
 
 TEST_CASE("An item whose file leaves goes with it; the others keep their order and place") {
     Win32Platform os;
-    EmptyDesktops desktops(os);
+    EmptyDesktops desktops;
     StandinDesktop desktop;
     REQUIRE(desktop.Start());
     AddInOrder(os, {desktops.user() / L"first", desktops.user() / L"second", desktops.user() / L"third"});
@@ -266,14 +184,11 @@ TEST_CASE("An item whose file leaves goes with it; the others keep their order a
     REQUIRE(after.has_value());
     CHECK(Names(*after) == std::vector<std::string>{"Recycle Bin", "first", "third", "second"});
 
-    desktop.Stop();
-    CHECK(desktop.Ended());
-    CHECK_FALSE(os.DesktopItemCount().has_value());
 }
 
 TEST_CASE("A saved position file puts every icon back after the icons were scrambled") {
     Win32Platform os;
-    EmptyDesktops desktops(os);
+    EmptyDesktops desktops;
     StandinDesktop desktop;
     REQUIRE(desktop.Start());
     AddInOrder(os, {Utf8Path(desktops.user(), kName79), Utf8Path(desktops.common(), kCommaName),
@@ -319,7 +234,7 @@ TEST_CASE("A saved position file puts every icon back after the icons were scram
 
 TEST_CASE("A person can drag an item on the stand-in desktop") {
     Win32Platform os;
-    EmptyDesktops desktops(os);
+    EmptyDesktops desktops;
     StandinDesktop desktop;
     REQUIRE(desktop.Start());
     AddInOrder(os, {desktops.user() / L"Drag me"});
@@ -354,7 +269,7 @@ TEST_CASE("A person can drag an item on the stand-in desktop") {
 TEST_CASE("benchmark: reading many desktop items from another process" * doctest::skip()) {
     constexpr int kItems = 500;
     Win32Platform os;
-    EmptyDesktops desktops(os);
+    EmptyDesktops desktops;
     for (int i = 0; i < kItems; ++i) MakeFile(desktops.user() / (L"item " + std::to_wstring(i)));
     StandinDesktop desktop;
     REQUIRE(desktop.Start());

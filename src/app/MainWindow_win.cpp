@@ -14,6 +14,7 @@
 #include "app/Picture_win.h"
 #include "app/ProgressWindow_win.h"
 #include "app/ReportError.h"
+#include "app/WindowThunk_win.h"
 #include "platform/Errors.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/WinText.h"
@@ -78,7 +79,7 @@ public:
     void Form_Load();
 
 private:
-    static LRESULT CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    friend LRESULT CALLBACK stowly::WindowThunk<MainWindow>(HWND, UINT, WPARAM, LPARAM) noexcept;
     static LRESULT CALLBACK CommandSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                             DWORD_PTR self) noexcept;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept;
@@ -145,7 +146,7 @@ MainWindow::~MainWindow() {
 void MainWindow::Form_Load() {
     background_.reset(CreateSolidBrush(kGrey));
     WNDCLASSEXW wc{sizeof wc};
-    wc.lpfnWndProc = Thunk;
+    wc.lpfnWndProc = WindowThunk<MainWindow>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(background_.get());
@@ -463,22 +464,6 @@ void MainWindow::TrayCallback(UINT mouseMessage) {
         break;
     }
     }
-}
-
-LRESULT CALLBACK MainWindow::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    const LRESULT r = self->WndProc(msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-    }
-    return r;
 }
 
 // The commands turn highlighted while the mouse is over them.

@@ -45,7 +45,7 @@ void ProgressWindow::Show(HWND owner, const WaitState& state) {
     Close();
     WNDCLASSEXW wc{sizeof wc};
     if (!GetClassInfoExW(instance_, kClass, &wc)) {
-        wc.lpfnWndProc = Thunk;
+        wc.lpfnWndProc = WindowThunk<ProgressWindow>;
         wc.hInstance = instance_;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = kClass;
@@ -125,22 +125,6 @@ void ProgressWindow::Timer1_Timer() {
 void ProgressWindow::cmdOK_Click() {
     ui_.LockBigButtons(true);
     Close();
-}
-
-LRESULT CALLBACK ProgressWindow::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<ProgressWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    const LRESULT r = self->WndProc(msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-    }
-    return r;
 }
 
 LRESULT ProgressWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {

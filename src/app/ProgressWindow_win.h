@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/WindowThunk_win.h"
 #include "platform/Ui.h"
 #include "platform/win32/Handle.h"
 
@@ -28,7 +29,7 @@ public:
     HWND hwnd() const { return hwnd_; }
 
 private:
-    static LRESULT CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    friend LRESULT CALLBACK stowly::WindowThunk<ProgressWindow>(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept;
     void Layout();
     void Timer1_Timer();

@@ -24,7 +24,9 @@
 #include <shlwapi.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/WinText.h"

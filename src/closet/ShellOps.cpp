@@ -7,7 +7,10 @@ namespace stowly {
 namespace {
 
 constexpr int kErrPathNotFound = 3;
+constexpr int kErrSharing = 32;
 constexpr int kErrAlreadyExists = 183;
+constexpr int kSharingRetries = 4;
+constexpr unsigned kSharingPauseMs = 50;
 constexpr int kMaxNumber = 9999;
 
 std::string NameOf(const std::string& path) {
@@ -35,14 +38,24 @@ int PerformShellAction(Platform& os, const std::string& source, const std::strin
         CreateFolderPath(os, destFolder);
         if (!os.Attributes(destFolder).isFolder) return kErrPathNotFound;
     }
+    // Another program (a thumbnailer, a virus scanner) often holds a new file for a
+    // moment; such an item is worth a few more tries.
+    auto move = [&](const std::string& to) {
+        int result = os.MoveItem(source, to);
+        for (int retry = 0; retry < kSharingRetries && result == kErrSharing; ++retry) {
+            os.SleepMs(kSharingPauseMs);
+            result = os.MoveItem(source, to);
+        }
+        return result;
+    };
     // The move itself refuses a taken name; only then is a free one looked for
     // (again if the name found is taken before the move).
     const std::string name = NameOf(source);
-    int result = os.MoveItem(source, destFolder + "\\" + name);
+    int result = move(destFolder + "\\" + name);
     for (int attempt = 0; attempt < 3 && result == kErrAlreadyExists; ++attempt) {
         std::string to = FreeDestination(os, destFolder, name, os.Attributes(source).isFolder);
         if (to.empty()) break;
-        result = os.MoveItem(source, to);
+        result = move(to);
     }
     return result;
 }

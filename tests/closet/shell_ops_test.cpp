@@ -44,8 +44,12 @@ TEST_CASE("PerformShellAction: creates the destination, never replaces, moves fo
     CHECK(PerformShellAction(m.os, "C:\\From\\gone.txt", "C:\\To") != 0);
     m.Put("C:\\From\\b.txt", "b");
     m.os.faults.locked.insert("C:\\From\\b.txt");
+    int before = m.os.movesDone;
     CHECK(PerformShellAction(m.os, "C:\\From\\b.txt", "C:\\To") != 0);
     CHECK(m.Get("C:\\From\\b.txt") == "b");
+    CHECK(m.os.movesDone - before == 5); // a held file is tried again a few times, then left
+    m.os.faults.locked.clear();
+    CHECK(PerformShellAction(m.os, "C:\\From\\b.txt", "C:\\To") == 0);
 }
 
 TEST_CASE("ShellFileCopy moves elements 1 to the end one by one and counts what stayed") {

@@ -1,6 +1,7 @@
 // Not run by default; compares a quick clean plus restore of many items on the
 // simulated desktop with a bare loop of renames of the same files:
-//   stowly_tests --test-case='*benchmark*clean*' --no-skip
+//   stowly_tests --test-case='*benchmark*clean*' --no-skip -s
+// (a Release build without sanitizers: -DCMAKE_BUILD_TYPE=Release -DSTOWLY_SANITIZE=OFF)
 #include <doctest/doctest.h>
 
 #include <chrono>

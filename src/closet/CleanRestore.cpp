@@ -70,6 +70,14 @@ int16_t LeadingNumber(const std::string& text) {
     return static_cast<int16_t>(value);
 }
 
+// Hourglass, progress window with its opening message, command buttons off.
+void Begin(Context& ctx, const std::string& message) {
+    ctx.ui.SetBusy(true);
+    ctx.st.wait = {message, ""};
+    ctx.ui.ShowProgress(ctx.st.wait);
+    LockBigButtons(ctx, false);
+}
+
 void Finish(Context& ctx, const std::string& message) {
     ctx.ui.SetBusy(false);
     ctx.st.wait.message = message;
@@ -141,10 +149,7 @@ void CleanDesktop(Context& ctx) {
             ui.Message("Your default closet is not empty please do a restore first.", "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
-        ui.SetBusy(true);
-        st.wait = {"Please wait cleaning desktop...", ""};
-        ui.ShowProgress(st.wait);
-        LockBigButtons(ctx, false);
+        Begin(ctx, "Please wait cleaning desktop...");
 
         ReadCurrentWallpaper(ctx);
         EnumDesktopIcons(ctx, nullptr);
@@ -163,14 +168,11 @@ void CleanDesktop(Context& ctx) {
         // A backup on disk must always be the one this clean made: a restore copies
         // it over the recorded picture, so an older one is removed.
         const Settings& settings = st.settings;
-        bool backedUp = false;
         if (!settings.DefaultWindowsBackground.empty() && !st.CurrentWallpaper.empty() &&
-            FileExists(os, st.CurrentWallpaper)) {
+            FileExists(os, st.CurrentWallpaper))
             CopyReplacing(os, st.CurrentWallpaper, places.wallpaperBackup);
-            backedUp = true;
-        }
-        if (!backedUp)
-            if (int e = os.RemoveFile(places.wallpaperBackup)) ThrowFileError(e);
+        else if (int e = os.RemoveFile(places.wallpaperBackup))
+            ThrowFileError(e);
         if (!settings.DefaultWindowsBackground.empty() && FileExists(os, settings.DefaultWindowsBackground)) {
             bool tile = false;
             SetWallpaper(ctx, "1", tile, 0);
@@ -211,10 +213,7 @@ void RestoreDesktop(Context& ctx) {
             }
         }
 
-        ui.SetBusy(true);
-        st.wait = {"Please wait restoring desktop...", ""};
-        ui.ShowProgress(st.wait);
-        LockBigButtons(ctx, false);
+        Begin(ctx, "Please wait restoring desktop...");
 
         int failed = RestorePass(ctx, places.commonClosetFolder, st.CommonDesktopFolder);
         places = PlacesOf(st); // from the closet directory the key file names

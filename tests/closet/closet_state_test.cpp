@@ -45,11 +45,3 @@ TEST_CASE("CreateFolderPath creates missing parents and answers whether it creat
     m.Put("C:\\Base\\file", "x");
     CHECK_FALSE(CreateFolderPath(m.os, "C:\\Base\\file\\Sub"));
 }
-
-TEST_CASE("LockBigButtons goes through the UI") {
-    ClosetMachine m;
-    LockBigButtons(m.ctx, false);
-    CHECK_FALSE(m.ui.buttonsEnabled);
-    LockBigButtons(m.ctx, true);
-    CHECK(m.ui.buttonsEnabled);
-}

@@ -9,6 +9,7 @@ file(GLOB WIN32_BACKEND CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win
 add_library(stowly_win STATIC ${WIN32_BACKEND} ${WIN_SOURCES})
 target_link_libraries(stowly_win PUBLIC stowly_core ${STOWLY_WIN_LIBS})
 target_compile_definitions(stowly_win PUBLIC ${STOWLY_WIN_DEFS})
+target_include_directories(stowly_win PUBLIC ${PROJECT_SOURCE_DIR}/res)
 target_compile_options(stowly_win PRIVATE ${STOWLY_WARNINGS})
 # The simulated platform borrows the real HTTP client of the system it runs on.
 target_link_libraries(stowly_sim PUBLIC stowly_win)
@@ -19,7 +20,7 @@ add_executable(stowly WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp ${PROJECT
 target_link_libraries(stowly PRIVATE stowly_win)
 target_link_options(stowly PRIVATE -municode)
 target_compile_options(stowly PRIVATE ${STOWLY_WARNINGS})
-target_include_directories(stowly PRIVATE ${PROJECT_SOURCE_DIR}/res ${PROJECT_BINARY_DIR}/res)
+target_include_directories(stowly PRIVATE ${PROJECT_BINARY_DIR}/res)
 set_target_properties(stowly PROPERTIES OUTPUT_NAME stowly)
 
 # Artwork rendered from its sources (res/art) into the build tree; the generated

@@ -8,7 +8,7 @@
 #include <array>
 #include <exception>
 
-#include "../../res/resource.h"
+#include "resource.h"
 #include "app/MainCommands.h"
 #include "app/MainWindow.h"
 #include "app/Picture_win.h"

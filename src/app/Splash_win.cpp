@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "../../res/resource.h"
+#include "resource.h"
 #include "app/AppState.h"
 #include "app/Splash.h"
 #include "platform/win32/Handle.h"

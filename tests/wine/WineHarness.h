@@ -45,6 +45,9 @@ public:
     EmptyDesktops& operator=(const EmptyDesktops&) = delete;
     const std::filesystem::path& user() const { return folders_[0]; }
     const std::filesystem::path& common() const { return folders_[1]; }
+    // The same folders as the program names them (UTF-8).
+    std::string userText() const { return Narrow(folders_[0].wstring()); }
+    std::string commonText() const { return Narrow(folders_[1].wstring()); }
 
 private:
     void Empty() {
@@ -101,19 +104,33 @@ private:
 // The stand-in Explorer desktop (tools/standin_desktop), up with its list view.
 class StandinDesktop {
 public:
-    bool Start() {
-        if (FindWindowW(L"Progman", nullptr)) return false; // a leftover would answer in its place
-        if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
-        return guidriver::WaitFor([&] {
-            HWND progman = FindWindowW(L"Progman", nullptr);
-            HWND view = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
-            return view && guidriver::ProcessOf(progman) == program_.pid() &&
-                   FindWindowExW(view, nullptr, L"SysListView32", nullptr);
-        });
+    // Starts it and waits until its list view answers (with many items on the
+    // desktop and a busy machine that can take a while). Wine closes the windows of
+    // its virtual desktop a little after the last one went; a stand-in that came up
+    // in that moment ends at once and is simply started again.
+    bool Start(unsigned timeoutMs = 30000) {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            // A leftover would answer in its place; one that is just closing goes soon.
+            if (!guidriver::WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
+            if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
+            guidriver::WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
+            if (Answers()) return true;
+            program_.Stop();
+            Sleep(500);
+        }
+        return false;
     }
-    ~StandinDesktop() { program_.Stop(FindWindowW(L"Progman", nullptr)); }
+    void Stop() { program_.Stop(Answers() ? FindWindowW(L"Progman", nullptr) : nullptr); }
+    ~StandinDesktop() { Stop(); }
 
 private:
+    bool Answers() const {
+        HWND progman = FindWindowW(L"Progman", nullptr);
+        HWND view = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+        return view && guidriver::ProcessOf(progman) == program_.pid() &&
+               FindWindowExW(view, nullptr, L"SysListView32", nullptr);
+    }
+
     Program program_;
 };
 

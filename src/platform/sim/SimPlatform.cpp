@@ -109,17 +109,40 @@ fs::path SimPlatform::HostPath(const std::string& windowsPath) const {
         const std::string& part = parts[i];
         fs::path exact = p / ToPath(part);
         std::error_code ec;
-        if (!fs::exists(exact, ec) && fs::is_directory(p, ec)) {
-            for (const auto& e : fs::directory_iterator(p, ec)) {
-                if (EqualsNoCase(NameOf(e.path()), part)) {
-                    exact = e.path();
-                    break;
-                }
-            }
+        if (!fs::exists(exact, ec)) {
+            fs::path found = FindNoCase(p, part);
+            if (!found.empty()) exact = found;
         }
         p = exact;
     }
     return p;
+}
+
+fs::path SimPlatform::FindNoCase(const fs::path& folder, const std::string& name) const {
+    std::error_code ec;
+    auto stamp = fs::last_write_time(folder, ec);
+    if (ec) return {};
+    FolderIndex& index = folderIndex_[folder.string()];
+    if (index.byUpper.empty() || index.stamp != stamp) {
+        index.byUpper.clear();
+        index.stamp = stamp;
+        for (const auto& e : fs::directory_iterator(folder, ec)) index.byUpper.emplace(UpperCase(NameOf(e.path())), e.path());
+    }
+    auto it = index.byUpper.find(UpperCase(name));
+    return it == index.byUpper.end() ? fs::path() : it->second;
+}
+
+void SimPlatform::Note(const fs::path& hostPath) const {
+    folderIndex_.erase(hostPath.string());
+    auto it = folderIndex_.find(hostPath.parent_path().string());
+    if (it == folderIndex_.end()) return;
+    std::error_code ec;
+    std::string upper = UpperCase(NameOf(hostPath));
+    if (fs::exists(fs::symlink_status(hostPath, ec)))
+        it->second.byUpper[upper] = hostPath;
+    else
+        it->second.byUpper.erase(upper);
+    it->second.stamp = fs::last_write_time(hostPath.parent_path(), ec);
 }
 
 bool SimPlatform::IsLocked(const std::string& path) const {
@@ -304,6 +327,7 @@ int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
         }
     }
     fs::rename(temp, host, ec);
+    Note(host);
     if (ec) {
         fs::remove(temp, ec);
         return kErrAccessDenied;
@@ -326,6 +350,7 @@ int SimPlatform::RemoveFile(const std::string& path) {
     fs::path host = HostPath(path);
     if (fs::is_directory(host, ec)) return kErrAccessDenied;
     fs::remove(host, ec);
+    Note(host);
     return ec ? ErrorFromCode(ec) : 0;
 }
 
@@ -333,7 +358,9 @@ bool SimPlatform::CreateFolder(const std::string& path) {
     std::error_code ec;
     fs::path host = HostPath(path);
     if (fs::exists(host, ec) || !fs::is_directory(host.parent_path(), ec)) return false;
-    return fs::create_directory(host, ec) && !ec;
+    bool made = fs::create_directory(host, ec) && !ec;
+    Note(host);
+    return made;
 }
 
 int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
@@ -355,6 +382,8 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
         }
         fs::remove_all(src, ec);
     }
+    Note(src);
+    Note(dst);
     if (ec) return ErrorFromCode(ec);
     return (fs::exists(dst, ec) && !fs::exists(src, ec)) ? 0 : kErrAccessDenied;
 }

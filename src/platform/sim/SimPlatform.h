@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "platform/Platform.h"
 
@@ -104,11 +105,23 @@ public:
 
 private:
     bool IsLocked(const std::string& path) const;
+    // The entry of host folder `folder` called `name` in any case; empty when none.
+    std::filesystem::path FindNoCase(const std::filesystem::path& folder, const std::string& name) const;
+    // Brings the index of the folder that holds `hostPath` up to date after a change
+    // made here: the entry is now there, or gone.
+    void Note(const std::filesystem::path& hostPath) const;
     void SyncIcons(bool countingPoll);
 
     std::filesystem::path root_;
     std::map<std::string, std::map<std::string, RegData>> registry_; // "ROOT\KEY" upper -> NAME upper -> value
     std::vector<Icon> icons_;
+    // Upper-cased names of a folder's entries, kept while the folder's time stamp
+    // stands, so that looking up a missing name does not read the whole folder.
+    struct FolderIndex {
+        std::filesystem::file_time_type stamp;
+        std::unordered_map<std::string, std::filesystem::path> byUpper;
+    };
+    mutable std::unordered_map<std::string, FolderIndex> folderIndex_;
     std::vector<size_t> shown_; // list index -> place in icons_, as of the last sync
     uint64_t clock_ = 0;
 };

@@ -13,16 +13,6 @@ namespace stowly {
 
 namespace {
 
-// Paths beyond MAX_PATH need the extended-length prefix.
-std::wstring LongPath(const std::string& path) {
-    std::wstring w = Widen(path);
-    for (auto& c : w)
-        if (c == L'/') c = L'\\';
-    if (w.size() >= MAX_PATH - 12 && w.size() > 2 && w[1] == L':' && w.rfind(L"\\\\?\\", 0) != 0)
-        return L"\\\\?\\" + w;
-    return w;
-}
-
 HKEY RootKey(RegRoot root) { return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 // The program's error numbers for a failed open of a file.

@@ -13,26 +13,13 @@ namespace stowly {
 
 namespace {
 
-std::wstring WindowsPath(const std::string& path) {
-    std::wstring w = Widen(path);
-    for (auto& c : w)
-        if (c == L'/') c = L'\\';
-    return w;
-}
-
-// Paths beyond MAX_PATH need the extended-length prefix (not for the shell).
-std::wstring Extended(const std::wstring& w) {
-    if (w.size() >= MAX_PATH - 12 && w.size() > 2 && w[1] == L':') return L"\\\\?\\" + w;
-    return w;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) { return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Every entry of a folder, hidden and system ones included.
 std::vector<std::wstring> Entries(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
-    FindHandle find(FindFirstFileExW(Extended(folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+    FindHandle find(FindFirstFileExW(ExtendedPath(folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
                                      nullptr, 0));
     if (!find) return names;
     do {
@@ -48,30 +35,30 @@ bool IsRealFolder(DWORD attributes) {
 
 // Copies a file or folder tree to `to`, which must not exist; 0 or the first error.
 DWORD CopyTree(const std::wstring& from, const std::wstring& to) {
-    DWORD attributes = GetFileAttributesW(Extended(from).c_str());
+    DWORD attributes = GetFileAttributesW(ExtendedPath(from).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return CopyFileW(Extended(from).c_str(), Extended(to).c_str(), TRUE) ? 0 : GetLastError();
-    if (!CreateDirectoryW(Extended(to).c_str(), nullptr)) return GetLastError();
+        return CopyFileW(ExtendedPath(from).c_str(), ExtendedPath(to).c_str(), TRUE) ? 0 : GetLastError();
+    if (!CreateDirectoryW(ExtendedPath(to).c_str(), nullptr)) return GetLastError();
     for (const auto& name : Entries(from))
         if (DWORD e = CopyTree(from + L"\\" + name, to + L"\\" + name)) return e;
-    SetFileAttributesW(Extended(to).c_str(), attributes);
+    SetFileAttributesW(ExtendedPath(to).c_str(), attributes);
     return 0;
 }
 
 // Deletes a file or folder tree; links inside are removed, never followed.
 DWORD DeleteTree(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(Extended(path).c_str());
+    DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(Extended(path).c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(ExtendedPath(path).c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return DeleteFileW(Extended(path).c_str()) ? 0 : GetLastError();
+        return DeleteFileW(ExtendedPath(path).c_str()) ? 0 : GetLastError();
     DWORD first = 0;
     if (IsRealFolder(attributes))
         for (const auto& name : Entries(path))
             if (DWORD e = DeleteTree(path + L"\\" + name); e && !first) first = e;
-    if (!RemoveDirectoryW(Extended(path).c_str()) && !first) first = GetLastError();
+    if (!RemoveDirectoryW(ExtendedPath(path).c_str()) && !first) first = GetLastError();
     return first;
 }
 
@@ -88,11 +75,11 @@ int CopyThenDelete(const std::wstring& from, const std::wstring& to) {
 } // namespace
 
 int Win32Platform::MoveItem(const std::string& from, const std::string& to) {
-    std::wstring source = WindowsPath(from), target = WindowsPath(to);
+    std::wstring source = WidePath(from), target = WidePath(to);
     if (!Exists(source)) return ERROR_FILE_NOT_FOUND;
     if (Exists(target)) return ERROR_ALREADY_EXISTS;
     int result = 0;
-    if (!MoveFileExW(Extended(source).c_str(), Extended(target).c_str(), 0)) {
+    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), 0)) {
         DWORD error = GetLastError();
         if (error != ERROR_NOT_SAME_DEVICE) return static_cast<int>(error);
         result = CopyThenDelete(source, target);

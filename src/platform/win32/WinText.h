@@ -23,4 +23,21 @@ inline std::string Narrow(std::wstring_view wide) {
     return s;
 }
 
+// A Windows path in UTF-16, with backslashes only.
+inline std::wstring WidePath(std::string_view utf8) {
+    std::wstring w = Widen(utf8);
+    for (auto& c : w)
+        if (c == L'/') c = L'\\';
+    return w;
+}
+
+// Paths beyond MAX_PATH need the extended-length prefix (the shell takes none).
+inline std::wstring ExtendedPath(std::wstring w) {
+    if (w.size() >= MAX_PATH - 12 && w.size() > 2 && w[1] == L':' && w.rfind(L"\\\\?\\", 0) != 0)
+        return L"\\\\?\\" + w;
+    return w;
+}
+
+inline std::wstring LongPath(std::string_view utf8) { return ExtendedPath(WidePath(utf8)); }
+
 } // namespace stowly

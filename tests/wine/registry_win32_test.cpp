@@ -2,6 +2,7 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include "platform/Errors.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinText.h"
 #include "settings/Registry.h"
@@ -10,75 +11,71 @@ using namespace stowly;
 
 namespace {
 
-bool KeyExists(HKEY root, const char* path) {
+bool KeyExists(HKEY root, const std::string& path) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, Widen(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
 
-struct TestKey {
-    HKEY root;
-    const char* path;
-    ~TestKey() { RegDeleteTreeW(root, Widen(path).c_str()); }
-};
+bool Missing(const RegData& value) { return std::holds_alternative<std::monostate>(value); }
 
 } // namespace
 
 TEST_CASE("Registry round trips under HKCU and HKLM") {
-    struct Case {
-        RegRoot root;
-        HKEY hkey;
-        const char* key;
-    };
-    const Case cases[] = {
+    const struct { RegRoot root; HKEY hkey; const char* key; } cases[] = {
         {RegRoot::CurrentUser, HKEY_CURRENT_USER, "Software\\StowlyTest"},
         {RegRoot::LocalMachine, HKEY_LOCAL_MACHINE, "SOFTWARE\\StowlyTest"},
     };
     Win32Platform os;
     for (const auto& c : cases) {
         CAPTURE(c.key);
-        TestKey cleanup{c.hkey, c.key};
-        // The key must exist: SetRegKeyValue never creates one.
+        struct Cleanup { HKEY root; std::wstring path; ~Cleanup() { RegDeleteTreeW(root, path.c_str()); } };
+        Cleanup cleanup{c.hkey, Widen(c.key)};
+        // SetRegKeyValue never creates a key.
         SetRegKeyValue(os, c.root, c.key, "Text", std::string("2"), kRegSz);
         CHECK_FALSE(KeyExists(c.hkey, c.key));
         REQUIRE(os.RegWrite(c.root, c.key, "Seed", std::string("s"), true) == 0);
 
-        SetRegKeyValue(os, c.root, c.key, "Text", std::string("2"), kRegSz);
-        CHECK(QueryRegKeyValue(os, c.root, c.key, "text") == RegData(std::string("2\0", 2)));
-        SetRegKeyValue(os, c.root, c.key, "Path", std::string("C:\\Program Files\\Stowly\\stowly.exe"), kRegSz);
-        CHECK(QueryRegKeyValue(os, c.root, c.key, "Path") ==
-              RegData(std::string("C:\\Program Files\\Stowly\\stowly.exe") + '\0'));
-        SetRegKeyValue(os, c.root, c.key, "Number", int32_t{-7}, kRegDword);
+        const std::string path = "C:\\Program Files\\Stowly\\stowly.exe";
+        SetRegKeyValue(os, c.root, c.key, "Text", path, kRegSz);
+        CHECK(QueryRegKeyValue(os, c.root, c.key, "text") == RegData(path + '\0'));
+        SetRegKeyValue(os, c.root, c.key, "Number", std::string(" -7 "), kRegDword);
         CHECK(QueryRegKeyValue(os, c.root, c.key, "Number") == RegData(int32_t{-7}));
+        SetRegKeyValue(os, c.root, c.key, "Seven", int32_t{7}, kRegSz);
+        CHECK(QueryRegKeyValue(os, c.root, c.key, "Seven") == RegData(std::string("7\0", 2)));
+        SetRegKeyValue(os, c.root, c.key, "Binary", std::string("x"), REG_BINARY); // other types write nothing
+        CHECK(Missing(QueryRegKeyValue(os, c.root, c.key, "Binary")));
 
-        CHECK(std::holds_alternative<std::monostate>(QueryRegKeyValue(os, c.root, c.key, "Missing")));
         RegData kept = std::string("kept");
         CHECK(ReadRegValue({os, c.root, c.key}, "Missing", kept) == ERROR_FILE_NOT_FOUND);
+        const BYTE bytes[] = {1, 2, 3};
+        REQUIRE(RegSetKeyValueW(c.hkey, Widen(c.key).c_str(), L"Binary", REG_BINARY, bytes, sizeof bytes) == 0);
+        CHECK(ReadRegValue({os, c.root, c.key}, "Binary", kept) == -1);
         CHECK(kept == RegData(std::string("kept")));
 
         DeleteRegValue(os, c.root, c.key, "Missing");
         DeleteRegValue(os, c.root, c.key, "Text");
-        CHECK(std::holds_alternative<std::monostate>(QueryRegKeyValue(os, c.root, c.key, "Text")));
+        CHECK(Missing(QueryRegKeyValue(os, c.root, c.key, "Text")));
         CHECK(QueryRegKeyValue(os, c.root, c.key, "Number") == RegData(int32_t{-7}));
 
         const std::string missingKey = std::string(c.key) + "\\Missing";
         SetRegKeyValue(os, c.root, missingKey, "Text", std::string("x"), kRegSz);
-        CHECK_FALSE(KeyExists(c.hkey, missingKey.c_str()));
-        CHECK(std::holds_alternative<std::monostate>(QueryRegKeyValue(os, c.root, missingKey, "Text")));
+        CHECK_FALSE(KeyExists(c.hkey, missingKey));
+        CHECK(Missing(QueryRegKeyValue(os, c.root, missingKey, "Text")));
     }
 }
 
-TEST_CASE("ReadRegValue gives -1 for a type it does not handle") {
+TEST_CASE("A text that is no whole 32-bit number cannot become a REG_DWORD") {
     Win32Platform os;
-    TestKey cleanup{HKEY_CURRENT_USER, "Software\\StowlyTest"};
-    REQUIRE(os.RegWrite(RegRoot::CurrentUser, cleanup.path, "Seed", std::string("s"), true) == 0);
-    HKEY key = nullptr;
-    REQUIRE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\StowlyTest", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS);
-    const BYTE bytes[] = {1, 2, 3};
-    RegSetValueExW(key, L"Binary", 0, REG_BINARY, bytes, sizeof bytes);
-    RegCloseKey(key);
-    RegData value = int32_t{5};
-    CHECK(ReadRegValue({os, RegRoot::CurrentUser, cleanup.path}, "Binary", value) == -1);
-    CHECK(value == RegData(int32_t{5}));
+    const std::pair<const char*, int> cases[] = {{"abc", 13}, {"1.5", 13}, {"", 13}, {"4294967296", err::Overflow}};
+    for (auto [text, number] : cases) {
+        CAPTURE(text);
+        try {
+            SetRegKeyValue(os, RegRoot::CurrentUser, "Software", "StowlyTest", std::string(text), kRegDword);
+            FAIL("no error");
+        } catch (const RuntimeError& e) {
+            CHECK(e.number() == number);
+        }
+    }
 }

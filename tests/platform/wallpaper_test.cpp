@@ -6,6 +6,7 @@
 using namespace stowly;
 
 namespace {
+const RegRoot kUser = RegRoot::CurrentUser;
 const char* const kDesk = "Control Panel\\Desktop";
 }
 
@@ -19,16 +20,14 @@ TEST_CASE("SetWallpaper writes the style's registry values, then the wallpaper")
         CAPTURE(c.style);
         test::SimMachine m;
         m.os.wallpaper = "C:\\old.bmp";
-        m.os.RegWrite(RegRoot::CurrentUser, kDesk, "WallpaperStyle", std::string("9"), false);
+        m.os.RegWrite(kUser, kDesk, "WallpaperStyle", std::string("9"), false);
         bool tile = c.tile[0] == '0';
         CHECK(SetWallpaper(m.ctx, c.path, tile, c.style));
         CHECK(tile == (c.tile[0] == '1'));
         CHECK(m.os.wallpaper == c.path);
-        RegData tileValue, styleValue;
-        m.os.RegRead(RegRoot::CurrentUser, kDesk, "TileWallpaper", tileValue);
-        m.os.RegRead(RegRoot::CurrentUser, kDesk, "WallpaperStyle", styleValue);
-        CHECK(tileValue == RegData(std::string(c.tile)));
-        CHECK(styleValue == RegData(std::string(c.styleText)));
+        auto value = [&](const char* name) { RegData v; m.os.RegRead(kUser, kDesk, name, v); return v; };
+        CHECK(value("TileWallpaper") == RegData(std::string(c.tile)));
+        CHECK(value("WallpaperStyle") == RegData(std::string(c.styleText)));
     }
 }
 
@@ -40,8 +39,7 @@ TEST_CASE("ReadCurrentWallpaper notes the wallpaper and the style as decimal tex
         CAPTURE(text);
         test::SimMachine m;
         m.os.wallpaper = text[0] ? "C:\\Windows\\web.bmp" : "";
-        if (!std::holds_alternative<std::monostate>(stored))
-            m.os.RegWrite(RegRoot::CurrentUser, kDesk, "WallpaperStyle", stored, false);
+        if (text[0]) m.os.RegWrite(kUser, kDesk, "WallpaperStyle", stored, false);
         m.st.CurrentWallpaperStyle = m.st.CurrentWallpaper = "stale";
         ReadCurrentWallpaper(m.ctx);
         CHECK(m.st.CurrentWallpaperStyle == text);

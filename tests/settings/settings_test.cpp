@@ -8,10 +8,10 @@ using namespace stowly;
 namespace {
 
 struct Machine : test::SimMachine {
+    const std::string ini = "C:\\PROGRAM FILES\\STOWLY\\stowly.ini";
     Machine() { st.ProgramFolder = "C:\\PROGRAM FILES\\STOWLY\\"; }
-    std::string IniPath() const { return st.ProgramFolder + "stowly.ini"; }
-    void WriteIni(const std::string& bytes) { test::WriteHostFile(os.HostPath(IniPath()), bytes); }
-    std::string IniBytes() const { return test::ReadHostFile(os.HostPath(IniPath())); }
+    void WriteIni(const std::string& bytes) { test::WriteHostFile(os.HostPath(ini), bytes); }
+    std::string IniBytes() const { return test::ReadHostFile(os.HostPath(ini)); }
     Settings Read(const std::string& prefs) {
         WriteIni("[PREFS]\r\n" + prefs);
         ReadINI(ctx);
@@ -20,29 +20,36 @@ struct Machine : test::SimMachine {
 };
 
 // The 13 keys of a first run, in the order they are written.
-const std::string kFirstRunKeys = "MinSystemTray= 0\r\nRunOnStartUP= 0\r\nDefaultWindowsBackground=\r\n"
-                                  "WallPaperStyle= 0\r\nAdvancedMode= 0\r\nFavoriteLocation0=Blank\r\nFavoritePath0=Blank\r\n"
-                                  "FavoriteLocation1=Blank\r\nFavoritePath1=Blank\r\nFavoriteLocation2=Blank\r\n"
-                                  "FavoritePath2=Blank\r\nFavoriteLocation3=Blank\r\nFavoritePath3=Blank\r\n";
+const std::string kFirstRunKeys =
+    "MinSystemTray= 0\r\nRunOnStartUP= 0\r\nDefaultWindowsBackground=\r\nWallPaperStyle= 0\r\nAdvancedMode= 0\r\n"
+    "FavoriteLocation0=Blank\r\nFavoritePath0=Blank\r\nFavoriteLocation1=Blank\r\nFavoritePath1=Blank\r\n"
+    "FavoriteLocation2=Blank\r\nFavoritePath2=Blank\r\nFavoriteLocation3=Blank\r\nFavoritePath3=Blank\r\n";
 
 } // namespace
 
-TEST_CASE("Without a settings file every preference takes its first-run value, written as 13 keys") {
+TEST_CASE("WriteINI writes the 13 keys in order: after first-run values, or into the file's section in place") {
     Machine m;
     m.st.settings.MinSystemTray = 1;
     m.st.settings.WallPaperStyle = 2;
-    ReadINI(m.ctx);
+    ReadINI(m.ctx); // no file yet
     WriteINI(m.ctx);
     CHECK(m.IniBytes() == "[PREFS]\r\n" + kFirstRunKeys);
     CHECK(m.ui.shown.empty());
+
+    m.WriteIni("[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode = 1\r\nExtra=kept\r\n\r\n[Last]\r\nx=y\r\n");
+    WriteINI(m.ctx);
+    std::string added = kFirstRunKeys;
+    added.erase(added.find("AdvancedMode= 0\r\n"), 17);
+    CHECK(m.IniBytes() == "[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode= 0\r\nExtra=kept\r\n" + added +
+                              "\r\n[Last]\r\nx=y\r\n");
 }
 
-TEST_CASE("Numbers are written as VB's Str writes them and read back as their leading number") {
-    const struct { double value; const char* text; double back; } cases[] = {
+TEST_CASE("Numbers are written as VB's Str writes them and read as their leading number") {
+    const struct { double value; const char* text; double back; } written[] = {
         {1, " 1", 1}, {-1, "-1", -1}, {2.5, " 2.5", 2.5}, {0.5, " .5", 0.5}, {-0.25, "-.25", -0.25},
         {1.0 / 3, " .333333333333333", 0.333333333333333}, {1e15, " 1E+15", 1}, {0.00001, " 1E-05", 1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : written) {
         CAPTURE(c.text);
         Machine m;
         m.st.settings.AdvancedMode = c.value;
@@ -52,20 +59,18 @@ TEST_CASE("Numbers are written as VB's Str writes them and read back as their le
         ReadINI(m.ctx);
         CHECK(m.st.settings.AdvancedMode == c.back);
     }
-}
-
-TEST_CASE("Numbers read as their leading number; WallPaperStyle rounds halves to even") {
-    const struct { const char* line; double value; } cases[] = {
+    // WallPaperStyle rounds halves to even.
+    const std::pair<const char*, double> read[] = {
         {"MinSystemTray=7xyz", 7}, {"MinSystemTray=abc", 0}, {"MinSystemTray=+3", 3}, {"MinSystemTray=1.", 1},
         {"MinSystemTray=.5", 0.5}, {"MinSystemTray=- 1", 0}, {"MinSystemTray=1.5.3", 1.5},
         {"MinSystemTray=\"  4\"", 4}, {"WallPaperStyle=2.5", 2}, {"WallPaperStyle=3.5", 4},
         {"WallPaperStyle=-1.5", -2}, {"WallPaperStyle=abc", 0}, {"WallPaperStyle=-32768", -32768},
     };
-    for (const auto& c : cases) {
-        CAPTURE(c.line);
+    for (auto [line, value] : read) {
+        CAPTURE(line);
         Machine m;
-        Settings s = m.Read(std::string(c.line) + "\r\n");
-        CHECK((c.line[0] == 'M' ? s.MinSystemTray : s.WallPaperStyle) == c.value);
+        Settings s = m.Read(std::string(line) + "\r\n");
+        CHECK((line[0] == 'M' ? s.MinSystemTray : s.WallPaperStyle) == value);
         CHECK(m.ui.shown.empty());
     }
 }
@@ -78,8 +83,7 @@ TEST_CASE("A WallPaperStyle outside 16 bits stops ReadINI at that key") {
                            "\r\nAdvancedMode=1\r\nFavoriteLocation0=Work\r\n");
         REQUIRE(m.ui.MessageTexts().size() == 1);
         CHECK(m.ui.MessageTexts()[0].ends_with("Error Number:1056 from module ReadINI"));
-        CHECK((s.MinSystemTray == 1 && s.WallPaperStyle == 0 && s.AdvancedMode == 0));
-        CHECK(s.FavoriteLocation == std::array<std::string, 4>{});
+        CHECK((s.MinSystemTray == 1 && s.WallPaperStyle == 0 && s.AdvancedMode == 0 && s.FavoriteLocation[0].empty()));
     }
 }
 
@@ -92,24 +96,12 @@ TEST_CASE("Text values: cut at 254 characters, empty means missing, other favour
     CHECK(s.FavoritePath == std::array<std::string, 4>{"Blank", "Blank", "C:\\Two\\", "Blank"});
 }
 
-TEST_CASE("WriteINI keeps other sections and existing keys in place and appends new ones in order") {
-    Machine m;
-    m.WriteIni("[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode = 1\r\nExtra=kept\r\n\r\n[Last]\r\nx=y\r\n");
-    m.st.settings.FavoriteLocation = m.st.settings.FavoritePath = {"Blank", "Blank", "Blank", "Blank"};
-    WriteINI(m.ctx);
-    std::string added = kFirstRunKeys;
-    added.erase(added.find("AdvancedMode= 0\r\n"), 17);
-    CHECK(m.IniBytes() == "[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode= 0\r\nExtra=kept\r\n" + added +
-                              "\r\n[Last]\r\nx=y\r\n");
-}
-
 TEST_CASE("Settings text is in the ANSI code page, or UTF-8 with a mark when the code page cannot hold it") {
     Machine m;
     m.st.settings.DefaultWindowsBackground = "C:\\M\xC3\xBC" "de.bmp"; // Müde
     WriteINI(m.ctx);
     CHECK(m.IniBytes().find("DefaultWindowsBackground=C:\\M\xFC" "de.bmp\r\n") != std::string::npos);
-    const std::string photo = "C:\\\xE5\x86\x99\xE7\x9C\x9F.bmp"; // 写真
-    m.st.settings.DefaultWindowsBackground = photo;
+    const std::string photo = m.st.settings.DefaultWindowsBackground = "C:\\\xE5\x86\x99\xE7\x9C\x9F.bmp"; // 写真
     WriteINI(m.ctx);
     CHECK(m.IniBytes().starts_with("\xEF\xBB\xBF[PREFS]\r\n"));
     m.st.settings.DefaultWindowsBackground.clear();
@@ -121,7 +113,7 @@ TEST_CASE("A settings file that cannot be read is neither read nor written over"
     Machine m;
     const std::string original = "[PREFS]\r\nMinSystemTray= 1\r\n[Mine]\r\nkeep=1\r\n";
     m.WriteIni(original);
-    m.os.faults.locked.insert(m.IniPath());
+    m.os.faults.locked.insert(m.ini);
     ReadINI(m.ctx);
     CHECK(m.st.settings.MinSystemTray == 0);
     WriteINI(m.ctx);

@@ -1,8 +1,8 @@
-// The portable INI reader and writer against the system's own profile functions,
-// on the same files.
+// The portable INI reader and writer against the system's own profile functions, on the same files.
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -16,8 +16,7 @@ namespace {
 
 std::string ApiGet(const std::string& file, const char* section, const char* key) {
     char buf[255];
-    DWORD n = GetPrivateProfileStringA(section, key, "", buf, sizeof buf, file.c_str());
-    return std::string(buf, n);
+    return std::string(buf, GetPrivateProfileStringA(section, key, "", buf, sizeof buf, file.c_str()));
 }
 
 // The section names of the file (no section given) or the key names of a section, in file order.
@@ -34,33 +33,38 @@ std::string CaseFile(const test::TestDir& dir, const char* stem, size_t i) {
     return dir.path().string() + "\\" + stem + std::to_string(i) + ".ini";
 }
 
+// Every section, key and value in order, as the profile functions read them (or `ini` the values).
+std::string Dump(const std::string& file, const IniFile* ini = nullptr) {
+    std::string dump;
+    for (const auto& section : ApiNames(file)) {
+        dump += "[" + section + "]\n";
+        for (const auto& key : ApiNames(file, section.c_str()))
+            dump += key + "=" + (ini ? ini->Get(section, key, 255) : ApiGet(file, section.c_str(), key.c_str())) + "\n";
+    }
+    return dump;
+}
+
 } // namespace
 
 TEST_CASE("IniFile reads what GetPrivateProfileStringA reads") {
     const std::string big(300, 'L');
-    // key nullptr: every key the profile function lists in the section.
+    // Each file is compared whole, and then by the key asked for.
     const struct { const char* name; std::string text; const char* section; const char* key; } cases[] = {
         {"shapes of values", "[PREFS]\r\nPlain=value\r\n  Blanks  =   a b   \r\nTabs=\tv\t\r\nDouble=\"  a  \"\r\n"
          "Single='x'\r\nTwice=\"\"a\"\"\r\nEmpty=\"\"\r\nLone=\"half\r\nQuote=\"\r\nMixed=\"a'\r\nSemi=a;b ; c\r\n"
          "Equals=a=b\r\nLatin=M\xFC" "de \xE9t\xE9\r\nBlank= 1\r\nLong=" + big + "\r\nQuotedLong=\"" + big +
              "\"\r\nNext=n\r\n",
-         "PREFS", nullptr},
-        {"case of section and key", "[prefs]\r\nkEY=v\r\n", "PREFS", "Key"},
+         "PREFS", "Next"},
+        {"case of section and key, first of two equal keys", "[prefs]\r\nkEY=1\r\nKEY=2\r\n", "PREFS", "Key"},
         {"blanks around the asked names", "[PREFS]\r\nKey=v\r\n", " PREFS ", " Key "},
-        {"missing key", "[PREFS]\r\nOther=1\r\n", "PREFS", "Key"},
-        {"missing section", "[OTHER]\r\nKey=1\r\n", "PREFS", "Key"},
+        {"missing key, line without equals sign", "[PREFS]\r\nOther=1\r\nKey\r\n", "PREFS", "Key"},
+        {"missing section, key before any section", "Key=1\r\n[OTHER]\r\nKey=1\r\n", "PREFS", "Key"},
         {"key of the next section", "[PREFS]\r\n[OTHER]\r\nKey=1\r\n", "PREFS", "Key"},
-        {"key before any section", "Key=1\r\n[PREFS]\r\n", "PREFS", "Key"},
-        {"line without equals sign", "[PREFS]\r\nKey\r\n", "PREFS", "Key"},
-        {"commented-out key", "[PREFS]\r\n;Key=1\r\n", "PREFS", "Key"},
+        {"blank lines and comments", "\r\n; c\r\n[PREFS]\r\n\r\n;Key=1\r\nKey=3\r\n", "PREFS", "Key"},
         {"a longer key of the same start", "[PREFS]\r\nFavoriteLocation00=x\r\n", "PREFS", "FavoriteLocation0"},
-        {"first of two equal keys", "[PREFS]\r\nkey=1\r\nKEY=2\r\n", "PREFS", "Key"},
         {"only the first of two equal sections", "[S]\r\na=1\r\n[s]\r\nb=2\r\n", "S", "b"},
-        {"blanks inside the brackets", "[ PREFS ]\r\nKey=1\r\n", "PREFS", "Key"},
-        {"text after the bracket", "[PREFS] ; prefs\r\nKey=1\r\n", "PREFS", "Key"},
-        {"LF line ends", "[PREFS]\nA=1\nKey=2\n", "PREFS", "Key"},
-        {"no line end at the end", "[PREFS]\r\nKey=2", "PREFS", "Key"},
-        {"blank lines and comments", "\r\n; c\r\n[PREFS]\r\n\r\n;x\r\nKey=3\r\n", "PREFS", "Key"},
+        {"blanks inside the brackets, text after them", "[ PREFS ] ; prefs\r\nKey=1\r\n", "PREFS", "Key"},
+        {"LF line ends, none at the end", "[PREFS]\nA=1\nKey=2", "PREFS", "Key"},
     };
     test::TestDir dir;
     Win32Platform os;
@@ -71,27 +75,20 @@ TEST_CASE("IniFile reads what GetPrivateProfileStringA reads") {
         REQUIRE(os.WriteFile(file, c.text) == 0);
         auto ini = LoadIniFile(os, file);
         REQUIRE(ini);
-        const auto keys = c.key ? std::vector<std::string>{c.key} : ApiNames(file, c.section);
-        CHECK(keys.size() >= (c.key ? 1 : 16));
-        for (const auto& key : keys) {
-            CAPTURE(key);
-            CHECK(ini->Get(c.section, key, 255) == os.AnsiToUtf8(ApiGet(file, c.section, key.c_str())));
-        }
+        CHECK(ini->Get(c.section, c.key, 255) == os.AnsiToUtf8(ApiGet(file, c.section, c.key)));
+        CHECK(Dump(file, &*ini) == os.AnsiToUtf8(Dump(file)));
     }
     // A missing file is an empty document, so the first run can write one.
     auto none = LoadIniFile(os, dir.path().string() + "\\missing.ini");
-    REQUIRE(none);
-    CHECK(none->Text() == "");
+    CHECK((none && none->Text().empty()));
 }
 
 TEST_CASE("IniFile writes what WritePrivateProfileStringA writes") {
-    struct Write { const char* section; const char* key; const char* value; };
-    const struct { const char* name; const char* text; std::vector<Write> writes; } cases[] = { // text nullptr: no file
+    // Each write is section, key, value; text nullptr: no file yet.
+    const struct { const char* name; const char* text; std::vector<std::array<const char*, 3>> writes; } cases[] = {
         {"new file", nullptr, {{"PREFS", "MinSystemTray", " 1"}, {"PREFS", "RunOnStartUP", " 0"}}},
-        {"existing key keeps spelling and place", "[prefs]\r\nminsystemtray=0\r\nOther=x\r\n",
-         {{"PREFS", "MinSystemTray", " 1"}, {"PREFS", "New", "n"}}},
-        {"new keys after the section's keys, other sections kept",
-         "[Top]\r\na=1\r\n\r\n[PREFS]\r\nx=1\r\n\r\n[Bottom]\r\nb=2\r\n",
+        {"existing key in place", "[prefs]\r\nmin=0\r\nOther=x\r\n", {{"PREFS", "Min", " 1"}, {"PREFS", "New", "n"}}},
+        {"new keys after the section's keys, others kept", "[Top]\r\na=1\r\n\r\n[PREFS]\r\nx=1\r\n\r\n[End]\r\n",
          {{"PREFS", "y", "2"}, {"PREFS", "z", "3"}, {"PREFS", "x", "4"}}},
         {"new section at the end", "[A]\r\nx=1\r\n", {{"B", "y", "2"}, {"A", "z", "3"}}},
         {"value with surrounding blanks", "[A]\r\n", {{"A", "sp", "  sp  "}, {"A", "q", "\"  q  \""}}},
@@ -107,24 +104,14 @@ TEST_CASE("IniFile writes what WritePrivateProfileStringA writes") {
         if (c.text) REQUIRE((os.WriteFile(api, c.text) == 0 && os.WriteFile(ours, c.text) == 0));
         auto ini = LoadIniFile(os, ours);
         REQUIRE(ini);
-        for (const auto& w : c.writes) {
-            WritePrivateProfileStringA(w.section, w.key, w.value, api.c_str());
-            ini->Set(w.section, w.key, w.value);
+        for (auto [section, key, value] : c.writes) {
+            WritePrivateProfileStringA(section, key, value, api.c_str());
+            ini->Set(section, key, value);
         }
         REQUIRE(SaveIniFile(os, ours, *ini) == 0);
-
         auto back = LoadIniFile(os, api);
         REQUIRE(back);
-        CHECK(ApiNames(ours) == ApiNames(api));
-        for (const auto& section : ApiNames(api)) {
-            CAPTURE(section);
-            CHECK(ApiNames(ours, section.c_str()) == ApiNames(api, section.c_str()));
-            for (const auto& key : ApiNames(api, section.c_str())) {
-                CAPTURE(key);
-                const std::string expected = ApiGet(api, section.c_str(), key.c_str());
-                CHECK(ApiGet(ours, section.c_str(), key.c_str()) == expected);
-                CHECK(back->Get(section, key, 255) == expected);
-            }
-        }
+        CHECK(Dump(ours) == Dump(api));
+        CHECK(Dump(api, &*back) == Dump(api));
     }
 }

@@ -10,41 +10,23 @@
 
 using namespace stowly;
 
-namespace {
-
-constexpr const char* kDesk = "Control Panel\\Desktop";
-constexpr const char* kNames[] = {"TileWallpaper", "WallpaperStyle"};
-
-// What the prefix had before the test, put back when it ends.
-struct SavedWallpaper {
-    Win32Platform& os;
-    std::string path = os.GetWallpaper();
-    RegData values[2];
-    explicit SavedWallpaper(Win32Platform& platform) : os(platform) {
-        for (int i = 0; i < 2; ++i) os.RegRead(RegRoot::CurrentUser, kDesk, kNames[i], values[i]);
-    }
-    ~SavedWallpaper() {
-        for (int i = 0; i < 2; ++i) {
-            if (std::holds_alternative<std::monostate>(values[i])) os.RegDelete(RegRoot::CurrentUser, kDesk, kNames[i]);
-            else os.RegWrite(RegRoot::CurrentUser, kDesk, kNames[i], values[i], true);
-        }
-        os.SetWallpaper(path);
-    }
-};
-
-} // namespace
-
 TEST_CASE("SetWallpaper and ReadCurrentWallpaper round trip through the system") {
+    const RegRoot user = RegRoot::CurrentUser;
+    const char* desk = "Control Panel\\Desktop";
     Win32Platform os;
     ScriptedUi ui;
     AppState st;
     Context ctx{os, ui, st};
-    SavedWallpaper saved(os);
     test::TestDir dir;
     const std::string picture = dir.path().string() + "\\clean.bmp";
     const std::string bitmap("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0" // 1x1, 24 bits
                              "\0\0\0\0\4\0\0\0\x13\x0B\0\0\x13\x0B\0\0\0\0\0\0\0\0\0\0\x20\x80\xE0\0", 58);
     REQUIRE(os.WriteFile(picture, bitmap) == 0);
+    // What the prefix had, put back at the end.
+    const std::string savedPath = os.GetWallpaper();
+    const char* names[] = {"TileWallpaper", "WallpaperStyle"};
+    RegData saved[2];
+    for (int i = 0; i < 2; ++i) os.RegRead(user, desk, names[i], saved[i]);
 
     // Tiled; stretched, then style 7 leaves that style alone; no picture removes the wallpaper.
     const struct { bool picture; int16_t style; const char* tile; const char* styleText; } cases[] = {
@@ -57,6 +39,12 @@ TEST_CASE("SetWallpaper and ReadCurrentWallpaper round trip through the system")
         ReadCurrentWallpaper(ctx);
         CHECK(st.CurrentWallpaper == (c.picture ? picture : ""));
         CHECK(st.CurrentWallpaperStyle == c.styleText);
-        CHECK(QueryRegKeyValue(os, RegRoot::CurrentUser, kDesk, "TileWallpaper") == RegData(std::string(c.tile) + '\0'));
+        CHECK(QueryRegKeyValue(os, user, desk, "TileWallpaper") == RegData(std::string(c.tile) + '\0'));
     }
+
+    for (int i = 0; i < 2; ++i) {
+        if (std::holds_alternative<std::monostate>(saved[i])) os.RegDelete(user, desk, names[i]);
+        else os.RegWrite(user, desk, names[i], saved[i], true);
+    }
+    os.SetWallpaper(savedPath);
 }

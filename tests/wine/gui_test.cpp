@@ -1,58 +1,46 @@
-// The real stowly.exe driven from outside, as a person uses it, on the stand-in
-// desktop: Clean and Restore through the main window and the progress window, and
-// life in the notification area. Screenshots go to <build>/screenshots.
+// The real stowly.exe started and driven from outside, as a person uses it, on the
+// stand-in desktop. Screenshots go to <build>/screenshots.
 #include <doctest/doctest.h>
 #include <windows.h>
 
 #include <shellapi.h>
 
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
-#include <string>
 
-#include "platform/win32/Win32Platform.h"
 #include "WineHarness.h"
+#include "platform/win32/Win32Platform.h"
+#include "support/TestDir.h"
 
 using namespace stowly;
 using namespace stowly::wine;
+using namespace guidriver;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
-const wchar_t* const kSevenButtons[] = {L"Clean Desktop", L"Restore Desktop", L"Icon Positions", L"Preferences",
-                                        L"Help", L"About", L"Exit"};
-// The program's notification-area callback and icon number.
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kTrayId = 1;
-
-// The program installed as a person would have it, in a folder of its own.
+const wchar_t* const kButtons[] = {L"Clean Desktop", L"Restore Desktop", L"Icon Positions", L"Preferences",
+                                   L"Help",          L"About",           L"Exit"};
+constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1; // the program's notification-area callback and icon
 const fs::path kProgramFolder = L"C:\\Program Files\\Stowly";
 
-fs::path Install(const std::string& ini) {
-    std::error_code ec;
-    fs::remove_all(kProgramFolder, ec);
-    fs::create_directories(kProgramFolder);
-    fs::copy_file(BuildPath("stowly.exe"), kProgramFolder / L"stowly.exe");
-    if (!ini.empty()) std::ofstream(kProgramFolder / L"stowly.ini", std::ios::binary) << ini;
-    return kProgramFolder / L"stowly.exe";
+// The program copied into `folder` (made afresh), with `ini` beside it.
+fs::path Install(const fs::path& folder, const std::string& ini = "") {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::copy_file(BuildPath("stowly.exe"), folder / L"stowly.exe");
+    if (!ini.empty()) std::ofstream(folder / L"stowly.ini", std::ios::binary) << ini;
+    return folder / L"stowly.exe";
 }
 
 void Shot(const std::string& name) {
     fs::create_directories(BuildPath("screenshots"));
-    CHECK_MESSAGE(guidriver::Screenshot(BuildDirUnix() + "/screenshots/" + name), name);
+    CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name), name);
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+bool Shown(HWND h) { return IsWindowVisible(h) != FALSE; }
 
-// The stand-in desktop's icons by name, read the way the program reads them.
 std::map<std::string, std::pair<int, int>> Icons(Win32Platform& os) {
     std::map<std::string, std::pair<int, int>> icons;
     for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
@@ -60,80 +48,65 @@ std::map<std::string, std::pair<int, int>> Icons(Win32Platform& os) {
     return icons;
 }
 
-bool Enabled(HWND main, const wchar_t* text) {
-    HWND h = guidriver::FindChild(main, text);
-    return h && IsWindowEnabled(h);
+int EnabledButtons(HWND main) {
+    int n = 0;
+    for (const wchar_t* name : kButtons) n += IsWindowEnabled(FindChild(main, name)) != FALSE;
+    return n;
 }
 
-// Shows the main window, as the person would with their mouse, and waits for it.
-HWND StartStowly(Program& stowly, const fs::path& exe, bool visible) {
-    REQUIRE(stowly.Start(exe));
-    HWND main = nullptr;
-    // Start-up shows the splash for three seconds and may wait for the update check.
-    REQUIRE(guidriver::WaitFor([&] { return (main = guidriver::FindWindowByTitle(stowly.pid(), kTitle)) != nullptr; },
-                               30000));
-    if (visible) REQUIRE(guidriver::WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
-    return main;
-}
-
-// Waits for the progress window to show `final` with OK, checking on the way that
-// OK never shows with another message; returns the window.
-HWND WaitForDone(DWORD pid, const std::wstring& opening, const std::wstring& final) {
+// Waits for the progress window to offer OK with `final` (never with another message),
+// runs `atDone`, presses OK and waits for the seven buttons to come back.
+void Finish(DWORD pid, HWND main, const std::wstring& opening, const std::wstring& final,
+            const std::function<void()>& atDone = [] {}) {
     HWND wait = nullptr;
-    REQUIRE(guidriver::WaitFor([&] {
-        return (wait = guidriver::FindWindowWithChild(pid, opening)) || (wait = guidriver::FindWindowWithChild(pid, final));
-    }));
-    HWND ok = guidriver::FindChild(wait, L"OK");
-    REQUIRE(ok);
+    REQUIRE(WaitFor([&] { return (wait = FindWindowWithChild(pid, opening)) ||
+                                 (wait = FindWindowWithChild(pid, final)); }));
+    HWND ok = FindChild(wait, L"OK");
     bool okEarly = false;
-    REQUIRE(guidriver::WaitFor([&] {
-        // OK first: once it can be pressed the final message is already up.
-        const bool pressable = IsWindowVisible(ok) && IsWindowEnabled(ok);
-        const bool finalShown = guidriver::FindChild(wait, final) != nullptr;
-        okEarly |= pressable && !finalShown;
-        return pressable && finalShown;
+    REQUIRE(WaitFor([&] {
+        const bool pressable = Shown(ok) && IsWindowEnabled(ok), done = FindChild(wait, final) != nullptr;
+        okEarly |= pressable && !done;
+        return pressable && done;
     }));
     CHECK_FALSE(okEarly);
-    CHECK((GetWindowLongW(wait, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
-    return wait;
-}
-
-void PressOK(DWORD pid, HWND wait, HWND main) {
-    REQUIRE(guidriver::Click(guidriver::FindChild(wait, L"OK")));
-    CHECK(guidriver::WaitFor([&] { return !IsWindow(wait); }));
-    for (const wchar_t* name : kSevenButtons) {
-        CAPTURE(Narrow(name));
-        CHECK(Enabled(main, name));
-    }
-    CHECK(guidriver::MessageBoxes(pid).empty());
+    CHECK(EnabledButtons(main) == 0);
+    atDone();
+    REQUIRE(Click(ok));
+    CHECK(WaitFor([&] { return !IsWindow(wait) && EnabledButtons(main) == 7; }));
+    CHECK(MessageBoxes(pid).empty());
 }
 
 bool TrayIconPresent(HWND main) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = main;
-    nid.uID = kTrayId;
-    nid.uFlags = NIF_TIP;
+    NOTIFYICONDATAW nid{sizeof nid, main, kTrayId, NIF_TIP};
     lstrcpynW(nid.szTip, L"Stowly", ARRAYSIZE(nid.szTip));
     return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE; // fails for an icon that is not there
 }
 
-bool PopupMenuShown(DWORD pid) { return !guidriver::VisibleOfClass(pid, L"#32768").empty(); }
-
 } // namespace
 
-TEST_CASE("Clean Desktop and Restore Desktop from the main window, with the progress window") {
+TEST_CASE("Started from a folder inside a desktop folder, the program says so and ends") {
+    test::TestDir dir;
+    Program stowly;
+    REQUIRE(stowly.Start(Install(dir.path() / "Desktop" / "Tools")));
+    std::vector<MessageBoxInfo> boxes;
+    REQUIRE(WaitFor([&] { return !(boxes = MessageBoxes(stowly.pid())).empty(); }, 20000));
+    CHECK(boxes[0].title == L"Stowly");
+    CHECK(boxes[0].text == L"Sorry, but you cannot run this program from the desktop.  Please reinstall.");
+    CHECK(VisibleOfClass(stowly.pid(), L"StowlySplash").empty());
+    REQUIRE(Click(GetDlgItem(boxes[0].hwnd, IDOK)));
+    CHECK(stowly.WaitEnd(10000));
+}
+
+TEST_CASE("Splash, then the main window (a second copy ends silently); Clean Desktop, Restore Desktop, Exit") {
     EmptyDesktops desktops;
     std::ofstream(desktops.user() / L"Shopping list.txt", std::ios::binary) << "milk\r\n";
-    std::ofstream(desktops.user() / L"Report 2026.txt", std::ios::binary) << "figures\r\n";
     fs::create_directories(desktops.user() / L"Holiday photos");
     std::ofstream(desktops.user() / L"Holiday photos" / L"beach.txt", std::ios::binary) << "photo\r\n";
     std::ofstream(desktops.common() / L"Shared notes.txt", std::ios::binary) << "shared\r\n";
-
     StandinDesktop standin;
     REQUIRE(standin.Start());
     Win32Platform os;
-    REQUIRE(guidriver::WaitFor([&] { return Icons(os).size() == 5; }));
+    REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
     // Places no new item would be given, so that only a restore puts them there.
     const auto listed = os.ReadDesktopItems().value();
     for (size_t i = 0; i < listed.size(); ++i)
@@ -141,46 +114,43 @@ TEST_CASE("Clean Desktop and Restore Desktop from the main window, with the prog
             os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(310 + 97 * i),
                                       static_cast<int16_t>(140 + 53 * i));
     const auto before = Icons(os);
-
-    Program stowly;
-    HWND main = StartStowly(stowly, Install(""), true);
+    Program stowly, second;
+    REQUIRE(stowly.Start(Install(kProgramFolder)));
+    std::vector<HWND> splash;
+    REQUIRE(WaitFor([&] { return !(splash = VisibleOfClass(stowly.pid(), L"StowlySplash")).empty(); }, 20000));
+    REQUIRE(second.Start(kProgramFolder / L"stowly.exe"));
+    bool secondShowed = false;
+    CHECK(WaitFor([&] {
+        secondShowed = secondShowed || !TopWindows(second.pid(), Shown).empty();
+        return second.WaitEnd(0);
+    }));
+    CHECK_FALSE(secondShowed);
+    REQUIRE(WaitFor([&] { return !Shown(splash[0]); }, 15000));
+    HWND main = nullptr;
+    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle, true)) != nullptr; }, 30000));
     Shot("main-window.png");
-    // The pointer arrives from the picture above, as a person's would.
-    for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop"}) {
-        REQUIRE(guidriver::MoveMouseOver(guidriver::FindChild(main, name)));
+    for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop"}) { // the pointer arrives as a person's would
+        REQUIRE(MoveMouseOver(FindChild(main, name)));
         Sleep(300);
     }
     Shot("main-window-highlighted.png");
-    guidriver::MoveMouseOver(guidriver::FindChild(main, L"Help"));
-
-    REQUIRE(guidriver::Click(guidriver::FindChild(main, L"Clean Desktop")));
-    REQUIRE(guidriver::WaitFor([&] { return !Enabled(main, L"Clean Desktop"); }));
-    HWND wait = WaitForDone(stowly.pid(), L"Please wait cleaning desktop...", L"Your Desktop has been cleaned.");
-    Shot("progress-window.png");
-    for (const wchar_t* name : kSevenButtons) CHECK_FALSE(Enabled(main, name));
-    PressOK(stowly.pid(), wait, main);
-
+    REQUIRE(Click(FindChild(main, L"Clean Desktop")));
+    Finish(stowly.pid(), main, L"Please wait cleaning desktop...", L"Your Desktop has been cleaned.",
+           [] { Shot("progress-window.png"); });
     CHECK(fs::is_empty(desktops.user()));
     CHECK(fs::is_empty(desktops.common()));
-    const std::string key = ReadAll(kProgramFolder / L"QuickClean.qvr");
+    const std::string key = os.ReadFile(Narrow((kProgramFolder / L"QuickClean.qvr").wstring()), nullptr).value_or("");
     for (const auto& [name, xy] : before) {
         CAPTURE(name);
-        CHECK(key.find("\"" + name + "\"," + std::to_string(xy.first) + "," + std::to_string(xy.second) + "\r\n") !=
-              std::string::npos);
+        const std::string line = "\"" + name + "\"," + std::to_string(xy.first) + "," + std::to_string(xy.second);
+        CHECK(key.find(line + "\r\n") != std::string::npos);
     }
-
-    REQUIRE(guidriver::Click(guidriver::FindChild(main, L"Restore Desktop")));
-    wait = WaitForDone(stowly.pid(), L"Please wait restoring desktop...", L"Your Icons have been restored.");
-    CHECK_FALSE(IsWindowVisible(guidriver::FindChild(wait, L"Cleaning File:")));
-    PressOK(stowly.pid(), wait, main);
-
-    CHECK(ReadAll(desktops.user() / L"Shopping list.txt") == "milk\r\n");
-    CHECK(ReadAll(desktops.user() / L"Holiday photos" / L"beach.txt") == "photo\r\n");
-    CHECK(ReadAll(desktops.common() / L"Shared notes.txt") == "shared\r\n");
+    REQUIRE(Click(FindChild(main, L"Restore Desktop")));
+    Finish(stowly.pid(), main, L"Please wait restoring desktop...", L"Your Icons have been restored.");
+    CHECK(os.ReadFile(desktops.userText() + "\\Holiday photos\\beach.txt", nullptr) == "photo\r\n");
+    CHECK(os.ReadFile(desktops.commonText() + "\\Shared notes.txt", nullptr) == "shared\r\n");
     CHECK(Icons(os) == before);
-
-    // Exit without MinSystemTray ends the program.
-    REQUIRE(guidriver::Click(guidriver::FindChild(main, L"Exit")));
+    REQUIRE(Click(FindChild(main, L"Exit"))); // without MinSystemTray, Exit ends the program
     CHECK(stowly.WaitEnd(5000));
 }
 
@@ -189,36 +159,22 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
     StandinDesktop standin;
     REQUIRE(standin.Start());
     Program stowly;
-    HWND main = StartStowly(stowly, Install("[PREFS]\r\nMinSystemTray= 1\r\n"), false);
+    REQUIRE(stowly.Start(Install(kProgramFolder, "[PREFS]\r\nMinSystemTray= 1\r\n")));
+    HWND main = nullptr;
+    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle)) != nullptr; }, 30000));
     Sleep(500);
-    CHECK_FALSE(IsWindowVisible(main));
-    CHECK(guidriver::TopWindows(stowly.pid(), [](HWND h) { return IsWindowVisible(h) != FALSE; }).empty());
+    CHECK(TopWindows(stowly.pid(), Shown).empty());
     CHECK(TrayIconPresent(main));
-
-    // A double click on the icon shows the window; while it shows, a right click does nothing.
     PostMessageW(main, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
-    REQUIRE(guidriver::WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
-    PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
-    CHECK_FALSE(guidriver::WaitFor([&] { return PopupMenuShown(stowly.pid()); }, 500));
-
-    // Exit hides, twice, and the icon stays.
-    for (int round = 0; round < 2; ++round) {
-        CAPTURE(round);
-        REQUIRE(guidriver::Click(guidriver::FindChild(main, L"Exit")));
-        CHECK(guidriver::WaitFor([&] { return !IsWindowVisible(main); }));
-        CHECK(stowly.Running());
-        CHECK(TrayIconPresent(main));
-        if (round == 0) {
-            PostMessageW(main, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
-            REQUIRE(guidriver::WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
-        }
-    }
-
+    REQUIRE(WaitFor([&] { return Shown(main); }));
+    REQUIRE(Click(FindChild(main, L"Exit")));
+    CHECK(WaitFor([&] { return !Shown(main); }));
+    CHECK(TrayIconPresent(main)); // and the program runs on
     // A right click while hidden opens the menu; its last item, Exit, ends the program.
     PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
-    REQUIRE(guidriver::WaitFor([&] { return PopupMenuShown(stowly.pid()); }));
-    Shot("tray-menu.png");
-    guidriver::PostKeys(guidriver::VisibleOfClass(stowly.pid(), L"#32768").front(), {VK_UP, VK_RETURN});
+    std::vector<HWND> menu;
+    REQUIRE(WaitFor([&] { return !(menu = VisibleOfClass(stowly.pid(), L"#32768")).empty(); }));
+    PostKeys(menu.front(), {VK_UP, VK_RETURN});
     CHECK(stowly.WaitEnd(5000));
     CHECK_FALSE(TrayIconPresent(main));
 }

@@ -2,7 +2,6 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
-#include <functional>
 #include <thread>
 
 #include "../../tools/guidriver/GuiDriver.h"
@@ -15,10 +14,9 @@ using namespace guidriver;
 
 namespace {
 
-// Runs `prompt` here while `answer` works on the dialog titled `title` from another
-// thread; returns what `answer` saw. A dialog that never shows gives "no dialog".
-template <class Prompt>
-std::wstring Answering(const std::wstring& title, const std::function<std::wstring(HWND)>& answer, Prompt prompt) {
+// Runs `prompt` while `answer` works the dialog titled `title` from another thread.
+std::wstring Answering(const std::wstring& title, const std::function<std::wstring(HWND)>& answer,
+                       const std::function<void()>& prompt) {
     std::wstring seen = L"no dialog";
     std::thread driver([&] {
         HWND dlg = nullptr;
@@ -31,51 +29,37 @@ std::wstring Answering(const std::wstring& title, const std::function<std::wstri
     return seen;
 }
 
+std::wstring Cancel(HWND dlg) { return Click(GetDlgItem(dlg, IDCANCEL)) ? L"cancelled" : L"?"; }
+
 } // namespace
 
-TEST_CASE("Input box: prompt, initial text, OK and Cancel") {
+TEST_CASE("Input box and message box: the texts shown and the answer given") {
     Win32Ui ui;
     std::optional<std::string> got;
-    const std::wstring seen = Answering(
-        L"Password",
-        [](HWND dlg) {
-            HWND edit = FindWindowExW(dlg, nullptr, L"Edit", nullptr);
-            const std::wstring seen =
-                (FindChild(dlg, L"Enter the closet's password:") ? L"prompt " : L"") + Text(edit);
-            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"p\u00E4ss w\u00F6rd"));
-            Click(GetDlgItem(dlg, IDOK));
-            return seen;
-        },
-        [&] { got = ui.Input("Enter the closet's password:", "Password", "abc"); });
-    CHECK(seen == L"prompt abc");
-    CHECK(got == std::optional<std::string>("p\xC3\xA4ss w\xC3\xB6rd"));
-
-    Answering(
-        L"Stowly", [](HWND dlg) { return Click(GetDlgItem(dlg, IDCANCEL)) ? L"" : L"?"; },
-        [&] { got = ui.Input("Name:", "", "kept?"); });
-    CHECK_FALSE(got.has_value());
-}
-
-TEST_CASE("Message box: title, text and the button pressed") {
-    Win32Ui ui;
-    struct Row {
-        MsgButtons buttons;
-        int press;
-        Answer expected;
+    auto type = [](HWND dlg) {
+        HWND edit = FindWindowExW(dlg, nullptr, L"Edit", nullptr);
+        const std::wstring seen = (FindChild(dlg, L"Password:") ? L"prompt " : L"") + Text(edit);
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"p\u00E4ss w\u00F6rd"));
+        Click(GetDlgItem(dlg, IDOK));
+        return seen;
     };
-    for (const Row& r : {Row{MsgButtons::YesNo, IDYES, Answer::Yes}, Row{MsgButtons::YesNo, IDNO, Answer::No},
-                         Row{MsgButtons::OkCancel, IDCANCEL, Answer::Cancel}, Row{MsgButtons::Ok, IDOK, Answer::Ok}}) {
-        Answer got{};
-        const std::wstring seen = Answering(
-            L"Stowly",
-            [&](HWND dlg) {
-                const std::wstring text = Text(GetDlgItem(dlg, 0xFFFF));
-                Click(GetDlgItem(dlg, r.press));
-                return text;
-            },
-            [&] { got = ui.Message("Overwrite \"a.dpf\"?", "", r.buttons, MsgIcon::Question); });
-        CHECK(seen == L"Overwrite \"a.dpf\"?");
-        CHECK(got == r.expected);
+    CHECK(Answering(L"Closet", type, [&] { got = ui.Input("Password:", "Closet", "abc"); }) == L"prompt abc");
+    CHECK(got == std::optional<std::string>("p\xC3\xA4ss w\xC3\xB6rd"));
+    CHECK(Answering(L"Stowly", Cancel, [&] { got = ui.Input("Name:", "", "x"); }) == L"cancelled");
+    CHECK_FALSE(got.has_value());
+    const std::tuple<MsgButtons, int, Answer> rows[] = {
+        {MsgButtons::YesNo, IDYES, Answer::Yes}, {MsgButtons::YesNo, IDNO, Answer::No},
+        {MsgButtons::OkCancel, IDCANCEL, Answer::Cancel}, {MsgButtons::Ok, IDOK, Answer::Ok}};
+    for (const auto& [buttons, press, expected] : rows) {
+        Answer answer{};
+        auto pressIt = [press = press](HWND dlg) {
+            const std::wstring text = Text(GetDlgItem(dlg, 0xFFFF));
+            Click(GetDlgItem(dlg, press));
+            return text;
+        };
+        auto ask = [&, b = buttons] { answer = ui.Message("Overwrite \"a.dpf\"?", "", b, MsgIcon::Question); };
+        CHECK(Answering(L"Stowly", pressIt, ask) == L"Overwrite \"a.dpf\"?");
+        CHECK(answer == expected);
     }
 }
 
@@ -83,60 +67,29 @@ TEST_CASE("File dialogs: filter, folder, default extension; Cancel told apart") 
     test::TestDir dir;
     const std::string folder = dir.path().string();
     CloseHandle(CreateFileW(Widen(folder + "\\a.qvr").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-
     Win32Ui ui;
-    FileDialogOptions options;
-    options.initialFolder = folder;
-    options.filter = "Key files (*.qvr)|*.qvr|All files (*.*)|*.*";
-    options.defaultExt = ".qvr";
-    options.filterIndex = 2;
-
-    // The file name box is a combo box (cmb13) or an edit (edt1), by dialog style.
-    auto type = [](HWND dlg, const wchar_t* name) {
-        HWND box = GetDlgItem(dlg, 0x47C);
-        if (!box) box = GetDlgItem(dlg, 0x480);
-        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
-    };
-    auto filters = [](HWND dlg) {
-        HWND types = GetDlgItem(dlg, 0x470); // cmb1
-        std::wstring seen = std::to_wstring(SendMessageW(types, CB_GETCURSEL, 0, 0) + 1);
-        const auto count = SendMessageW(types, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
+    FileDialogOptions options{"", folder, "Key files (*.qvr)|*.qvr|All files (*.*)|*.*", ".qvr", 2};
+    // Reads the file types (selected one first), types `name` and presses OK.
+    auto pick = [](const wchar_t* name) {
+        return [name](HWND dlg) {
+            HWND types = GetDlgItem(dlg, 0x470), box = GetDlgItem(dlg, 0x47C); // cmb1; cmb13, or edt1 by style
             wchar_t item[256] = {};
-            SendMessageW(types, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-            seen += L"|" + std::wstring(item);
-        }
-        return seen;
+            std::wstring seen = std::to_wstring(SendMessageW(types, CB_GETCURSEL, 0, 0) + 1);
+            for (WPARAM i = 0; SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item)) > 0; ++i)
+                seen += L"|" + std::wstring(item);
+            SendMessageW(box ? box : GetDlgItem(dlg, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+            Click(GetDlgItem(dlg, IDOK));
+            return seen;
+        };
     };
-
     std::optional<std::string> got;
-    std::wstring seen = Answering(
-        L"Open",
-        [&](HWND dlg) {
-            const std::wstring s = filters(dlg);
-            type(dlg, L"a.qvr");
-            Click(GetDlgItem(dlg, IDOK));
-            return s;
-        },
-        [&] { got = ui.OpenFile(options); });
-    CHECK(seen == L"2|Key files (*.qvr)|All files (*.*)");
+    CHECK(Answering(L"Open", pick(L"a.qvr"), [&] { got = ui.OpenFile(options); }) ==
+          L"2|Key files (*.qvr)|All files (*.*)");
     CHECK(got == std::optional<std::string>(folder + "\\a.qvr"));
-
     options.filterIndex = 1;
-    seen = Answering(
-        L"Save As",
-        [&](HWND dlg) {
-            const std::wstring s = filters(dlg);
-            type(dlg, L"new closet");
-            Click(GetDlgItem(dlg, IDOK));
-            return s;
-        },
-        [&] { got = ui.SaveFile(options); });
-    CHECK(seen == L"1|Key files (*.qvr)|All files (*.*)");
+    CHECK(Answering(L"Save As", pick(L"new closet"), [&] { got = ui.SaveFile(options); }) ==
+          L"1|Key files (*.qvr)|All files (*.*)");
     CHECK(got == std::optional<std::string>(folder + "\\new closet.qvr"));
-
-    Answering(
-        L"Open", [](HWND dlg) { return Click(GetDlgItem(dlg, IDCANCEL)) ? L"" : L"?"; },
-        [&] { got = ui.OpenFile(options); });
+    CHECK(Answering(L"Open", Cancel, [&] { got = ui.OpenFile(options); }) == L"cancelled");
     CHECK_FALSE(got.has_value());
 }

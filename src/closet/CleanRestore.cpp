@@ -45,8 +45,8 @@ std::string NotMovedSentence(int failed) {
 
 // Windows file errors as the program's run-time error numbers.
 void ThrowFileError(int windowsError) {
-    if (windowsError == 2) throw RuntimeError(err::FileNotFound);
-    if (windowsError == 3) throw RuntimeError(err::PathNotFound);
+    if (windowsError == winerr::FileNotFound) throw RuntimeError(err::FileNotFound);
+    if (windowsError == winerr::PathNotFound) throw RuntimeError(err::PathNotFound);
     throw RuntimeError(err::PathFileAccess);
 }
 

@@ -6,9 +6,6 @@ namespace stowly {
 
 namespace {
 
-constexpr int kErrPathNotFound = 3;
-constexpr int kErrSharing = 32;
-constexpr int kErrAlreadyExists = 183;
 constexpr int kSharingRetries = 4;
 constexpr unsigned kSharingPauseMs = 50;
 constexpr int kMaxNumber = 9999;
@@ -36,13 +33,13 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder) {
     if (!os.Attributes(destFolder).isFolder) {
         CreateFolderPath(os, destFolder);
-        if (!os.Attributes(destFolder).isFolder) return kErrPathNotFound;
+        if (!os.Attributes(destFolder).isFolder) return winerr::PathNotFound;
     }
     // Another program (a thumbnailer, a virus scanner) often holds a new file for a
     // moment; such an item is worth a few more tries.
     auto move = [&](const std::string& to) {
         int result = os.MoveItem(source, to);
-        for (int retry = 0; retry < kSharingRetries && result == kErrSharing; ++retry) {
+        for (int retry = 0; retry < kSharingRetries && result == winerr::Sharing; ++retry) {
             os.SleepMs(kSharingPauseMs);
             result = os.MoveItem(source, to);
         }
@@ -52,7 +49,7 @@ int PerformShellAction(Platform& os, const std::string& source, const std::strin
     // (again if the name found is taken before the move).
     const std::string name = NameOf(source);
     int result = move(destFolder + "\\" + name);
-    for (int attempt = 0; attempt < 3 && result == kErrAlreadyExists; ++attempt) {
+    for (int attempt = 0; attempt < 3 && result == winerr::AlreadyExists; ++attempt) {
         std::string to = FreeDestination(os, destFolder, name, os.Attributes(source).isFolder);
         if (to.empty()) break;
         result = move(to);

@@ -14,6 +14,16 @@
 
 namespace stowly {
 
+// The Windows error numbers that platform operations give back and callers look at.
+namespace winerr {
+constexpr int FileNotFound = 2;
+constexpr int PathNotFound = 3;
+constexpr int AccessDenied = 5;
+constexpr int Sharing = 32; // held open by another program
+constexpr int DiskFull = 112;
+constexpr int AlreadyExists = 183;
+} // namespace winerr
+
 struct OsVersionInfo {
     bool ok = true;          // false when the version could not be asked for
     uint32_t platformId = 2; // 1: Windows 95 family, 2: NT family

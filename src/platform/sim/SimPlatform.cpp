@@ -14,12 +14,6 @@ namespace stowly {
 
 namespace {
 
-constexpr int kErrFileNotFound = 2;
-constexpr int kErrPathNotFound = 3;
-constexpr int kErrAccessDenied = 5;
-constexpr int kErrSharing = 32;
-constexpr int kErrAlreadyExists = 183;
-constexpr int kErrDiskFull = 112;
 
 std::vector<std::string> SplitPath(const std::string& p) {
     std::vector<std::string> parts;
@@ -68,11 +62,11 @@ bool Matches(const std::string& pattern, const std::string& name) {
 }
 
 int ErrorFromCode(const std::error_code& ec) {
-    if (ec == std::errc::no_such_file_or_directory) return kErrFileNotFound;
-    if (ec == std::errc::permission_denied) return kErrAccessDenied;
-    if (ec == std::errc::file_exists) return kErrAlreadyExists;
-    if (ec == std::errc::no_space_on_device) return kErrDiskFull;
-    return kErrAccessDenied;
+    if (ec == std::errc::no_such_file_or_directory) return winerr::FileNotFound;
+    if (ec == std::errc::permission_denied) return winerr::AccessDenied;
+    if (ec == std::errc::file_exists) return winerr::AlreadyExists;
+    if (ec == std::errc::no_space_on_device) return winerr::DiskFull;
+    return winerr::AccessDenied;
 }
 
 std::string RegKeyName(RegRoot root, const std::string& key) {
@@ -309,46 +303,46 @@ std::optional<std::string> SimPlatform::ReadFile(const std::string& path, int* e
 }
 
 int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
-    if (faults.diskFull) return kErrDiskFull;
-    if (IsLocked(path)) return kErrSharing;
+    if (faults.diskFull) return winerr::DiskFull;
+    if (IsLocked(path)) return winerr::Sharing;
     fs::path host = HostPath(path);
     std::error_code ec;
-    if (!fs::is_directory(host.parent_path(), ec)) return kErrPathNotFound;
-    if (fs::is_directory(host, ec)) return kErrAccessDenied;
+    if (!fs::is_directory(host.parent_path(), ec)) return winerr::PathNotFound;
+    if (fs::is_directory(host, ec)) return winerr::AccessDenied;
     fs::path temp = host;
     temp += ".stowly-tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return kErrAccessDenied;
+        if (!out) return winerr::AccessDenied;
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             fs::remove(temp, ec);
-            return kErrDiskFull;
+            return winerr::DiskFull;
         }
     }
     fs::rename(temp, host, ec);
     Note(host);
     if (ec) {
         fs::remove(temp, ec);
-        return kErrAccessDenied;
+        return winerr::AccessDenied;
     }
     return 0;
 }
 
 int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
-    if (faults.diskFull) return kErrDiskFull;
-    if (IsLocked(to)) return kErrSharing;
+    if (faults.diskFull) return winerr::DiskFull;
+    if (IsLocked(to)) return winerr::Sharing;
     int error = 0;
     auto bytes = ReadFile(from, &error);
-    if (!bytes) return error == 53 ? kErrFileNotFound : error == 76 ? kErrPathNotFound : kErrAccessDenied;
+    if (!bytes) return error == 53 ? winerr::FileNotFound : error == 76 ? winerr::PathNotFound : winerr::AccessDenied;
     return WriteFile(to, *bytes);
 }
 
 int SimPlatform::RemoveFile(const std::string& path) {
-    if (IsLocked(path)) return kErrSharing;
+    if (IsLocked(path)) return winerr::Sharing;
     std::error_code ec;
     fs::path host = HostPath(path);
-    if (fs::is_directory(host, ec)) return kErrAccessDenied;
+    if (fs::is_directory(host, ec)) return winerr::AccessDenied;
     fs::remove(host, ec);
     Note(host);
     return ec ? ErrorFromCode(ec) : 0;
@@ -365,27 +359,27 @@ bool SimPlatform::CreateFolder(const std::string& path) {
 
 int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
     ++movesDone;
-    if (faults.failMoveNumber > 0 && --faults.failMoveNumber == 0) return kErrAccessDenied;
-    if (IsLocked(from)) return kErrSharing;
+    if (faults.failMoveNumber > 0 && --faults.failMoveNumber == 0) return winerr::AccessDenied;
+    if (IsLocked(from)) return winerr::Sharing;
     std::error_code ec;
     fs::path src = HostPath(from), dst = HostPath(to);
-    if (!fs::exists(fs::symlink_status(src, ec))) return kErrFileNotFound;
-    if (fs::exists(fs::symlink_status(dst, ec))) return kErrAlreadyExists;
-    if (!fs::is_directory(dst.parent_path(), ec)) return kErrPathNotFound;
+    if (!fs::exists(fs::symlink_status(src, ec))) return winerr::FileNotFound;
+    if (fs::exists(fs::symlink_status(dst, ec))) return winerr::AlreadyExists;
+    if (!fs::is_directory(dst.parent_path(), ec)) return winerr::PathNotFound;
     fs::rename(src, dst, ec);
     if (ec == std::errc::cross_device_link) {
         ec.clear();
         fs::copy(src, dst, fs::copy_options::recursive, ec);
         if (ec) {
             fs::remove_all(dst, ec);
-            return kErrAccessDenied;
+            return winerr::AccessDenied;
         }
         fs::remove_all(src, ec);
     }
     Note(src);
     Note(dst);
     if (ec) return ErrorFromCode(ec);
-    return (fs::exists(dst, ec) && !fs::exists(src, ec)) ? 0 : kErrAccessDenied;
+    return (fs::exists(dst, ec) && !fs::exists(src, ec)) ? 0 : winerr::AccessDenied;
 }
 
 bool SimPlatform::RegKeyExists(RegRoot root, const std::string& key) const {
@@ -398,9 +392,9 @@ void SimPlatform::RegCreateKeyForTest(RegRoot root, const std::string& key) {
 
 int SimPlatform::RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) {
     auto k = registry_.find(RegKeyName(root, key));
-    if (k == registry_.end()) return kErrFileNotFound;
+    if (k == registry_.end()) return winerr::FileNotFound;
     auto v = k->second.find(UpperCase(name));
-    if (v == k->second.end()) return kErrFileNotFound;
+    if (v == k->second.end()) return winerr::FileNotFound;
     out = v->second;
     return 0;
 }
@@ -408,7 +402,7 @@ int SimPlatform::RegRead(RegRoot root, const std::string& key, const std::string
 int SimPlatform::RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
                           bool createKey) {
     std::string k = RegKeyName(root, key);
-    if (!registry_.count(k) && !createKey) return kErrFileNotFound;
+    if (!registry_.count(k) && !createKey) return winerr::FileNotFound;
     if (std::holds_alternative<std::monostate>(value)) return 87; // ERROR_INVALID_PARAMETER
     registry_[k][UpperCase(name)] = value;
     return 0;
@@ -416,8 +410,8 @@ int SimPlatform::RegWrite(RegRoot root, const std::string& key, const std::strin
 
 int SimPlatform::RegDelete(RegRoot root, const std::string& key, const std::string& name) {
     auto k = registry_.find(RegKeyName(root, key));
-    if (k == registry_.end()) return kErrFileNotFound;
-    return k->second.erase(UpperCase(name)) ? 0 : kErrFileNotFound;
+    if (k == registry_.end()) return winerr::FileNotFound;
+    return k->second.erase(UpperCase(name)) ? 0 : winerr::FileNotFound;
 }
 
 std::string SimPlatform::GetWallpaper() { return wallpaper; }

@@ -1,65 +1,59 @@
 #include <doctest/doctest.h>
 
+#include "closet/ClosetState.h"
 #include "closet/ShellOps.h"
 #include "ClosetMachine.h"
 
 using namespace stowly;
 using stowly::test::ClosetMachine;
+using stowly::test::Tree;
 
 TEST_CASE("a taken name gets the next free number, the Explorer way") {
     ClosetMachine m;
-    m.Put("C:\\To\\Report.docx", "1");
-    m.Put("C:\\To\\Report (2).docx", "2");
-    m.Put("C:\\To\\README", "r");
-    m.Put("C:\\To\\.profile", "p");
+    for (const char* name : {"Report.docx", "Report (2).docx", "README", ".profile"}) m.Put(std::string("C:\\To\\") + name, "x");
     m.Folder("C:\\To\\Folder.v1");
-    struct Row {
-        const char* name;
-        bool isFolder;
-        const char* expected;
-    };
-    for (Row row : {Row{"new.txt", false, "C:\\To\\new.txt"}, Row{"REPORT.DOCX", false, "C:\\To\\REPORT (3).DOCX"},
-                    Row{"README", false, "C:\\To\\README (2)"}, Row{".profile", false, "C:\\To\\.profile (2)"},
-                    Row{"Folder.v1", true, "C:\\To\\Folder.v1 (2)"}}) {
-        CAPTURE(std::string(row.name));
-        CHECK(FreeDestination(m.os, "C:\\To", row.name, row.isFolder) == row.expected);
+    for (auto [name, isFolder, expected] : {std::tuple{"new.txt", false, "new.txt"}, {"REPORT.DOCX", false, "REPORT (3).DOCX"},
+                                            {"README", false, "README (2)"}, {".profile", false, ".profile (2)"},
+                                            {"Folder.v1", true, "Folder.v1 (2)"}}) {
+        CAPTURE(std::string(name));
+        CHECK(FreeDestination(m.os, "C:\\To", name, isFolder) == std::string("C:\\To\\") + expected);
     }
 }
 
-TEST_CASE("PerformShellAction: creates the destination, never replaces, moves folder trees") {
+TEST_CASE("PerformShellAction: creates the destination, never replaces, moves folder trees, retries a held file") {
     ClosetMachine m;
     m.Put("C:\\From\\a.txt", "new");
     m.Put("C:\\From\\Tree\\x\\y.txt", "deep");
-    m.Put("C:\\From\\Tree\\z.txt", "z");
     CHECK(PerformShellAction(m.os, "C:\\From\\Tree", "C:\\To\\Deeper") == 0);
-    CHECK(m.Tree("C:\\To\\Deeper") ==
-          std::map<std::string, std::string>{{"Tree", "/"}, {"Tree/x", "/"}, {"Tree/x/y.txt", "deep"}, {"Tree/z.txt", "z"}});
+    CHECK(m.Contents("C:\\To\\Deeper") == Tree{{"Tree", "/"}, {"Tree/x", "/"}, {"Tree/x/y.txt", "deep"}});
 
     m.Put("C:\\To\\a.txt", "old");
     CHECK(PerformShellAction(m.os, "C:\\From\\a.txt", "C:\\To") == 0);
-    CHECK(m.Get("C:\\To\\a.txt") == "old");
-    CHECK(m.Get("C:\\To\\a (2).txt") == "new");
+    CHECK((m.Get("C:\\To\\a.txt") == "old" && m.Get("C:\\To\\a (2).txt") == "new"));
     CHECK_FALSE(m.Exists("C:\\From\\a.txt"));
-
     CHECK(PerformShellAction(m.os, "C:\\From\\gone.txt", "C:\\To") != 0);
+
     m.Put("C:\\From\\b.txt", "b");
     m.os.faults.locked.insert("C:\\From\\b.txt");
-    int before = m.os.movesDone;
+    const int before = m.os.movesDone;
     CHECK(PerformShellAction(m.os, "C:\\From\\b.txt", "C:\\To") != 0);
     CHECK(m.Get("C:\\From\\b.txt") == "b");
-    CHECK(m.os.movesDone - before == 5); // a held file is tried again a few times, then left
-    m.os.faults.locked.clear();
-    CHECK(PerformShellAction(m.os, "C:\\From\\b.txt", "C:\\To") == 0);
+    CHECK(m.os.movesDone - before == 5); // tried again a few times, then left
 }
 
-TEST_CASE("ShellFileCopy moves elements 1 to the end one by one and counts what stayed") {
+TEST_CASE("a closet of hidden entries only is empty; FileExists sees plain visible files and patterns only") {
     ClosetMachine m;
-    for (const char* name : {"zero", "one", "two", "three"}) m.Put(std::string("C:\\From\\") + name, name);
-    CHECK(ShellFileCopy(m.os, {"C:\\From\\zero"}, "C:\\To") == 0);
-    CHECK_FALSE(m.Exists("C:\\To"));
+    const std::string closet = ClosetMachine::kCloset;
+    CHECK(CheckCloset(m.ctx, closet)); // missing
+    m.Put(closet + ".hidden", "x");
+    CHECK(CheckCloset(m.ctx, closet));
 
-    m.os.faults.failMoveNumber = 2;
-    CHECK(ShellFileCopy(m.os, {"C:\\From\\zero", "C:\\From\\one", "C:\\From\\two", "C:\\From\\three"}, "C:\\To") == 1);
-    CHECK(m.Tree("C:\\To") == std::map<std::string, std::string>{{"one", "one"}, {"three", "three"}});
-    CHECK(m.Tree("C:\\From") == std::map<std::string, std::string>{{"two", "two"}, {"zero", "zero"}});
+    m.Put("C:\\Data\\a.txt", "x");
+    m.Put("C:\\Data\\.secret", "x");
+    m.Folder("C:\\Data\\Sub");
+    for (auto [path, exists] : {std::pair{"C:\\Data\\A.TXT", true}, {"C:\\Data\\*", true}, {"C:\\Data\\.secret", false},
+                                {"C:\\Data\\Sub", false}, {"C:\\Data\\b.txt", false}, {"C:\\Data\\Sub\\*", false}}) {
+        CAPTURE(std::string(path));
+        CHECK(FileExists(m.os, path) == exists);
+    }
 }

@@ -17,6 +17,12 @@ struct TwipsRect {
     int left, top, width, height;
 };
 constexpr TwipsRect kMSG{120, 240, 5175, 495};
+// Once done, with the two small labels hidden, a longer final message ("... 2 items
+// could not be moved.") may take their room down to the OK button.
+constexpr TwipsRect kMSGDone{120, 240, 5175, 900};
+const TwipsRect& MessageRect(bool done, HWND lblStatus) {
+    return done && !IsWindowVisible(lblStatus) ? kMSGDone : kMSG;
+}
 constexpr TwipsRect kStatus{120, 840, 3975, 255};
 constexpr TwipsRect kCount{4200, 840, 1095, 255};
 constexpr TwipsRect kOKButton{2280, 1200, 975, 375};
@@ -90,7 +96,7 @@ void ProgressWindow::Layout() {
     for (HWND c : {lblStatus_, lblCount_, cmdOK_})
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(fontLabel_.get()), FALSE);
     SendMessageW(lblMSG_, WM_SETFONT, reinterpret_cast<WPARAM>(fontMsg_.get()), FALSE);
-    Place(lblMSG_, kMSG, dpi_);
+    Place(lblMSG_, MessageRect(done_, lblStatus_), dpi_);
     Place(lblStatus_, kStatus, dpi_);
     Place(lblCount_, kCount, dpi_);
     Place(cmdOK_, kOKButton, dpi_);
@@ -115,6 +121,8 @@ void ProgressWindow::Timer1_Timer() {
     if (!state_ || state_->status != "Done") return;
     // The final message is up before OK can be pressed.
     SetWindowTextW(lblMSG_, Widen(state_->message).c_str());
+    done_ = true;
+    Place(lblMSG_, MessageRect(done_, lblStatus_), dpi_);
     ShowWindow(cmdOK_, SW_SHOWNA);
     EnableWindow(cmdOK_, TRUE);
     MessageBeep(MB_OK);

@@ -40,6 +40,7 @@ private:
     HWND hwnd_ = nullptr;
     const WaitState* state_ = nullptr;
     UINT dpi_ = 96;
+    bool done_ = false; // "Done" was seen
     HWND lblMSG_ = nullptr, lblStatus_ = nullptr, lblCount_ = nullptr, cmdOK_ = nullptr;
     GdiObject fontMsg_, fontLabel_, background_;
 };

@@ -97,13 +97,6 @@ case "${1:-}" in
     # One persistent server for the whole run; its helpers must not hold CTest's pipes.
     "$WINESERVER" -p >/dev/null 2>&1 </dev/null
     "$wine" cmd /c exit >/dev/null 2>&1 </dev/null
-    # Wine closes a virtual desktop a while after its last window went, and ends
-    # programs that start in that moment; one opened by hand stays for the run.
-    setsid "$wine" explorer /desktop=Default,1024x768 >/dev/null 2>&1 </dev/null &
-    for _ in $(seq 100); do
-      xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"' && break
-      sleep 0.1
-    done
     echo "wine ready: prefix $WINEPREFIX, display $DISPLAY"
     ;;
   --stop)

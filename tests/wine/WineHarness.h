@@ -109,14 +109,15 @@ public:
     // its virtual desktop a little after the last one went; a stand-in that came up
     // in that moment ends at once and is simply started again.
     bool Start(unsigned timeoutMs = 30000) {
-        for (int attempt = 0; attempt < 10; ++attempt) {
+        const ULONGLONG give_up = GetTickCount64() + 60000;
+        while (GetTickCount64() < give_up) {
             // A leftover would answer in its place; one that is just closing goes soon.
             if (!guidriver::WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
             if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
             guidriver::WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
             if (Answers()) return true;
             program_.Stop();
-            Sleep(500);
+            Sleep(1000); // let a closing desktop go before the next try
         }
         return false;
     }

@@ -54,7 +54,6 @@ void ScriptedUi::SetProgressLabels(const std::string& status, const std::string&
 }
 
 void ScriptedUi::LockBigButtons(bool enabled) {
-    lockCalls.push_back(enabled);
     buttonsEnabled = enabled;
 }
 

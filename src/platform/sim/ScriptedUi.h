@@ -46,7 +46,6 @@ public:
     std::vector<std::string> countLabels;  // every lblCount text set
     bool labelsVisible = false;
     bool buttonsEnabled = true;
-    std::vector<bool> lockCalls;
     bool busy = false;
     int pumps = 0;
 

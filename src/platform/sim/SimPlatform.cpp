@@ -167,7 +167,6 @@ uint64_t SimPlatform::TickCountMs() {
 void SimPlatform::SleepMs(unsigned ms) { clock_ += ms; }
 
 bool SimPlatform::StartProgram(const std::string& commandLine) {
-    startedPrograms.push_back(commandLine);
     return !Trim(commandLine).empty();
 }
 
@@ -380,10 +379,6 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
     Note(dst);
     if (ec) return ErrorFromCode(ec);
     return (fs::exists(dst, ec) && !fs::exists(src, ec)) ? 0 : winerr::AccessDenied;
-}
-
-bool SimPlatform::RegKeyExists(RegRoot root, const std::string& key) const {
-    return registry_.count(RegKeyName(root, key)) != 0;
 }
 
 void SimPlatform::RegCreateKeyForTest(RegRoot root, const std::string& key) {

@@ -40,7 +40,6 @@ public:
     int movesDone = 0; // MoveItem calls so far
 
     // --- Registry store: keys and values, names compared without regard to case ----
-    bool RegKeyExists(RegRoot root, const std::string& key) const;
     void RegCreateKeyForTest(RegRoot root, const std::string& key);
 
     // --- Desktop list view ------------------------------------------------------------
@@ -64,7 +63,6 @@ public:
     // --- Network: replaced by tests; by default the host's real HTTP client ----------
     std::function<HttpResult(const std::string& url, unsigned connectMs, unsigned totalMs)> http;
     std::vector<std::string> openedUrls;   // OpenUrl calls
-    std::vector<std::string> startedPrograms;
 
     // The host path behind a Windows path, resolving each name without regard to case.
     std::filesystem::path HostPath(const std::string& windowsPath) const;

@@ -78,6 +78,30 @@ start_display() {
   return 1
 }
 
+# The keeper (tools/desktop_keeper) holds Wine's virtual desktop open for the whole
+# run and starts its explorer so that it does not watch the desktop folders (see
+# there why). It reports when that is done; its explorer's messages (a crash, say)
+# go to desktop.log.
+start_keeper() {
+  local keeper="$build/desktop_keeper.exe" ready="$state/keeper.ready" pid try
+  [ -f "$keeper" ] || return 0
+  rm -f "$state/desktop.log"
+  for try in 1 2 3 4 5; do
+    rm -f "$ready"
+    "$wine" "$keeper" "Z:${ready//\//\\}" >/dev/null 2>>"$state/desktop.log" </dev/null &
+    pid=$!
+    for _ in $(seq 300); do
+      [ -f "$ready" ] && return 0
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$pid" 2>/dev/null
+    sleep 2 # let a desktop it joined close before the next try
+  done
+  echo "wine-run.sh: the desktop keeper did not start" >&2
+  return 1
+}
+
 stop_all() {
   "$WINESERVER" -k >/dev/null 2>&1 </dev/null
   if [ -f "$state/xvfb.pid" ]; then
@@ -97,6 +121,7 @@ case "${1:-}" in
     # One persistent server for the whole run; its helpers must not hold CTest's pipes.
     "$WINESERVER" -p >/dev/null 2>&1 </dev/null
     "$wine" cmd /c exit >/dev/null 2>&1 </dev/null
+    start_keeper || exit 1
     echo "wine ready: prefix $WINEPREFIX, display $DISPLAY"
     ;;
   --stop)

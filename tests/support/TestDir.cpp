@@ -31,4 +31,13 @@ void WriteHostFile(const std::filesystem::path& p, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string OnePixelBitmap(unsigned char red, unsigned char green, unsigned char blue) {
+    // File header (14 bytes), BITMAPINFOHEADER (40), one row of 3 bytes padded to 4.
+    std::string bmp("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0"
+                    "\0\0\0\0\4\0\0\0\x13\x0B\0\0\x13\x0B\0\0\0\0\0\0\0\0\0\0",
+                    54);
+    bmp += {static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red), '\0'};
+    return bmp;
+}
+
 } // namespace stowly::test

@@ -105,21 +105,13 @@ private:
 class StandinDesktop {
 public:
     // Starts it and waits until its list view answers (with many items on the
-    // desktop and a busy machine that can take a while). Wine closes the windows of
-    // its virtual desktop a little after the last one went; a stand-in that came up
-    // in that moment ends at once and is simply started again.
+    // desktop and a busy machine that can take a while).
     bool Start(unsigned timeoutMs = 30000) {
-        const ULONGLONG give_up = GetTickCount64() + 60000;
-        while (GetTickCount64() < give_up) {
-            // A leftover would answer in its place; one that is just closing goes soon.
-            if (!guidriver::WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
-            if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
-            guidriver::WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
-            if (Answers()) return true;
-            program_.Stop();
-            Sleep(1000); // let a closing desktop go before the next try
-        }
-        return false;
+        // A leftover would answer in its place; one that is just closing goes soon.
+        if (!guidriver::WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
+        if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
+        guidriver::WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
+        return Answers();
     }
     void Stop() { program_.Stop(Answers() ? FindWindowW(L"Progman", nullptr) : nullptr); }
     ~StandinDesktop() { Stop(); }

@@ -137,8 +137,9 @@ TEST_CASE("clean and restore: items, contents, icon positions and wallpaper come
     REQUIRE(positions.size() == 7);
 
     const std::string picture = m.st.ProgramFolder + "beach.bmp", clean = m.st.ProgramFolder + "clean.bmp";
-    m.Put(picture, Content(7, 4000));
-    m.Put(clean, Content(8, 4000));
+    const std::string beach = test::OnePixelBitmap(0x30, 0x90, 0xD0);
+    m.Put(picture, beach);
+    m.Put(clean, test::OnePixelBitmap(0xF0, 0xF0, 0xF0));
     bool tile = false;
     SetWallpaper(m.ctx, picture, tile, 2);
     m.st.settings.DefaultWindowsBackground = clean;
@@ -154,7 +155,7 @@ TEST_CASE("clean and restore: items, contents, icon positions and wallpaper come
     CHECK((m.ui.MessageTexts().empty() && m.st.wait.message == "Your Icons have been restored."));
     CHECK((Snapshot(m.os, m.desktops.user()) == userBefore && Snapshot(m.os, m.desktops.common()) == commonBefore));
     CHECK(m.Positions() == positions);
-    CHECK((m.os.GetWallpaper() == picture && m.Style() == "2" && m.os.ReadFile(picture, nullptr) == Content(7, 4000)));
+    CHECK((m.os.GetWallpaper() == picture && m.Style() == "2" && m.os.ReadFile(picture, nullptr) == beach));
 }
 
 TEST_CASE("1,000 items are cleaned and restored with nothing lost, also onto names taken meanwhile") {

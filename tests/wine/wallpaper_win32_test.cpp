@@ -19,9 +19,7 @@ TEST_CASE("SetWallpaper and ReadCurrentWallpaper round trip through the system")
     Context ctx{os, ui, st};
     test::TestDir dir;
     const std::string picture = dir.path().string() + "\\clean.bmp";
-    const std::string bitmap("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0" // 1x1, 24 bits
-                             "\0\0\0\0\4\0\0\0\x13\x0B\0\0\x13\x0B\0\0\0\0\0\0\0\0\0\0\x20\x80\xE0\0", 58);
-    REQUIRE(os.WriteFile(picture, bitmap) == 0);
+    REQUIRE(os.WriteFile(picture, test::OnePixelBitmap(0xE0, 0x80, 0x20)) == 0);
     // What the prefix had, put back at the end.
     const std::string savedPath = os.GetWallpaper();
     const char* names[] = {"TileWallpaper", "WallpaperStyle"};

@@ -23,16 +23,26 @@ const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
 const wchar_t* const kButtons[] = {L"Clean Desktop", L"Restore Desktop", L"Icon Positions", L"Preferences",
                                    L"Help",          L"About",           L"Exit"};
 constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1; // the program's notification-area callback and icon
-const fs::path kProgramFolder = L"C:\\Program Files\\Stowly";
+// A folder of its own, so that the copy run by tools/run.sh keeps its settings.
+const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (test)";
 
-// The program copied into `folder` (made afresh), with `ini` beside it.
-fs::path Install(const fs::path& folder, const std::string& ini = "") {
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    fs::copy_file(BuildPath("stowly.exe"), folder / L"stowly.exe");
-    if (!ini.empty()) std::ofstream(folder / L"stowly.ini", std::ios::binary) << ini;
-    return folder / L"stowly.exe";
-}
+// The program copied into `folder` (made afresh), with `ini` beside it; the folder
+// goes when the test is done (declare it before the program that runs from it).
+struct InstalledCopy {
+    explicit InstalledCopy(const fs::path& folder, const std::string& ini = "") : exe(folder / L"stowly.exe") {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        fs::copy_file(BuildPath("stowly.exe"), exe);
+        if (!ini.empty()) std::ofstream(folder / L"stowly.ini", std::ios::binary) << ini;
+    }
+    ~InstalledCopy() {
+        std::error_code ec;
+        fs::remove_all(exe.parent_path(), ec);
+    }
+    InstalledCopy(const InstalledCopy&) = delete;
+    InstalledCopy& operator=(const InstalledCopy&) = delete;
+    const fs::path exe;
+};
 
 void Shot(const std::string& name) {
     fs::create_directories(BuildPath("screenshots"));
@@ -86,8 +96,9 @@ bool TrayIconPresent(HWND main) {
 
 TEST_CASE("Started from a folder inside a desktop folder, the program says so and ends") {
     test::TestDir dir;
+    InstalledCopy copy(dir.path() / "Desktop" / "Tools");
     Program stowly;
-    REQUIRE(stowly.Start(Install(dir.path() / "Desktop" / "Tools")));
+    REQUIRE(stowly.Start(copy.exe));
     std::vector<MessageBoxInfo> boxes;
     REQUIRE(WaitFor([&] { return !(boxes = MessageBoxes(stowly.pid())).empty(); }, 20000));
     CHECK(boxes[0].title == L"Stowly");
@@ -114,11 +125,12 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean Des
             os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(310 + 97 * i),
                                       static_cast<int16_t>(140 + 53 * i));
     const auto before = Icons(os);
+    InstalledCopy copy(kProgramFolder);
     Program stowly, second;
-    REQUIRE(stowly.Start(Install(kProgramFolder)));
+    REQUIRE(stowly.Start(copy.exe));
     std::vector<HWND> splash;
     REQUIRE(WaitFor([&] { return !(splash = VisibleOfClass(stowly.pid(), L"StowlySplash")).empty(); }, 20000));
-    REQUIRE(second.Start(kProgramFolder / L"stowly.exe"));
+    REQUIRE(second.Start(copy.exe));
     bool secondShowed = false;
     CHECK(WaitFor([&] {
         secondShowed = secondShowed || !TopWindows(second.pid(), Shown).empty();
@@ -158,8 +170,9 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
     EmptyDesktops desktops;
     StandinDesktop standin;
     REQUIRE(standin.Start());
+    InstalledCopy copy(kProgramFolder, "[PREFS]\r\nMinSystemTray= 1\r\n");
     Program stowly;
-    REQUIRE(stowly.Start(Install(kProgramFolder, "[PREFS]\r\nMinSystemTray= 1\r\n")));
+    REQUIRE(stowly.Start(copy.exe));
     HWND main = nullptr;
     REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle)) != nullptr; }, 30000));
     Sleep(500);

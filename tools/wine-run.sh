@@ -83,10 +83,10 @@ start_display() {
 # there why). It reports when that is done; its explorer's messages (a crash, say)
 # go to desktop.log.
 start_keeper() {
-  local keeper="$build/desktop_keeper.exe" ready="$state/keeper.ready" pid try
+  local keeper="$build/desktop_keeper.exe" ready="$state/keeper.ready" pid
   [ -f "$keeper" ] || return 0
   rm -f "$state/desktop.log"
-  for try in 1 2 3 4 5; do
+  for _ in 1 2 3 4 5; do
     rm -f "$ready"
     "$wine" "$keeper" "Z:${ready//\//\\}" >/dev/null 2>>"$state/desktop.log" </dev/null &
     pid=$!

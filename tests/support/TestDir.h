@@ -21,8 +21,7 @@ private:
 std::string ReadHostFile(const std::filesystem::path& p);
 void WriteHostFile(const std::filesystem::path& p, const std::string& bytes);
 
-// A 1x1 24-bit bitmap of one colour: a wallpaper the system can really show (a
-// desktop that is handed a file it cannot read as a picture may go down with it).
+// A 1x1 24-bit bitmap of one colour: a wallpaper the system can really load.
 std::string OnePixelBitmap(unsigned char red, unsigned char green, unsigned char blue);
 
 } // namespace stowly::test

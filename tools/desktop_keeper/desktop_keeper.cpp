@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Handle.h"
+
 namespace {
 
 constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -34,14 +36,13 @@ public:
     // was ended before it could put it back.
     RedirectedValue(HKEY root, const wchar_t* name, const std::wstring& path, const std::wstring& usual)
         : name_(name) {
-        if (RegOpenKeyExW(root, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(root, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        key_.reset(key);
         DWORD size = 0;
-        if (RegQueryValueExW(key_, name_, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExW(key, name_, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
             saved_.resize(size);
-            had_ = RegQueryValueExW(key_, name_, nullptr, &type_, saved_.data(), &size) == ERROR_SUCCESS;
+            had_ = RegQueryValueExW(key, name_, nullptr, &type_, saved_.data(), &size) == ERROR_SUCCESS;
         }
         const std::wstring now(reinterpret_cast<const wchar_t*>(saved_.data()), saved_.size() / sizeof(wchar_t));
         if (now.find(path) != std::wstring::npos) {
@@ -49,20 +50,19 @@ public:
             saved_.assign(reinterpret_cast<const BYTE*>(usual.c_str()),
                           reinterpret_cast<const BYTE*>(usual.c_str() + usual.size() + 1));
         }
-        RegSetValueExW(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+        RegSetValueExW(key, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                        static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
     }
     ~RedirectedValue() {
         if (!key_) return;
-        if (had_) RegSetValueExW(key_, name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
-        else RegDeleteValueW(key_, name_);
-        RegCloseKey(key_);
+        if (had_) RegSetValueExW(key_.get(), name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
+        else RegDeleteValueW(key_.get(), name_);
     }
     RedirectedValue(const RedirectedValue&) = delete;
     RedirectedValue& operator=(const RedirectedValue&) = delete;
 
 private:
-    HKEY key_ = nullptr;
+    stowly::RegKey key_;
     const wchar_t* name_;
     DWORD type_ = REG_EXPAND_SZ;
     std::vector<BYTE> saved_;
@@ -82,12 +82,12 @@ bool FreshDesktopStays(const FILETIME& since) {
     DWORD pid = 0;
     GetWindowThreadProcessId(GetDesktopWindow(), &pid);
     if (pid == 0 || pid == GetCurrentProcessId()) return false;
-    HANDLE owner = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    stowly::KernelHandle owner(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!owner) return false;
     FILETIME created{}, exited{}, kernel{}, user{};
-    const bool fresh = GetProcessTimes(owner, &created, &exited, &kernel, &user) && Ticks(created) >= Ticks(since);
-    const bool ended = WaitForSingleObject(owner, 3000) == WAIT_OBJECT_0;
-    CloseHandle(owner);
+    const bool fresh =
+        GetProcessTimes(owner.get(), &created, &exited, &kernel, &user) && Ticks(created) >= Ticks(since);
+    const bool ended = WaitForSingleObject(owner.get(), 3000) == WAIT_OBJECT_0;
     return fresh && !ended && IsWindow(GetDesktopWindow());
 }
 
@@ -102,11 +102,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!GetTempPathW(MAX_PATH, temp)) return 1;
     const std::wstring decoys = std::wstring(temp) + L"stowly-desktop-keeper";
     CreateDirectoryW(decoys.c_str(), nullptr);
-    HWND window = nullptr;
-    FILETIME start{};
     {
         RedirectedValue user(HKEY_CURRENT_USER, L"Desktop", decoys + L"\\user", L"%USERPROFILE%\\Desktop");
         RedirectedValue common(HKEY_LOCAL_MACHINE, L"Common Desktop", decoys + L"\\common", L"%PUBLIC%\\Desktop");
+        FILETIME start{};
         GetSystemTimeAsFileTime(&start);
         // The first call into the window manager (this one) starts the desktop.
         WNDCLASSW wc{};
@@ -115,14 +114,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         wc.lpszClassName = L"StowlyTestDesktopKeeper";
         if (!RegisterClassW(&wc)) return 1;
         // Never shown: having a window makes this thread a user of the desktop.
-        window = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
-        if (!window) return 1;
+        if (!CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr))
+            return 1;
         if (!FreshDesktopStays(start)) return 3;
     }
 
-    HANDLE ready = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (ready == INVALID_HANDLE_VALUE) return 1;
-    CloseHandle(ready);
+    stowly::FileHandle ready(
+        CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!ready) return 1;
+    ready.reset();
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);

@@ -4,9 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/ReportError.h"
-#include "icons/PositionList.h"
-#include "platform/Errors.h"
+#include "core/DelimitedReader.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
+#include "core/Version.h"
 #include "platform/Text.h"
 
 namespace stowly {
@@ -46,7 +47,7 @@ struct ProductRecord {
 
 // Reads records until this product's or the end of the page; at least one record
 // is read, so a page that ends first is RuntimeError 62.
-std::optional<ProductRecord> FindProductRecord(FieldReader& records) {
+std::optional<ProductRecord> FindProductRecord(DelimitedReader& records) {
     do {
         std::string name = records.Next();
         std::string version = records.Next();
@@ -59,46 +60,46 @@ std::optional<ProductRecord> FindProductRecord(FieldReader& records) {
 
 } // namespace
 
-void CheckForUpdates(Context& ctx) { CheckForUpdates(ctx, kVersionPageUrl); }
+void CheckForUpdates(Platform& os, Ui& ui) { CheckForUpdates(os, ui, kVersionPageUrl); }
 
-void CheckForUpdates(Context& ctx, const std::string& pageUrl) {
-    HttpResult page = ctx.os.HttpGet(pageUrl, kUpdateConnectTimeoutMs, kUpdateTotalTimeoutMs);
+void CheckForUpdates(Platform& os, Ui& ui, const std::string& pageUrl) {
+    HttpResult page = os.HttpGet(pageUrl, kUpdateConnectTimeoutMs, kUpdateTotalTimeoutMs);
     // No answer, an error page or a redirect: the user hears nothing.
     if (page.status != 200) return;
-    DisplayProductUpdateMessage(ctx, page.body);
+    DisplayProductUpdateMessage(os, ui, page.body);
 }
 
-void DisplayProductUpdateMessage(Context& ctx, const std::string& page) {
+void DisplayProductUpdateMessage(Platform& os, Ui& ui, const std::string& page) {
     try {
-        std::string text = PageText(ctx.os, page);
+        std::string text = PageText(os, page);
         size_t lineEnd = std::min(text.find_first_of("\r\n"), text.size());
         std::string notice = text.substr(0, lineEnd);
-        if (!Trim(notice).empty()) ctx.ui.Message(notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
+        if (!Trim(notice).empty()) ui.Message(notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
 
         size_t next = lineEnd;
         if (next < text.size() && text[next] == '\r') ++next;
         if (next < text.size() && text[next] == '\n') ++next;
-        FieldReader records(text.substr(next));
+        DelimitedReader records(text.substr(next));
         std::optional<ProductRecord> record = FindProductRecord(records);
         if (!record) return;
 
-        if (!Trim(record->notice).empty()) ctx.ui.Message(record->notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
+        if (!Trim(record->notice).empty()) ui.Message(record->notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
         std::string running = VersionText();
         if (!IsNewerVersion(record->version, running)) return;
         std::string question = std::string("A new version of ") + kAppTitle +
                                " is available. Do you wish to visit the Orvenko download page?" + "\r\n\r\n" +
                                "Your current version: " + running + "\r\n" +
                                "New version available for download: " + record->version + "\r\n";
-        if (ctx.ui.Message(question, kAppTitle, MsgButtons::YesNo, MsgIcon::None) == Answer::Yes)
-            OpenInBrowser(ctx, kWebSiteUrl);
+        if (ui.Message(question, kAppTitle, MsgButtons::YesNo, MsgIcon::None) == Answer::Yes)
+            OpenInBrowser(os, ui, kWebSiteUrl);
     } catch (const RuntimeError& e) {
-        ReportError(ctx.ui, e.number(), "DisplayProductUpdateMessage");
+        ReportError(ui, e.number(), "DisplayProductUpdateMessage");
     }
 }
 
-void OpenInBrowser(Context& ctx, const std::string& url) {
-    if (ctx.os.OpenUrl(url)) return;
-    ctx.ui.Message("Cannot launch browser from here.\r\nPlease exit and connect to our web site manually at:\r\n" + url,
+void OpenInBrowser(Platform& os, Ui& ui, const std::string& url) {
+    if (os.OpenUrl(url)) return;
+    ui.Message("Cannot launch browser from here.\r\nPlease exit and connect to our web site manually at:\r\n" + url,
                    "Browser Error", MsgButtons::Ok, MsgIcon::Critical);
 }
 

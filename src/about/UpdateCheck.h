@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
 
-#include "app/AppState.h"
+#include "platform/Platform.h"
+#include "platform/Ui.h"
 
 namespace stowly {
 
@@ -19,18 +20,18 @@ inline constexpr unsigned kUpdateTotalTimeoutMs = 5000;
 
 // Fetches the product-version page once at start and talks to the user about it.
 // Silent when the page cannot be fetched.
-void CheckForUpdates(Context& ctx);
+void CheckForUpdates(Platform& os, Ui& ui);
 // The same check with the version page at `pageUrl`.
-void CheckForUpdates(Context& ctx, const std::string& pageUrl);
+void CheckForUpdates(Platform& os, Ui& ui, const std::string& pageUrl);
 
 // Reads a fetched product-version page: the first line is a notice for everyone,
 // then records of product name, version and notice. Shows the notices and, for a
 // newer version of this product, offers the web site. A page that ends before its
 // first record is reported under "DisplayProductUpdateMessage".
-void DisplayProductUpdateMessage(Context& ctx, const std::string& page);
+void DisplayProductUpdateMessage(Platform& os, Ui& ui, const std::string& page);
 
 // Opens the address in the user's browser; tells the user when it cannot.
-void OpenInBrowser(Context& ctx, const std::string& url);
+void OpenInBrowser(Platform& os, Ui& ui, const std::string& url);
 
 // Whether `offered` names a later version than `running`: dot-separated whole
 // numbers compared part by part, missing parts counting as 0. A text that is not

@@ -3,10 +3,9 @@
 #include "closet/CleanRestore.h"
 #include "closet/ClosetState.h"
 #include "closet/KeyFile.h"
+#include "core/Error.h"
 #include "icons/DesktopIcons.h"
-#include "platform/Errors.h"
 #include "platform/Text.h"
-#include "platform/Wallpaper.h"
 
 namespace stowly {
 
@@ -45,7 +44,7 @@ bool IsPositionFile(const std::string& name) {
 
 } // namespace
 
-CommandOutcome Command1_Click(Context& ctx) {
+CommandOutcome OnCleanClicked(Context& ctx) {
     AppState& st = ctx.st;
     if (!AdvancedMode(st)) {
         UseQuickCloset(st);
@@ -60,11 +59,10 @@ CommandOutcome Command1_Click(Context& ctx) {
     if (exists && ctx.ui.Message("File Exists.  Would you like to over write it?", "", MsgButtons::YesNo,
                                  MsgIcon::None) == Answer::No)
         return CommandOutcome::Done;
-    PassOver([&] { ReadCurrentWallpaper(ctx); });
     return CommandOutcome::ShowAdvancedClean;
 }
 
-CommandOutcome Command2_Click(Context& ctx) {
+CommandOutcome OnRestoreClicked(Context& ctx) {
     AppState& st = ctx.st;
     if (!AdvancedMode(st)) {
         UseQuickCloset(st);
@@ -78,7 +76,7 @@ CommandOutcome Command2_Click(Context& ctx) {
     if (path.empty()) return CommandOutcome::Done;
 
     if (IsPositionFile(path)) {
-        PassOver([&] { RestoreLocations(ctx, path); });
+        PassOver([&] { RestoreLocations(ctx.os, ctx.ui, path); });
         ctx.ui.Message("Your icon positions have been restored.", "", MsgButtons::Ok, MsgIcon::Information);
         return CommandOutcome::Done;
     }
@@ -88,8 +86,6 @@ CommandOutcome Command2_Click(Context& ctx) {
     try {
         const KeyFileHeader header = ReadKeyFileHeader(ctx.os, path);
         st.ClosetDirectory = header.closetDirectory;
-        st.CurrentWallpaper = header.wallpaper;
-        st.CurrentWallpaperStyle = header.wallpaperStyle;
         st.ScreenSizeText = header.screenSize;
         password = header.password;
     } catch (const RuntimeError& e) {
@@ -115,9 +111,9 @@ std::array<FavoriteItem, 4> FavoriteMenuItems(const Settings& settings) {
     return items;
 }
 
-ExitAction ExitButtonAction(const AppState& st) {
-    if (st.settings.MinSystemTray != 1) return ExitAction::EndProgram;
-    return st.TrayIconShown ? ExitAction::Hide : ExitAction::AddTrayIconAndHide;
+ExitAction ExitButtonAction(const Settings& settings, bool trayIconShown) {
+    if (settings.MinSystemTray != 1) return ExitAction::EndProgram;
+    return trayIconShown ? ExitAction::Hide : ExitAction::AddTrayIconAndHide;
 }
 
 TrayAction TrayIconAction(bool windowVisible, unsigned mouseMessage) {

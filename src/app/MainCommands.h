@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 namespace stowly {
 
@@ -13,10 +13,10 @@ enum class CommandOutcome { Done, ShowAdvancedClean, ShowAdvancedRestore };
 
 // Clean Desktop. Quick mode cleans at once into "QuickClean.qvr" in the program
 // folder; advanced mode asks for a key file and leaves the dialog to the window.
-CommandOutcome Command1_Click(Context& ctx);
+CommandOutcome OnCleanClicked(Context& ctx);
 // Restore Desktop. Quick mode restores the quick closet at once; advanced mode
 // asks for a key file (password and all) or applies a position file.
-CommandOutcome Command2_Click(Context& ctx);
+CommandOutcome OnRestoreClicked(Context& ctx);
 
 struct FavoriteItem {
     std::string caption;
@@ -27,7 +27,7 @@ std::array<FavoriteItem, 4> FavoriteMenuItems(const Settings& settings);
 
 // What the Exit button does with the settings as they are now.
 enum class ExitAction { EndProgram, Hide, AddTrayIconAndHide };
-ExitAction ExitButtonAction(const AppState& st);
+ExitAction ExitButtonAction(const Settings& settings, bool trayIconShown);
 
 // What a mouse message on the notification-area icon does.
 enum class TrayAction { None, ShowWindow, PopupMenu };

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: created after the splash, it owns the program from then on.
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 namespace stowly {
 

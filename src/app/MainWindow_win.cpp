@@ -13,12 +13,13 @@
 #include "app/MainWindow.h"
 #include "app/Picture_win.h"
 #include "app/ProgressWindow_win.h"
-#include "app/ReportError.h"
 #include "app/WindowThunk_win.h"
-#include "platform/Errors.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
+#include "core/Version.h"
 #include "platform/win32/Handle.h"
-#include "platform/win32/WinText.h"
 #include "platform/win32/Win32Ui.h"
+#include "platform/win32/WinText.h"
 
 namespace stowly {
 
@@ -31,11 +32,11 @@ constexpr UINT kTrayId = 1;
 // Control and menu identifiers. IDOK and IDCANCEL (1, 2) come from the dialog
 // manager: Enter on a focused button and Escape.
 enum : int {
-    kCommand1 = 101, kCommand2, kCommand3,
+    kCleanCommand = 101, kRestoreCommand, kPositionsCommand,
     kPreferences = 111, kHelp, kAbout, kExit,
-    kMnuClean = 201, kMnuRestore, kMnuIcons, kMnuPreferences,
-    kMnuFav0 = 211, kMnuFav1, kMnuFav2, kMnuFav3,
-    kMnuShow = 221, kMnuAbout, kMnuExit,
+    kMenuClean = 201, kMenuRestore, kMenuIcons, kMenuPreferences,
+    kMenuFavorite0 = 211, kMenuFavorite1, kMenuFavorite2, kMenuFavorite3,
+    kMenuShow = 221, kMenuAbout, kMenuExit,
 };
 
 struct TwipsRect {
@@ -76,7 +77,7 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    void Form_Load();
+    void Load();
 
 private:
     friend LRESULT CALLBACK stowly::WindowThunk<MainWindow>(HWND, UINT, WPARAM, LPARAM) noexcept;
@@ -89,7 +90,7 @@ private:
     // Fonts, pictures, sizes and places for one DPI.
     void ApplyDpi(UINT dpi);
     SIZE OuterSize() const;
-    void Form_Resize(WPARAM kind);
+    void OnResize(WPARAM kind);
     void Paint();
     void DrawCommand(const DRAWITEMSTRUCT& di, int index);
     void DrawSmallButton(const DRAWITEMSTRUCT& di);
@@ -99,7 +100,7 @@ private:
     template <typename Handler>
     void Guarded(const char* name, Handler&& handler);
     void RunClosetCommand(CommandOutcome (*command)(Context&), const char* name);
-    void cmdExit_Click();
+    void OnExitClicked();
     void ShowMainWindow();
     void UpdateFavorites();
     void LockBigButtons(bool enabled);
@@ -114,10 +115,11 @@ private:
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
     UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-    std::array<HWND, 3> commands_{};
+    std::array<HWND, 3> commandButtons_{};
     std::array<HWND, 4> smallButtons_{};
     int hot_ = -1; // the command under the mouse, -1 for none
     bool running_ = false;
+    bool trayIconShown_ = false;
     std::array<std::array<Picture, 2>, 3> commandArt_;
     Picture panel_;
     GdiObject font_, background_;
@@ -127,7 +129,8 @@ private:
 };
 
 MainWindow::MainWindow(Context& ctx, Win32Ui& ui) : ctx_(ctx), ui_(ui), progress_(instance_, ui) {
-    ui_.onShowProgress = [this](const WaitState& state) { progress_.Show(hwnd_, state); };
+    ui_.onShowProgress = [this](const std::string& message) { progress_.Show(hwnd_, message); };
+    ui_.onFinishProgress = [this](const std::string& message) { progress_.Finish(message); };
     ui_.onProgressLabels = [this](const std::string& status, const std::string& count, bool visible) {
         progress_.SetLabels(status, count, visible);
     };
@@ -136,6 +139,7 @@ MainWindow::MainWindow(Context& ctx, Win32Ui& ui) : ctx_(ctx), ui_(ui), progress
 
 MainWindow::~MainWindow() {
     ui_.onShowProgress = nullptr;
+    ui_.onFinishProgress = nullptr;
     ui_.onProgressLabels = nullptr;
     ui_.onLockBigButtons = nullptr;
     progress_.Close();
@@ -143,7 +147,7 @@ MainWindow::~MainWindow() {
     if (menu_) DestroyMenu(menu_);
 }
 
-void MainWindow::Form_Load() {
+void MainWindow::Load() {
     background_.reset(CreateSolidBrush(kGrey));
     WNDCLASSEXW wc{sizeof wc};
     wc.lpfnWndProc = WindowThunk<MainWindow>;
@@ -171,7 +175,6 @@ void MainWindow::Form_Load() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     ui_.AddModeless(hwnd_); // Tab between the commands, Escape for Preferences
-    ctx_.st.TrayIconShown = false;
     if (ctx_.st.settings.MinSystemTray == 1) {
         // Starts in the notification area; the window is never shown.
         AddTrayIcon();
@@ -187,8 +190,8 @@ void MainWindow::CreateControls() {
                                hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     };
     for (int i = 0; i < 3; ++i) {
-        commands_[i] = button(kCommandNames[i], kCommand1 + i);
-        SetWindowSubclass(commands_[i], CommandSubclass, static_cast<UINT_PTR>(i), reinterpret_cast<DWORD_PTR>(this));
+        commandButtons_[i] = button(kCommandNames[i], kCleanCommand + i);
+        SetWindowSubclass(commandButtons_[i], CommandSubclass, static_cast<UINT_PTR>(i), reinterpret_cast<DWORD_PTR>(this));
     }
     for (int i = 0; i < 4; ++i) smallButtons_[i] = button(kSmallNames[i], kPreferences + i);
 }
@@ -196,20 +199,20 @@ void MainWindow::CreateControls() {
 void MainWindow::CreateMenu() {
     favorites_ = CreatePopupMenu();
     for (int i = 0; i < 4; ++i)
-        AppendMenuW(favorites_, MF_STRING, kMnuFav0 + i, (L"Favorite Location " + std::to_wstring(i)).c_str());
+        AppendMenuW(favorites_, MF_STRING, kMenuFavorite0 + i, (L"Favorite Location " + std::to_wstring(i)).c_str());
     menu_ = CreatePopupMenu();
-    AppendMenuW(menu_, MF_STRING, kMnuClean, L"Clean Desktop...");
-    AppendMenuW(menu_, MF_STRING, kMnuRestore, L"Restore Desktop...");
-    AppendMenuW(menu_, MF_STRING, kMnuIcons, L"Icon Positions...");
-    AppendMenuW(menu_, MF_STRING, kMnuPreferences, L"Preferences...");
+    AppendMenuW(menu_, MF_STRING, kMenuClean, L"Clean Desktop...");
+    AppendMenuW(menu_, MF_STRING, kMenuRestore, L"Restore Desktop...");
+    AppendMenuW(menu_, MF_STRING, kMenuIcons, L"Icon Positions...");
+    AppendMenuW(menu_, MF_STRING, kMenuPreferences, L"Preferences...");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(favorites_), L"Location Favorites");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu_, MF_STRING, kMnuShow, L"Show...");
+    AppendMenuW(menu_, MF_STRING, kMenuShow, L"Show...");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu_, MF_STRING, kMnuAbout, L"About...");
+    AppendMenuW(menu_, MF_STRING, kMenuAbout, L"About...");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu_, MF_STRING, kMnuExit, L"Exit");
+    AppendMenuW(menu_, MF_STRING, kMenuExit, L"Exit");
     UpdateFavorites();
 }
 
@@ -217,7 +220,7 @@ void MainWindow::UpdateFavorites() {
     const auto items = FavoriteMenuItems(ctx_.st.settings);
     for (int i = 0; i < 4; ++i) {
         const UINT state = items[i].enabled ? MF_ENABLED : MF_GRAYED;
-        ModifyMenuW(favorites_, kMnuFav0 + i, MF_BYCOMMAND | MF_STRING | state, kMnuFav0 + i,
+        ModifyMenuW(favorites_, kMenuFavorite0 + i, MF_BYCOMMAND | MF_STRING | state, kMenuFavorite0 + i,
                     Widen(items[i].caption).c_str());
     }
 }
@@ -244,7 +247,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
         const TwipsRect& r = kCommandPlaces[i];
         for (int hot = 0; hot < 2; ++hot)
             commandArt_[i][hot].Load(instance_, kCommandArt[i][hot], dpi, Px(r.width, dpi), Px(r.height, dpi));
-        SetWindowPos(commands_[i], nullptr, Px(r.left, dpi), Px(r.top, dpi), Px(r.width, dpi), Px(r.height, dpi),
+        SetWindowPos(commandButtons_[i], nullptr, Px(r.left, dpi), Px(r.top, dpi), Px(r.width, dpi), Px(r.height, dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     for (int i = 0; i < 4; ++i) {
@@ -264,7 +267,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
     smallIcon_.reset(icon(SM_CXSMICON));
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    if (ctx_.st.TrayIconShown) {
+    if (trayIconShown_) {
         NOTIFYICONDATAW nid = TrayIconData();
         Shell_NotifyIconW(NIM_MODIFY, &nid);
     }
@@ -274,7 +277,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void MainWindow::Form_Resize(WPARAM kind) {
+void MainWindow::OnResize(WPARAM kind) {
     // The size is fixed; minimising works.
     if (kind == SIZE_MINIMIZED || !IsWindowVisible(hwnd_)) return;
     if (kind == SIZE_MAXIMIZED) {
@@ -343,12 +346,12 @@ void MainWindow::SetHot(int index) {
     if (hot_ == index) return;
     const int old = hot_;
     hot_ = index;
-    if (old >= 0) InvalidateRect(commands_[old], nullptr, FALSE);
-    if (index >= 0) InvalidateRect(commands_[index], nullptr, FALSE);
+    if (old >= 0) InvalidateRect(commandButtons_[old], nullptr, FALSE);
+    if (index >= 0) InvalidateRect(commandButtons_[index], nullptr, FALSE);
 }
 
 void MainWindow::LockBigButtons(bool enabled) {
-    for (HWND h : commands_) EnableWindow(h, enabled);
+    for (HWND h : commandButtons_) EnableWindow(h, enabled);
     for (HWND h : smallButtons_) EnableWindow(h, enabled);
 }
 
@@ -378,8 +381,8 @@ void MainWindow::ShowMainWindow() {
     SetForegroundWindow(hwnd_);
 }
 
-void MainWindow::cmdExit_Click() {
-    switch (ExitButtonAction(ctx_.st)) {
+void MainWindow::OnExitClicked() {
+    switch (ExitButtonAction(ctx_.st.settings, trayIconShown_)) {
     case ExitAction::EndProgram:
         DestroyWindow(hwnd_);
         break;
@@ -395,21 +398,21 @@ void MainWindow::cmdExit_Click() {
 
 void MainWindow::OnCommand(int id) {
     switch (id) {
-    case kCommand1:
-    case kMnuClean:
-        RunClosetCommand(Command1_Click, "Command1_Click");
+    case kCleanCommand:
+    case kMenuClean:
+        RunClosetCommand(OnCleanClicked, "Command1_Click"); // the name its error reports give
         break;
-    case kCommand2:
-    case kMnuRestore:
-        RunClosetCommand(Command2_Click, "Command2_Click");
+    case kRestoreCommand:
+    case kMenuRestore:
+        RunClosetCommand(OnRestoreClicked, "Command2_Click");
         break;
     case kExit:
-        cmdExit_Click();
+        OnExitClicked();
         break;
-    case kMnuShow:
+    case kMenuShow:
         ShowMainWindow();
         break;
-    case kMnuExit:
+    case kMenuExit:
         DestroyWindow(hwnd_);
         break;
     case IDOK: {
@@ -443,7 +446,7 @@ NOTIFYICONDATAW MainWindow::TrayIconData() const {
 void MainWindow::AddTrayIcon() {
     NOTIFYICONDATAW nid = TrayIconData();
     Shell_NotifyIconW(NIM_ADD, &nid);
-    ctx_.st.TrayIconShown = true;
+    trayIconShown_ = true;
 }
 
 void MainWindow::TrayCallback(UINT mouseMessage) {
@@ -497,7 +500,7 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     }
     if (msg == taskbarCreated_) {
         // The shell restarted and forgot the icon.
-        if (ctx_.st.TrayIconShown) AddTrayIcon();
+        if (trayIconShown_) AddTrayIcon();
         return 0;
     }
     switch (msg) {
@@ -506,8 +509,8 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return 0;
     case WM_DRAWITEM: {
         const auto& di = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (di.CtlID >= kCommand1 && di.CtlID <= kCommand3)
-            DrawCommand(di, static_cast<int>(di.CtlID) - kCommand1);
+        if (di.CtlID >= kCleanCommand && di.CtlID <= kPositionsCommand)
+            DrawCommand(di, static_cast<int>(di.CtlID) - kCleanCommand);
         else
             DrawSmallButton(di);
         return TRUE;
@@ -523,10 +526,10 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         SetHot(-1); // the bare window: no command is highlighted
         return 0;
     case WM_SIZE:
-        Form_Resize(wp);
+        OnResize(wp);
         return 0;
     case WM_GETMINMAXINFO: {
-        if (!commands_[0]) break;
+        if (!commandButtons_[0]) break;
         const SIZE size = OuterSize();
         auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
         mmi->ptMinTrackSize = mmi->ptMaxTrackSize = {size.cx, size.cy};
@@ -543,7 +546,7 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY: {
-        // Form_Unload: the icon goes (harmless when none was added), the program ends.
+        // Unloading: the icon goes (harmless when none was added), the program ends.
         NOTIFYICONDATAW nid = TrayIconData();
         Shell_NotifyIconW(NIM_DELETE, &nid);
         ui_.RemoveModeless(hwnd_);
@@ -559,7 +562,7 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
 
 int RunMainWindow(Context& ctx, Win32Ui& ui) {
     MainWindow window(ctx, ui);
-    window.Form_Load();
+    window.Load();
     return ui.RunMessageLoop();
 }
 

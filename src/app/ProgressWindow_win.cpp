@@ -1,15 +1,15 @@
 #include "app/ProgressWindow_win.h"
 
 #include "app/MainCommands.h"
-#include "platform/win32/WinText.h"
 #include "platform/win32/Win32Ui.h"
+#include "platform/win32/WinText.h"
 
 namespace stowly {
 
 namespace {
 
 constexpr wchar_t kClass[] = L"StowlyWait";
-constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kDoneTimer = 1;
 constexpr int kOK = IDOK;
 constexpr COLORREF kYellow = RGB(255, 255, 192);
 
@@ -20,8 +20,8 @@ constexpr TwipsRect kMSG{120, 240, 5175, 495};
 // Once done, with the two small labels hidden, a longer final message ("... 2 items
 // could not be moved.") may take their room down to the OK button.
 constexpr TwipsRect kMSGDone{120, 240, 5175, 900};
-const TwipsRect& MessageRect(bool done, HWND lblStatus) {
-    return done && !IsWindowVisible(lblStatus) ? kMSGDone : kMSG;
+const TwipsRect& MessageRect(bool done, HWND statusLabel) {
+    return done && !IsWindowVisible(statusLabel) ? kMSGDone : kMSG;
 }
 constexpr TwipsRect kStatus{120, 840, 3975, 255};
 constexpr TwipsRect kCount{4200, 840, 1095, 255};
@@ -47,7 +47,7 @@ void Place(HWND control, const TwipsRect& r, UINT dpi) {
 
 } // namespace
 
-void ProgressWindow::Show(HWND owner, const WaitState& state) {
+void ProgressWindow::Show(HWND owner, const std::string& message) {
     Close();
     WNDCLASSEXW wc{sizeof wc};
     if (!GetClassInfoExW(instance_, kClass, &wc)) {
@@ -57,7 +57,8 @@ void ProgressWindow::Show(HWND owner, const WaitState& state) {
         wc.lpszClassName = kClass;
         RegisterClassExW(&wc);
     }
-    state_ = &state;
+    finished_ = false;
+    done_ = false;
     dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
     background_.reset(CreateSolidBrush(kYellow));
     // No caption and a single fixed border; it stays above every other window.
@@ -68,14 +69,14 @@ void ProgressWindow::Show(HWND owner, const WaitState& state) {
         return CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     };
-    lblMSG_ = make(L"STATIC", Widen(state.message).c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0);
-    lblStatus_ = make(L"STATIC", L"Cleaning File:", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0);
-    lblCount_ = make(L"STATIC", L"1 out of 1000", SS_RIGHT | SS_NOPREFIX, 0);
+    messageLabel_ = make(L"STATIC", Widen(message).c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0);
+    statusLabel_ = make(L"STATIC", L"Cleaning File:", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0);
+    countLabel_ = make(L"STATIC", L"1 out of 1000", SS_RIGHT | SS_NOPREFIX, 0);
     // OK shows and can be pressed only once the operation reports "Done".
-    cmdOK_ = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON | WS_DISABLED, kOK);
+    okButton_ = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON | WS_DISABLED, kOK);
     Layout();
 
-    // Form_Load: topmost, centred on the owner's screen, the timer on.
+    // Loading: topmost, centred on the owner's screen, the timer on.
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     MONITORINFO mi{sizeof mi};
     GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
@@ -84,7 +85,7 @@ void ProgressWindow::Show(HWND owner, const WaitState& state) {
     const int w = wr.right - wr.left, h = wr.bottom - wr.top;
     SetWindowPos(hwnd_, nullptr, mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2,
                  mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SetTimer(hwnd_, kTimer1, 1000, nullptr);
+    SetTimer(hwnd_, kDoneTimer, 1000, nullptr);
     ui_.AddModeless(hwnd_);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
@@ -93,13 +94,13 @@ void ProgressWindow::Show(HWND owner, const WaitState& state) {
 void ProgressWindow::Layout() {
     fontMsg_.reset(MessageFont(dpi_, 135, FW_BOLD));
     fontLabel_.reset(MessageFont(dpi_, 90, FW_NORMAL));
-    for (HWND c : {lblStatus_, lblCount_, cmdOK_})
+    for (HWND c : {statusLabel_, countLabel_, okButton_})
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(fontLabel_.get()), FALSE);
-    SendMessageW(lblMSG_, WM_SETFONT, reinterpret_cast<WPARAM>(fontMsg_.get()), FALSE);
-    Place(lblMSG_, MessageRect(done_, lblStatus_), dpi_);
-    Place(lblStatus_, kStatus, dpi_);
-    Place(lblCount_, kCount, dpi_);
-    Place(cmdOK_, kOKButton, dpi_);
+    SendMessageW(messageLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(fontMsg_.get()), FALSE);
+    Place(messageLabel_, MessageRect(done_, statusLabel_), dpi_);
+    Place(statusLabel_, kStatus, dpi_);
+    Place(countLabel_, kCount, dpi_);
+    Place(okButton_, kOKButton, dpi_);
     const int d = static_cast<int>(dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, TwipsToPixels(kOuterWidth, d), TwipsToPixels(kOuterHeight, d),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -107,30 +108,35 @@ void ProgressWindow::Layout() {
 
 void ProgressWindow::SetLabels(const std::string& status, const std::string& count, bool visible) {
     if (!hwnd_) return;
-    SetWindowTextW(lblStatus_, Widen(status).c_str());
-    SetWindowTextW(lblCount_, Widen(count).c_str());
-    ShowWindow(lblStatus_, visible ? SW_SHOWNA : SW_HIDE);
-    ShowWindow(lblCount_, visible ? SW_SHOWNA : SW_HIDE);
+    SetWindowTextW(statusLabel_, Widen(status).c_str());
+    SetWindowTextW(countLabel_, Widen(count).c_str());
+    ShowWindow(statusLabel_, visible ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(countLabel_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void ProgressWindow::Close() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void ProgressWindow::Timer1_Timer() {
-    if (!state_ || state_->status != "Done") return;
-    // The final message is up before OK can be pressed.
-    SetWindowTextW(lblMSG_, Widen(state_->message).c_str());
-    done_ = true;
-    Place(lblMSG_, MessageRect(done_, lblStatus_), dpi_);
-    ShowWindow(cmdOK_, SW_SHOWNA);
-    EnableWindow(cmdOK_, TRUE);
-    MessageBeep(MB_OK);
-    KillTimer(hwnd_, kTimer1);
-    if (GetForegroundWindow() == hwnd_ || GetActiveWindow() == hwnd_) SetFocus(cmdOK_);
+void ProgressWindow::Finish(const std::string& message) {
+    finalMessage_ = message;
+    finished_ = true;
 }
 
-void ProgressWindow::cmdOK_Click() {
+void ProgressWindow::OnTimer() {
+    if (!finished_) return;
+    // The final message is up before OK can be pressed.
+    SetWindowTextW(messageLabel_, Widen(finalMessage_).c_str());
+    done_ = true;
+    Place(messageLabel_, MessageRect(done_, statusLabel_), dpi_);
+    ShowWindow(okButton_, SW_SHOWNA);
+    EnableWindow(okButton_, TRUE);
+    MessageBeep(MB_OK);
+    KillTimer(hwnd_, kDoneTimer);
+    if (GetForegroundWindow() == hwnd_ || GetActiveWindow() == hwnd_) SetFocus(okButton_);
+}
+
+void ProgressWindow::OnOkClicked() {
     ui_.LockBigButtons(true);
     Close();
 }
@@ -138,11 +144,11 @@ void ProgressWindow::cmdOK_Click() {
 LRESULT ProgressWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     switch (msg) {
     case WM_TIMER:
-        if (wp == kTimer1) Timer1_Timer();
+        if (wp == kDoneTimer) OnTimer();
         return 0;
     case WM_COMMAND:
         // Enter reaches here as IDOK too; it counts only once OK can be pressed.
-        if (LOWORD(wp) == kOK && IsWindowEnabled(cmdOK_) && IsWindowVisible(cmdOK_)) cmdOK_Click();
+        if (LOWORD(wp) == kOK && IsWindowEnabled(okButton_) && IsWindowVisible(okButton_)) OnOkClicked();
         return 0;
     case WM_CLOSE:
         return 0; // OK is the only way out
@@ -163,7 +169,7 @@ LRESULT ProgressWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         Layout();
         return 0;
     case WM_DESTROY:
-        KillTimer(hwnd_, kTimer1);
+        KillTimer(hwnd_, kDoneTimer);
         ui_.RemoveModeless(hwnd_);
         return 0;
     default:

@@ -20,10 +20,12 @@ public:
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-    // Loads a fresh window over `owner` that shows state.message and watches
-    // state.status once a second; the state outlives the window.
-    void Show(HWND owner, const WaitState& state);
-    // lblStatus and lblCount, written by the clean.
+    // Loads a fresh window over `owner` that shows `message` and looks once a
+    // second whether the operation has finished.
+    void Show(HWND owner, const std::string& message);
+    // The operation has ended with `message`; the next look shows it and OK.
+    void Finish(const std::string& message);
+    // The status and count labels, written by the clean.
     void SetLabels(const std::string& status, const std::string& count, bool visible);
     void Close();
     HWND hwnd() const { return hwnd_; }
@@ -32,16 +34,17 @@ private:
     friend LRESULT CALLBACK stowly::WindowThunk<ProgressWindow>(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept;
     void Layout();
-    void Timer1_Timer();
-    void cmdOK_Click();
+    void OnTimer();
+    void OnOkClicked();
 
     HINSTANCE instance_;
     Win32Ui& ui_;
     HWND hwnd_ = nullptr;
-    const WaitState* state_ = nullptr;
+    std::string finalMessage_;
+    bool finished_ = false; // the operation has ended; the timer shows it
     UINT dpi_ = 96;
-    bool done_ = false; // "Done" was seen
-    HWND lblMSG_ = nullptr, lblStatus_ = nullptr, lblCount_ = nullptr, cmdOK_ = nullptr;
+    bool done_ = false; // the final message and OK are showing
+    HWND messageLabel_ = nullptr, statusLabel_ = nullptr, countLabel_ = nullptr, okButton_ = nullptr;
     GdiObject fontMsg_, fontLabel_, background_;
 };
 

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "resource.h"
-#include "app/AppState.h"
 #include "app/Splash.h"
+#include "core/Version.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Ui.h"
 #include "platform/win32/WinText.h"
@@ -36,7 +36,7 @@ constexpr TwipsRect kTitle{2040, 480, 4425, 840};
 constexpr TwipsRect kNotice{2040, 1560, 4425, 1920};
 constexpr TwipsRect kVersionNo{2040, 3720, 4425, 330};
 
-enum ControlId : int { lblTitle = 1, lblVersion, lblVersionNo };
+enum ControlId : int { kTitleLabel = 1, kNoticeLabel, kVersionLabel };
 
 int Px(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
@@ -54,12 +54,12 @@ public:
         owner_.reset(CreateWindowExW(kExStyle, kSplashClass, L"", kStyle, 0, 0, 1, 1, nullptr, nullptr, instance,
                                      this));
         if (!hwnd_) return;
-        for (int id : {lblTitle, lblVersion, lblVersionNo})
+        for (int id : {kTitleLabel, kNoticeLabel, kVersionLabel})
             CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 1, 1, hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SetDlgItemTextW(hwnd_, lblTitle, L"Stowly\u2122");
-        SetDlgItemTextW(hwnd_, lblVersion, kLegalNotice);
-        SetDlgItemTextW(hwnd_, lblVersionNo, Widen("Version: " + VersionText()).c_str());
+        SetDlgItemTextW(hwnd_, kTitleLabel, L"Stowly\u2122");
+        SetDlgItemTextW(hwnd_, kNoticeLabel, kLegalNotice);
+        SetDlgItemTextW(hwnd_, kVersionLabel, Widen("Version: " + VersionText()).c_str());
         const UINT dpi = GetDpiForWindow(hwnd_);
         Layout(dpi);
         Centre(dpi);
@@ -124,9 +124,9 @@ private:
         };
         GdiObject titleFont(font(26, FW_BOLD));
         GdiObject textFont(font(9, FW_NORMAL));
-        Place(lblTitle, kTitle, dpi, titleFont.get());
-        Place(lblVersion, kNotice, dpi, textFont.get());
-        Place(lblVersionNo, kVersionNo, dpi, textFont.get());
+        Place(kTitleLabel, kTitle, dpi, titleFont.get());
+        Place(kNoticeLabel, kNotice, dpi, textFont.get());
+        Place(kVersionLabel, kVersionNo, dpi, textFont.get());
         // The controls now use the new fonts; the old ones can go.
         titleFont_ = std::move(titleFont);
         textFont_ = std::move(textFont);

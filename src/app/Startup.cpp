@@ -1,10 +1,9 @@
 #include "app/Startup.h"
 
 #include "about/UpdateCheck.h"
-#include "app/ReportError.h"
-#include "platform/Errors.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
 #include "platform/Text.h"
-#include "platform/Wallpaper.h"
 #include "settings/Settings.h"
 
 namespace stowly {
@@ -31,9 +30,7 @@ std::string OSNameFor(const OsVersionInfo& version, const std::string& previous)
     return "Failed";
 }
 
-void GetOSName(Context& ctx) { ctx.st.OSName = OSNameFor(ctx.os.OsVersion(), ctx.st.OSName); }
-
-std::string GetAppPath(Context& ctx) { return UpperCase(ctx.os.ExecutablePath()); }
+std::string GetAppPath(Platform& os) { return UpperCase(os.ExecutablePath()); }
 
 std::string ProgramFolderOf(const std::string& appPath) {
     const std::string upper = UpperCase(appPath);
@@ -55,7 +52,7 @@ bool StartUp(Context& ctx) {
     try {
         if (!ctx.os.ClaimSingleInstance()) return false;
 
-        GetOSName(ctx);
+        st.OSName = OSNameFor(ctx.os.OsVersion(), st.OSName);
         if (st.OSName == "Windows 95" || st.OSName == "Windows 98" || st.OSName == "Windows ME") {
             ctx.ui.Message("Sorry, but " + st.OSName + " is not supported.", kAppTitle, MsgButtons::Ok,
                            MsgIcon::Exclamation);
@@ -65,17 +62,16 @@ bool StartUp(Context& ctx) {
         st.UserDesktopFolder = ctx.os.SpecialFolder(kUserDesktopCsidl);
         st.CommonDesktopFolder = ctx.os.SpecialFolder(kCommonDesktopCsidl);
 
-        st.ProgramFolder = ProgramFolderOf(GetAppPath(ctx));
+        st.ProgramFolder = ProgramFolderOf(GetAppPath(ctx.os));
         if (IsInDesktopFolder(st.ProgramFolder)) {
             ctx.ui.Message("Sorry, but you cannot run this program from the desktop.  Please reinstall.",
                            kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
             return false;
         }
 
-        ReadCurrentWallpaper(ctx);
         st.ScreenSizeText = ScreenSizeText(ctx.os.Screen());
-        ReadINI(ctx);
-        CheckForUpdates(ctx);
+        st.settings = ReadINI(ctx.os, ctx.ui, st.ProgramFolder);
+        CheckForUpdates(ctx.os, ctx.ui);
         return true;
     } catch (const RuntimeError& e) {
         ReportError(ctx.ui, e.number(), "Main");

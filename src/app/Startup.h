@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 namespace stowly {
 
@@ -14,10 +14,8 @@ constexpr int kCommonDesktopCsidl = 25; // CSIDL_COMMON_DESKTOPDIRECTORY
 // The Windows version's name from its version record; `previous` stays when the
 // family is known but the version is not (everything after Windows XP).
 std::string OSNameFor(const OsVersionInfo& version, const std::string& previous);
-// Sets st.OSName.
-void GetOSName(Context& ctx);
 // The running executable's full path, upper case.
-std::string GetAppPath(Context& ctx);
+std::string GetAppPath(Platform& os);
 // The upper-case executable path up to and including its last backslash.
 std::string ProgramFolderOf(const std::string& appPath);
 // Whether the program folder lies inside a folder named desktop (in any case).

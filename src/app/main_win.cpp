@@ -5,10 +5,10 @@
 #include <objbase.h>
 
 #include "app/MainWindow.h"
-#include "app/ReportError.h"
 #include "app/Splash.h"
 #include "app/Startup.h"
-#include "platform/Errors.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Ui.h"
 

@@ -1,19 +1,18 @@
 #include "closet/CleanRestore.h"
 
-#include "app/ReportError.h"
 #include "closet/ClosetState.h"
 #include "closet/KeyFile.h"
 #include "closet/ShellOps.h"
+#include "closet/Wallpaper.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
-#include "platform/Errors.h"
 #include "platform/Text.h"
-#include "platform/Wallpaper.h"
 
 namespace stowly {
 
 namespace {
 
-constexpr size_t kMaxItems = 32767;     // item counters are signed 16-bit
 constexpr unsigned kPollMs = 75;        // between two looks at the desktop's icon count
 constexpr uint64_t kWaitLimitMs = 15000; // after this the icons that did not show are left be
 
@@ -25,7 +24,7 @@ struct Item {
 // Every visible entry of `folder`, files and folders, taken before anything moves.
 std::vector<Item> ListItems(Platform& os, const std::string& folder) {
     std::vector<DirEntry> entries = os.List(folder + "\\", true);
-    if (entries.size() > kMaxItems) throw RuntimeError(err::Overflow);
+    if (entries.size() > kMaxIcons) throw RuntimeError(err::Overflow);
     std::vector<Item> items;
     items.reserve(entries.size());
     for (auto& e : entries) items.push_back({folder + "\\" + e.name, e.name});
@@ -34,8 +33,8 @@ std::vector<Item> ListItems(Platform& os, const std::string& folder) {
 
 // Both closet folders count: a clean of a desktop whose items were all shared
 // must still be restorable, and must not be cleaned over.
-bool ClosetIsEmpty(Context& ctx, const ClosetPlaces& places) {
-    return CheckCloset(ctx, places.closetFolder + "\\") && CheckCloset(ctx, places.commonClosetFolder + "\\");
+bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places) {
+    return CheckCloset(os, places.closetFolder + "\\") && CheckCloset(os, places.commonClosetFolder + "\\");
 }
 
 std::string NotMovedSentence(int failed) {
@@ -71,69 +70,67 @@ int16_t LeadingNumber(const std::string& text) {
 }
 
 // Hourglass, progress window with its opening message, command buttons off.
-void Begin(Context& ctx, const std::string& message) {
-    ctx.ui.SetBusy(true);
-    ctx.st.wait = {message, ""};
-    ctx.ui.ShowProgress(ctx.st.wait);
-    LockBigButtons(ctx, false);
+void Begin(Ui& ui, const std::string& message) {
+    ui.SetBusy(true);
+    ui.ShowProgress(message);
+    LockBigButtons(ui, false);
 }
 
-void Finish(Context& ctx, const std::string& message) {
-    ctx.ui.SetBusy(false);
-    ctx.st.wait.message = message;
-    ctx.st.wait.status = "Done";
+void Finish(Ui& ui, const std::string& message) {
+    ui.SetBusy(false);
+    ui.FinishProgress(message);
 }
 
-void Fail(Context& ctx, const RuntimeError& e, const char* procedure) {
-    ReportError(ctx.ui, e.number(), procedure);
-    ctx.st.wait.message = "An Error has occured.";
-    ctx.st.wait.status = "Done";
+void Fail(Ui& ui, const RuntimeError& e, const char* procedure) {
+    ReportError(ui, e.number(), procedure);
+    ui.FinishProgress("An Error has occured.");
 }
 
 // The clean's two labels, kept so that one can change while the other stays.
 struct Labels {
-    Context& ctx;
+    Ui& ui;
     std::string status, count;
-    void Show(bool visible) { ctx.ui.SetProgressLabels(status, count, visible); }
+    void Show(bool visible) { ui.SetProgressLabels(status, count, visible); }
 };
 
 // Moves every item of `source` into `target`, one at a time. Returns the number of
 // items that could not be moved; they stay where they were.
-int CleanPass(Context& ctx, Labels& labels, const std::string& source, const std::string& target) {
-    std::vector<Item> items = ListItems(ctx.os, source);
-    CreateFolderPath(ctx.os, target);
+int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::string& source, const std::string& target) {
+    std::vector<Item> items = ListItems(os, source);
+    CreateFolderPath(os, target);
     int failed = 0;
     for (size_t i = 0; i < items.size(); ++i) {
         labels.status = "Cleaning File: " + items[i].name;
         labels.count = std::to_string(i + 1) + " out of " + std::to_string(items.size());
         labels.Show(true);
-        ctx.ui.PumpMessages();
-        if (PerformShellAction(ctx.os, items[i].path, target) != 0) ++failed;
-        ctx.ui.PumpMessages();
+        ui.PumpMessages();
+        if (PerformShellAction(os, items[i].path, target) != 0) ++failed;
+        ui.PumpMessages();
     }
     return failed;
 }
 
 // Waits, polling while messages run, until the desktop shows `target` icons; gives
 // up after a bound, so icons that never show keep where the shell put them.
-void WaitForIcons(Context& ctx, long target) {
-    if (!ctx.os.DesktopViewFound()) return;
-    uint64_t start = ctx.os.TickCountMs();
-    while (CountDesktopIcons(ctx) < target) {
-        ctx.ui.PumpMessages();
-        if (ctx.os.TickCountMs() - start >= kWaitLimitMs) return;
-        ctx.os.SleepMs(kPollMs);
+void WaitForIcons(Platform& os, Ui& ui, long target) {
+    if (!os.DesktopViewFound()) return;
+    uint64_t start = os.TickCountMs();
+    while (CountDesktopIcons(os, ui) < target) {
+        ui.PumpMessages();
+        if (os.TickCountMs() - start >= kWaitLimitMs) return;
+        os.SleepMs(kPollMs);
     }
 }
 
-int RestorePass(Context& ctx, const std::string& source, const std::string& destination) {
-    std::vector<Item> items = ListItems(ctx.os, source);
+int RestorePass(Platform& os, Ui& ui, const std::string& source, const std::string& destination) {
+    std::vector<Item> items = ListItems(os, source);
     if (items.empty()) return 0;
-    std::vector<std::string> paths{""};
+    std::vector<std::string> paths;
+    paths.reserve(items.size());
     for (auto& item : items) paths.push_back(item.path);
-    long before = CountDesktopIcons(ctx);
-    int failed = ShellFileCopy(ctx.os, paths, destination);
-    WaitForIcons(ctx, before + static_cast<long>(items.size()) - failed);
+    long before = CountDesktopIcons(os, ui);
+    int failed = ShellFileCopy(os, paths, destination);
+    WaitForIcons(os, ui, before + static_cast<long>(items.size()) - failed);
     return failed;
 }
 
@@ -145,42 +142,41 @@ void CleanDesktop(Context& ctx) {
     AppState& st = ctx.st;
     try {
         ClosetPlaces places = PlacesOf(st);
-        if (!ClosetIsEmpty(ctx, places)) {
+        if (!ClosetIsEmpty(os, places)) {
             ui.Message("Your default closet is not empty please do a restore first.", "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
-        Begin(ctx, "Please wait cleaning desktop...");
+        Begin(ui, "Please wait cleaning desktop...");
 
-        ReadCurrentWallpaper(ctx);
-        EnumDesktopIcons(ctx, nullptr);
-        Labels labels{ctx, "Cleaning File:", "0 out of " + std::to_string(st.DesktopIcons.size())};
+        const WallpaperSetting wallpaper = ReadCurrentWallpaper(os);
+        // A desktop whose view does not answer is recorded without icons.
+        const std::vector<IconRecord> icons = EnumDesktopIcons(os, ui).value_or(std::vector<IconRecord>{});
+        Labels labels{ui, "Cleaning File:", "0 out of " + std::to_string(icons.size())};
         labels.Show(true);
         WriteKeyFile(os, places.keyFile,
-                     {st.ClosetDirectory, st.CurrentWallpaper, st.CurrentWallpaperStyle, st.ScreenSizeText, ""},
-                     st.DesktopIcons, [&] { ui.PumpMessages(); });
+                     {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""}, icons,
+                     [&] { ui.PumpMessages(); });
 
-        int failed = CleanPass(ctx, labels, st.UserDesktopFolder, places.closetFolder);
+        int failed = CleanPass(os, ui, labels, st.UserDesktopFolder, places.closetFolder);
         labels.status = "Cleaning File: ";
         labels.Show(true);
-        failed += CleanPass(ctx, labels, st.CommonDesktopFolder, places.commonClosetFolder);
+        failed += CleanPass(os, ui, labels, st.CommonDesktopFolder, places.commonClosetFolder);
         labels.Show(false);
 
         // A backup on disk must always be the one this clean made: a restore copies
         // it over the recorded picture, so an older one is removed.
         const Settings& settings = st.settings;
-        if (!settings.DefaultWindowsBackground.empty() && !st.CurrentWallpaper.empty() &&
-            FileExists(os, st.CurrentWallpaper))
-            CopyReplacing(os, st.CurrentWallpaper, places.wallpaperBackup);
+        if (!settings.DefaultWindowsBackground.empty() && !wallpaper.path.empty() && FileExists(os, wallpaper.path))
+            CopyReplacing(os, wallpaper.path, places.wallpaperBackup);
         else if (int e = os.RemoveFile(places.wallpaperBackup))
             ThrowFileError(e);
         if (!settings.DefaultWindowsBackground.empty() && FileExists(os, settings.DefaultWindowsBackground)) {
-            bool tile = false;
-            SetWallpaper(ctx, "1", tile, 0);
-            SetWallpaper(ctx, settings.DefaultWindowsBackground, tile, settings.WallPaperStyle);
+            SetWallpaper(os, "1", 0);
+            SetWallpaper(os, settings.DefaultWindowsBackground, settings.WallPaperStyle);
         }
-        Finish(ctx, "Your Desktop has been cleaned." + NotMovedSentence(failed));
+        Finish(ui, "Your Desktop has been cleaned." + NotMovedSentence(failed));
     } catch (const RuntimeError& e) {
-        Fail(ctx, e, "CleanDesktop");
+        Fail(ui, e, "CleanDesktop");
     }
 }
 
@@ -194,16 +190,16 @@ void RestoreDesktop(Context& ctx) {
             ui.Message("No icons to restore.  Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
-        if (ClosetIsEmpty(ctx, places)) {
+        if (ClosetIsEmpty(os, places)) {
             ui.Message("No icons to restore. Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
-        KeyFileContent key = ReadKeyFile(os, places.keyFile);
-        st.ClosetDirectory = key.header.closetDirectory;
-        st.CurrentWallpaperStyle = key.header.wallpaperStyle;
-        st.ScreenSizeText = key.header.screenSize;
-        st.DesktopIcons = std::move(key.icons);
+        // The icon lines are read here too: a key file that cannot be read whole
+        // stops the restore before anything moves.
+        const KeyFileContent key = ReadKeyFile(os, places.keyFile);
         const KeyFileHeader& saved = key.header;
+        st.ClosetDirectory = saved.closetDirectory;
+        st.ScreenSizeText = saved.screenSize;
 
         if (!saved.password.empty()) {
             std::string answer = ui.Input("Please enter the password:", "", "").value_or("");
@@ -213,27 +209,25 @@ void RestoreDesktop(Context& ctx) {
             }
         }
 
-        Begin(ctx, "Please wait restoring desktop...");
+        Begin(ui, "Please wait restoring desktop...");
 
-        int failed = RestorePass(ctx, places.commonClosetFolder, st.CommonDesktopFolder);
+        int failed = RestorePass(os, ui, places.commonClosetFolder, st.CommonDesktopFolder);
         places = PlacesOf(st); // from the closet directory the key file names
-        failed += RestorePass(ctx, places.closetFolder, st.UserDesktopFolder);
-        RestoreLocations(ctx, places.keyFile);
+        failed += RestorePass(os, ui, places.closetFolder, st.UserDesktopFolder);
+        RestoreLocations(os, ui, places.keyFile);
 
-        ReadCurrentWallpaper(ctx);
-        if (st.CurrentWallpaper != Trim(saved.wallpaper)) {
+        if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
             std::string wallpaper;
             if (!saved.wallpaper.empty()) {
                 wallpaper = saved.wallpaper;
                 if (FileExists(os, places.wallpaperBackup)) CopyReplacing(os, places.wallpaperBackup, wallpaper);
             }
-            bool tile = false;
-            SetWallpaper(ctx, "1", tile, 0);
-            SetWallpaper(ctx, wallpaper, tile, LeadingNumber(saved.wallpaperStyle));
+            SetWallpaper(os, "1", 0);
+            SetWallpaper(os, wallpaper, LeadingNumber(saved.wallpaperStyle));
         }
-        Finish(ctx, "Your Icons have been restored." + NotMovedSentence(failed));
+        Finish(ui, "Your Icons have been restored." + NotMovedSentence(failed));
     } catch (const RuntimeError& e) {
-        Fail(ctx, e, "RestoreDesktop");
+        Fail(ui, e, "RestoreDesktop");
     }
 }
 

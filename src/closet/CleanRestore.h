@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 namespace stowly {
 

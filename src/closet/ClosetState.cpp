@@ -2,8 +2,8 @@
 
 namespace stowly {
 
-bool CheckCloset(Context& ctx, const std::string& folder) {
-    return ctx.os.List(folder, true).empty();
+bool CheckCloset(Platform& os, const std::string& folder) {
+    return os.List(folder, true).empty();
 }
 
 bool FileExists(Platform& os, const std::string& path) {
@@ -19,6 +19,6 @@ bool CreateFolderPath(Platform& os, const std::string& path) {
     return os.CreateFolder(path);
 }
 
-void LockBigButtons(Context& ctx, bool enabled) { ctx.ui.LockBigButtons(enabled); }
+void LockBigButtons(Ui& ui, bool enabled) { ui.LockBigButtons(enabled); }
 
 } // namespace stowly

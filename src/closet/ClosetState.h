@@ -2,20 +2,21 @@
 // Small closet and folder routines shared across the program.
 #include <string>
 
-#include "app/AppState.h"
+#include "platform/Platform.h"
+#include "platform/Ui.h"
 
 namespace stowly {
 
 // True when the closet folder (given with a trailing backslash) holds no visible
 // entry at all. A folder counts as much as a file: a closet holding only folders
 // still has something to restore. A missing folder is empty.
-bool CheckCloset(Context& ctx, const std::string& folder);
+bool CheckCloset(Platform& os, const std::string& folder);
 // True when the path (or pattern) names at least one visible plain file.
 bool FileExists(Platform& os, const std::string& path);
 // Creates the folder and every missing parent; true when the folder was created
 // by this call (false when it existed already or could not be made).
 bool CreateFolderPath(Platform& os, const std::string& path);
 // Enables or disables the main window's seven command buttons.
-void LockBigButtons(Context& ctx, bool enabled);
+void LockBigButtons(Ui& ui, bool enabled);
 
 } // namespace stowly

@@ -2,9 +2,10 @@
 
 #include <cctype>
 
+#include "core/DelimitedReader.h"
+#include "core/Error.h"
+#include "core/TextFile.h"
 #include "icons/PositionList.h"
-#include "platform/Errors.h"
-#include "platform/FileText.h"
 #include "platform/Text.h"
 
 namespace stowly {
@@ -12,7 +13,6 @@ namespace stowly {
 namespace {
 
 constexpr std::string_view kExtension = ".QVR";
-constexpr size_t kMaxIcons = 32767; // the icon counter is signed 16-bit
 
 // First occurrence of `upper` (ASCII upper case) in `s`, ASCII letters in any case.
 size_t FindNoCase(const std::string& s, std::string_view upper) {
@@ -30,7 +30,7 @@ std::string HeaderValue(const std::string& value) {
     return needsQuotes ? '"' + value + '"' : value;
 }
 
-KeyFileHeader ReadHeader(FieldReader& reader) {
+KeyFileHeader ReadHeader(DelimitedReader& reader) {
     KeyFileHeader h;
     for (std::string* value : {&h.closetDirectory, &h.wallpaper, &h.wallpaperStyle, &h.screenSize, &h.password})
         *value = reader.Next();
@@ -74,12 +74,12 @@ void WriteKeyFile(Platform& os, const std::string& path, const KeyFileHeader& he
 }
 
 KeyFileHeader ReadKeyFileHeader(Platform& os, const std::string& path) {
-    FieldReader reader(ReadTextFile(os, path));
+    DelimitedReader reader(ReadTextFile(os, path));
     return ReadHeader(reader);
 }
 
 KeyFileContent ParseKeyFile(const std::string& text) {
-    FieldReader reader(text);
+    DelimitedReader reader(text);
     KeyFileContent content;
     content.header = ReadHeader(reader);
     // The end is tested only after a whole icon line, never before the first one.

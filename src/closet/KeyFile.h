@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "core/AppState.h"
+#include "icons/PositionList.h"
 
 namespace stowly {
 

@@ -59,8 +59,8 @@ int PerformShellAction(Platform& os, const std::string& source, const std::strin
 
 int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder) {
     int failed = 0;
-    for (size_t i = 1; i < paths.size(); ++i)
-        if (PerformShellAction(os, paths[i], destFolder) != 0) ++failed;
+    for (const auto& path : paths)
+        if (PerformShellAction(os, path, destFolder) != 0) ++failed;
     return failed;
 }
 

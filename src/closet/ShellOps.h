@@ -19,9 +19,8 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
 // it is missing. 0 when the item arrived and left its source, else a Windows error.
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder);
 
-// Moves paths[1] to paths.back() into `destFolder` one by one (paths[0] is never
-// used; a list of one element moves nothing). Returns how many could not be moved;
-// those stay where they were.
+// Moves every path of the list into `destFolder`, one by one. Returns how many
+// could not be moved; those stay where they were.
 int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder);
 
 } // namespace stowly

@@ -2,83 +2,78 @@
 
 #include <unordered_map>
 
-#include "app/ReportError.h"
-#include "icons/PositionList.h"
-#include "platform/Errors.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
 #include "platform/Text.h"
 
 namespace stowly {
 
 namespace {
 
-constexpr long kMaxIcons = 32767; // the icon count is signed 16-bit
-
 std::string MatchKey(const std::string& name) { return UpperCase(Trim(name)); }
 
 } // namespace
 
-bool GetDesktopHwnd(Context& ctx) { return ctx.os.DesktopViewFound(); }
+bool GetDesktopHwnd(Platform& os) { return os.DesktopViewFound(); }
 
-int16_t CountDesktopIcons(Context& ctx) {
+long CountDesktopIcons(Platform& os, Ui& ui) {
     try {
-        if (!GetDesktopHwnd(ctx)) return 0;
-        auto count = ctx.os.DesktopItemCount();
+        if (!GetDesktopHwnd(os)) return 0;
+        auto count = os.DesktopItemCount();
         if (!count) return 0;
-        if (*count > kMaxIcons) throw RuntimeError(err::Overflow);
-        return static_cast<int16_t>(*count);
+        if (*count > static_cast<long>(kMaxIcons)) throw RuntimeError(err::Overflow);
+        return *count;
     } catch (const RuntimeError& e) {
-        ReportError(ctx.ui, e.number(), "CountDesktopIcons");
+        ReportError(ui, e.number(), "CountDesktopIcons");
         return 0;
     }
 }
 
-std::string IconListingText(int index, const IconRecord& icon) {
-    return " " + std::to_string(index) + "\t" + icon.Name + "\r\n\tXPos: " + std::to_string(icon.X) +
-           ";    YPos: " + std::to_string(icon.Y) + "\r\n\r\n";
+std::string IconListingText(const std::vector<IconRecord>& icons) {
+    std::string text;
+    for (size_t i = 0; i < icons.size(); ++i)
+        text += " " + std::to_string(i) + "\t" + icons[i].Name + "\r\n\tXPos: " + std::to_string(icons[i].X) +
+                ";    YPos: " + std::to_string(icons[i].Y) + "\r\n\r\n";
+    return text;
 }
 
-void EnumDesktopIcons(Context& ctx, std::string* listing) {
+std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
     try {
-        if (!GetDesktopHwnd(ctx)) return;
-        auto items = ctx.os.ReadDesktopItems();
-        if (!items) return;
-        if (items->size() > static_cast<size_t>(kMaxIcons)) throw RuntimeError(err::Overflow);
-
-        auto& table = ctx.st.DesktopIcons;
-        table.clear();
-        if (items->empty()) return;
-        table.reserve(items->size());
-        if (listing) listing->clear();
-        for (size_t i = 0; i < items->size(); ++i) {
-            const auto& item = (*items)[i];
-            table.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
-            if (listing) *listing += IconListingText(static_cast<int>(i), table.back());
-        }
+        if (!GetDesktopHwnd(os)) return std::nullopt;
+        auto items = os.ReadDesktopItems();
+        if (!items) return std::nullopt;
+        if (items->size() > kMaxIcons) throw RuntimeError(err::Overflow);
+        std::vector<IconRecord> icons;
+        icons.reserve(items->size());
+        for (const auto& item : *items) icons.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
+        return icons;
     } catch (const RuntimeError& e) {
-        ReportError(ctx.ui, e.number(), "EnumDesktopIcons");
+        ReportError(ui, e.number(), "EnumDesktopIcons");
+        return std::nullopt;
     }
 }
 
-void RestoreLocations(Context& ctx, const std::string& path) {
+bool RestoreLocations(Platform& os, Ui& ui, const std::string& path) {
     try {
-        const auto records = ReadPositionFile(ctx.os, path);
-        EnumDesktopIcons(ctx, nullptr);
-        if (!GetDesktopHwnd(ctx)) return;
+        const auto records = ReadPositionFile(os, path);
+        const auto icons = EnumDesktopIcons(os, ui);
+        if (!icons) return false;
 
         // The first record of each name, so that matching costs one look-up per item.
         std::unordered_map<std::string, const IconRecord*> firstByName;
         firstByName.reserve(records.size());
         for (const auto& record : records) firstByName.try_emplace(MatchKey(record.Name), &record);
 
-        const auto& table = ctx.st.DesktopIcons;
-        for (size_t i = 0; i < table.size(); ++i) {
-            auto found = firstByName.find(MatchKey(table[i].Name));
+        for (size_t i = 0; i < icons->size(); ++i) {
+            auto found = firstByName.find(MatchKey((*icons)[i].Name));
             if (found == firstByName.end()) continue;
-            ctx.os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(found->second->X),
-                                          static_cast<int16_t>(found->second->Y));
+            os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(found->second->X),
+                                      static_cast<int16_t>(found->second->Y));
         }
+        return true;
     } catch (const RuntimeError& e) {
-        ReportError(ctx.ui, e.number(), "RestoreLocations");
+        ReportError(ui, e.number(), "RestoreLocations");
+        return false;
     }
 }
 

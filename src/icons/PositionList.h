@@ -3,55 +3,30 @@
 // and closet key files share. Five header lines, then one line per icon:
 // name, X, Y separated by commas; every line ends with CR LF.
 //
-// Reading is delimited-value input, one field at a time (FieldReader):
-//   - a field ends at a comma or a line end (CR LF; a lone CR or LF counts too);
-//     the comma or line end is consumed with it;
-//   - blanks before a field are skipped;
-//   - a field starting with a double quote runs to the next double quote (a comma
-//     inside belongs to the value); whatever follows the closing quote up to the
-//     next comma or line end is skipped. A quote left open ends at the line end;
-//   - any other field runs to the next comma or line end, trailing blanks dropped;
-//   - an empty line is one empty field;
-//   - asking for a field at the end of the text is RuntimeError 62 (input past end).
-//
-// All functions work on UTF-8 text; files go through platform/FileText.h.
+// Reading goes through the delimited-value reader (core/DelimitedReader.h). All
+// functions work on UTF-8 text; files go through core/TextFile.h.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "platform/Platform.h"
 
 namespace stowly {
 
+// One desktop icon: its name (at most 128 characters when read) and its place
+// in the list view's coordinates.
+struct IconRecord {
+    std::string Name;
+    int32_t X = 0;
+    int32_t Y = 0;
+};
+
 // Names are cut to this many characters when read.
 inline constexpr size_t kIconNameLength = 128;
-
-class FieldReader {
-public:
-    explicit FieldReader(std::string text) : text_(std::move(text)) {}
-
-    // The next field as text. Throws RuntimeError 62 at the end of the text.
-    std::string Next();
-    // The next field as a signed 16-bit number (RuntimeError 6 when out of range).
-    int16_t NextInt16();
-    // The next field as a signed 32-bit number (RuntimeError 6 when out of range).
-    // A number field is optional blanks, an optional sign, digits; an empty field
-    // is 0; anything else is RuntimeError 13 (type mismatch), so a damaged file is
-    // reported instead of moving icons to made-up places.
-    int32_t NextInt32();
-    // Whether every field has been read.
-    bool AtEnd() const { return pos_ >= text_.size(); }
-    // Whether only empty lines (and blanks) are left.
-    bool OnlyEmptyLinesLeft() const;
-
-private:
-    void SkipLineEnd();
-
-    std::string text_;
-    size_t pos_ = 0;
-};
+// Lists of icons and of desktop items hold at most this many entries (the files'
+// readers have always counted in signed 16 bits); more is an overflow.
+inline constexpr size_t kMaxIcons = 32767;
 
 // One icon line without its line end. The name is trimmed; `quoteAlways` puts it
 // between double quotes (closet key files). Without it the name is written bare,

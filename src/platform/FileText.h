@@ -21,10 +21,4 @@ std::string EncodeFileText(Platform& os, const std::string& utf8);
 // (the mark is dropped), any other is in the ANSI code page.
 std::string DecodeFileText(Platform& os, const std::string& bytes);
 
-// Reads and decodes the whole file; throws RuntimeError with the file error
-// (53 not found, 75 access, 76 path not found).
-std::string ReadTextFile(Platform& os, const std::string& path);
-// Encodes and writes the whole file, replacing it; throws RuntimeError on failure.
-void WriteTextFile(Platform& os, const std::string& path, const std::string& utf8);
-
 } // namespace stowly

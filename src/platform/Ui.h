@@ -7,6 +7,9 @@
 
 namespace stowly {
 
+// The title of message boxes that have none of their own.
+inline constexpr const char* kAppTitle = "Stowly";
+
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class Answer { Ok, Cancel, Yes, No };
@@ -17,12 +20,6 @@ struct FileDialogOptions {
     std::string filter;     // "Name|pattern|Name|pattern"
     std::string defaultExt; // ".qvr"
     int filterIndex = 1;    // 1 = first filter
-};
-
-// Texts through which a quick clean or restore drives the progress window.
-struct WaitState {
-    std::string message; // WaitMessage
-    std::string status;   // WaitStatus; "Done" ends the wait
 };
 
 class Ui {
@@ -43,10 +40,12 @@ public:
     // Lets pending window messages run.
     virtual void PumpMessages() = 0;
 
-    // The progress window (frmWait): shown modeless; it watches `state` once a second
-    // until state.status is "Done". The state outlives the window.
-    virtual void ShowProgress(const WaitState& state) = 0;
-    // The clean's two progress labels (lblStatus, lblCount) and whether they show.
+    // The progress window (frmWait): shown modeless with its opening message.
+    virtual void ShowProgress(const std::string& message) = 0;
+    // Ends the progress window's wait: it shows `message` and its OK button, which
+    // closes it. The window may notice only on its next look (once a second).
+    virtual void FinishProgress(const std::string& message) = 0;
+    // The clean's two progress labels (status and count) and whether they show.
     virtual void SetProgressLabels(const std::string& status, const std::string& count, bool visible) = 0;
     // Enables or disables the main window's seven command buttons (LockBigButtons).
     virtual void LockBigButtons(bool enabled) = 0;

@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "platform/Errors.h"
+#include "core/Error.h"
 #include "platform/FileText.h"
 #include "platform/Text.h"
 

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "platform/Errors.h"
+#include "core/Error.h"
 #include "platform/Text.h"
 
 namespace stowly {
@@ -66,6 +66,11 @@ RegData QueryRegKeyValue(Platform& os, RegRoot root, const std::string& keyPath,
 
 void DeleteRegValue(Platform& os, RegRoot root, const std::string& keyPath, const std::string& name) {
     os.RegDelete(root, keyPath, name);
+}
+
+bool WriteRegString(Platform& os, RegRoot root, const std::string& keyPath, const std::string& name,
+                    const std::string& text) {
+    return os.RegWrite(root, keyPath, name, text, true) == 0;
 }
 
 } // namespace stowly

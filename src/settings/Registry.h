@@ -35,5 +35,8 @@ void SetRegKeyValue(Platform& os, RegRoot root, const std::string& keyPath, cons
 // Empty when the value could not be read.
 RegData QueryRegKeyValue(Platform& os, RegRoot root, const std::string& keyPath, const std::string& name);
 void DeleteRegValue(Platform& os, RegRoot root, const std::string& keyPath, const std::string& name);
+// Writes a REG_SZ value, creating the key when missing. True when it was written.
+bool WriteRegString(Platform& os, RegRoot root, const std::string& keyPath, const std::string& name,
+                    const std::string& text);
 
 } // namespace stowly

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/ReportError.h"
-#include "platform/Errors.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
 #include "settings/IniFile.h"
 
 namespace stowly {
@@ -64,11 +64,11 @@ std::string NumberText(double value) {
 
 } // namespace
 
-void ReadINI(Context& ctx) {
-    Settings& s = ctx.st.settings;
+Settings ReadINI(Platform& os, Ui& ui, const std::string& programFolder) {
+    Settings s;
     try {
         // A file that is missing or cannot be read gives every key its missing value.
-        IniFile ini = LoadIniFile(ctx.os, ctx.st.ProgramFolder + kIniName).value_or(IniFile{});
+        IniFile ini = LoadIniFile(os, programFolder + kIniName).value_or(IniFile{});
         auto text = [&](const std::string& key, const char* missing) {
             std::string value = ini.Get(kSection, key, kValueBuffer);
             return value.empty() ? std::string(missing) : value;
@@ -85,15 +85,15 @@ void ReadINI(Context& ctx) {
             s.FavoritePath[i] = text(IndexedKey("FavoritePath", i), kFreeSlot);
         }
     } catch (const RuntimeError& e) {
-        ReportError(ctx.ui, e.number(), "ReadINI");
+        ReportError(ui, e.number(), "ReadINI");
     }
+    return s;
 }
 
-void WriteINI(Context& ctx) {
-    const Settings& s = ctx.st.settings;
-    const std::string path = ctx.st.ProgramFolder + kIniName;
+void WriteINI(Platform& os, const std::string& programFolder, const Settings& s) {
+    const std::string path = programFolder + kIniName;
     // A file that exists but cannot be read is left alone rather than written over.
-    auto ini = LoadIniFile(ctx.os, path);
+    auto ini = LoadIniFile(os, path);
     if (!ini) return;
     ini->Set(kSection, "MinSystemTray", NumberText(s.MinSystemTray));
     ini->Set(kSection, "RunOnStartUP", NumberText(s.RunOnStartUP));
@@ -106,7 +106,7 @@ void WriteINI(Context& ctx) {
     }
     // As with the profile functions, a failed write goes unnoticed: the record
     // keeps the new values for this run and the file its old ones.
-    SaveIniFile(ctx.os, path, *ini);
+    SaveIniFile(os, path, *ini);
 }
 
 } // namespace stowly

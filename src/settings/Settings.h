@@ -1,11 +1,14 @@
 #pragma once
-#include "app/AppState.h"
+#include <string>
+
+#include "core/AppState.h"
 
 namespace stowly {
 
-// Loads every preference from ProgramFolder + "stowly.ini" into st.settings.
-void ReadINI(Context& ctx);
-// Stores the whole settings record into ProgramFolder + "stowly.ini".
-void WriteINI(Context& ctx);
+// Every preference of programFolder + "stowly.ini". A value that cannot be read
+// is reported, and it and the values after it keep their defaults.
+Settings ReadINI(Platform& os, Ui& ui, const std::string& programFolder);
+// Stores the whole settings record into programFolder + "stowly.ini".
+void WriteINI(Platform& os, const std::string& programFolder, const Settings& settings);
 
 } // namespace stowly

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "about/UpdateCheck.h"
+#include "core/Version.h"
 #include "support/LocalHttpServer.h"
 #include "support/SimMachine.h"
 
@@ -24,7 +25,7 @@ struct UpdateWorld : test::SimMachine {
     // Runs the check with `page` served as the version page; the texts shown.
     Texts Check(const std::string& page, int status = 200) {
         test::LocalHttpServer server({{"/products.txt", {status, page}}});
-        CheckForUpdates(ctx, server.Url("/products.txt"));
+        CheckForUpdates(os, ui, server.Url("/products.txt"));
         return ui.MessageTexts();
     }
     std::set<std::string> Files() const {
@@ -89,7 +90,7 @@ TEST_CASE("What a version page shows, and that the check writes no file") {
 TEST_CASE("A server that does not answer delays the check by no more than the time-out") {
     UpdateWorld w;
     test::LocalHttpServer server({{"/products.txt", {200, "", test::Reply::Silent}}});
-    long long ms = test::MillisecondsOf([&] { CheckForUpdates(w.ctx, server.Url("/products.txt")); });
+    long long ms = test::MillisecondsOf([&] { CheckForUpdates(w.os, w.ui, server.Url("/products.txt")); });
     MESSAGE("silent server: the check gave up after " << ms << " ms");
     CHECK(w.ui.shown.empty());
     CHECK(ms >= 1000); // it did wait on the server
@@ -101,9 +102,7 @@ TEST_CASE("A browser that cannot be opened is reported with the address") {
     test::TestDir dir;
     NoBrowser os(dir.path());
     ScriptedUi ui;
-    AppState st;
-    Context ctx{os, ui, st};
-    OpenInBrowser(ctx, "https://example.invalid/download/");
+    OpenInBrowser(os, ui, "https://example.invalid/download/");
     CHECK(ui.MessageTexts() == Texts{"Cannot launch browser from here.\r\nPlease exit and connect to our web site "
                                      "manually at:\r\nhttps://example.invalid/download/"});
     CHECK(ui.shown[0].title == "Browser Error");

@@ -37,12 +37,12 @@ TEST_CASE("Quick mode cleans into and restores from QuickClean.qvr beside the pr
     ClosetMachine m;
     m.Put(kNotes, "n");
     m.st.ClosetKeyFile = "Stale.qvr";
-    CHECK(Command1_Click(m.ctx) == CommandOutcome::Done);
+    CHECK(OnCleanClicked(m.ctx) == CommandOutcome::Done);
     CHECK(m.st.ClosetKeyFile == "QuickClean.qvr");
     CHECK(m.Exists(ClosetMachine::kKeyFile));
     CHECK_FALSE(m.Exists(kNotes));
     m.st.ClosetDirectory = kKeys;
-    CHECK(Command2_Click(m.ctx) == CommandOutcome::Done);
+    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
     CHECK(m.st.ClosetDirectory == ClosetMachine::kProgram);
     CHECK(m.Get(kNotes) == "n");
     CHECK(m.ui.progressShown == 2);
@@ -51,12 +51,11 @@ TEST_CASE("Quick mode cleans into and restores from QuickClean.qvr beside the pr
 
 TEST_CASE("Advanced Clean: the save dialog and the overwrite question") {
     Advanced m;
-    m.os.wallpaper = "C:\\Walls\\sea.bmp";
     m.Key("Mine.qvr", "");
     const std::string before = m.Get(kKeys + "Mine.qvr");
     SUBCASE("Cancel ends without touching the closet") {
         m.ui.PushCancel();
-        CHECK(Command1_Click(m.ctx) == CommandOutcome::Done);
+        CHECK(OnCleanClicked(m.ctx) == CommandOutcome::Done);
         const FileDialogOptions& d = m.ui.shown.at(0).dialog;
         CHECK(d.fileName == "QuickClean.qvr");
         CHECK(d.initialFolder == ClosetMachine::kProgram);
@@ -65,10 +64,9 @@ TEST_CASE("Advanced Clean: the save dialog and the overwrite question") {
     }
     SUBCASE("a new key file is split into folder and name; no question") {
         m.ui.PushText(kKeys + "New.qvr");
-        CHECK(Command1_Click(m.ctx) == CommandOutcome::ShowAdvancedClean);
+        CHECK(OnCleanClicked(m.ctx) == CommandOutcome::ShowAdvancedClean);
         CHECK(m.st.ClosetDirectory == kKeys);
         CHECK(m.st.ClosetKeyFile == "New.qvr");
-        CHECK(m.st.CurrentWallpaper == "C:\\Walls\\sea.bmp");
         CHECK(m.ui.MessageTexts().empty());
     }
     SUBCASE("an existing key file: No changes nothing, Yes opens the advanced clean") {
@@ -76,11 +74,10 @@ TEST_CASE("Advanced Clean: the save dialog and the overwrite question") {
             m.ui.shown.clear();
             m.ui.PushText(kKeys + "Mine.qvr");
             m.ui.Push(yes ? Answer::Yes : Answer::No);
-            CHECK(Command1_Click(m.ctx) == (yes ? CommandOutcome::ShowAdvancedClean : CommandOutcome::Done));
+            CHECK(OnCleanClicked(m.ctx) == (yes ? CommandOutcome::ShowAdvancedClean : CommandOutcome::Done));
             CHECK(m.ui.MessageTexts() == Texts{"File Exists.  Would you like to over write it?"});
             CHECK(m.ui.shown.back().buttons == MsgButtons::YesNo);
             CHECK(m.Get(kKeys + "Mine.qvr") == before);
-            CHECK(m.st.CurrentWallpaper.empty() == !yes);
         }
     }
 }
@@ -88,14 +85,14 @@ TEST_CASE("Advanced Clean: the save dialog and the overwrite question") {
 TEST_CASE("Advanced Restore: the open dialog; a position file in any case is applied, the closet untouched") {
     Advanced m;
     m.ui.PushText("   ");
-    CHECK(Command2_Click(m.ctx) == CommandOutcome::Done);
+    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
     CHECK(m.ui.shown.at(0).dialog.filter == "Stowly Files (*.qvr)|*.qvr|Desktop Position Files (*.dpf)|*.dpf");
     CHECK(m.ui.shown.size() == 1);
     m.ui.shown.clear(); // the extension in mixed case
     m.Put(kNotes, "n");
     m.Put(kKeys + "layout.Dpf", "\r\n\r\n\r\n\r\n\r\nnotes.txt,150,250\r\n");
     m.ui.PushText("  " + kKeys + "layout.Dpf  ");
-    CHECK(Command2_Click(m.ctx) == CommandOutcome::Done);
+    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
     REQUIRE(m.os.positionCalls.size() == 1);
     CHECK(m.os.positionCalls[0].x == 150);
     CHECK(m.os.positionCalls[0].y == 250);
@@ -104,7 +101,7 @@ TEST_CASE("Advanced Restore: the open dialog; a position file in any case is app
     CHECK(m.st.ClosetKeyFile == "Stale.qvr");
     m.ui.shown.clear(); // a key file gone after it was chosen ends the command silently
     m.ui.PushText(kKeys + "Gone.qvr");
-    CHECK(Command2_Click(m.ctx) == CommandOutcome::Done);
+    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
     CHECK(m.ui.shown.size() == 1);
 }
 
@@ -119,7 +116,7 @@ TEST_CASE("Advanced Restore of a key file: its header is taken over, then the pa
         k.Key("Desk.qvr", r.password);
         k.ui.PushText(kKeys + "Desk.qvr");
         if (*r.password) r.answer ? k.ui.PushText(*r.answer) : k.ui.PushCancel();
-        CHECK(Command2_Click(k.ctx) == (r.refused ? CommandOutcome::Done : CommandOutcome::ShowAdvancedRestore));
+        CHECK(OnRestoreClicked(k.ctx) == (r.refused ? CommandOutcome::Done : CommandOutcome::ShowAdvancedRestore));
         CHECK(k.st.ClosetDirectory == "D:\\CLOSETS\\");
         CHECK(k.st.ClosetKeyFile == "Desk.qvr");
         CHECK(k.st.ScreenSizeText == " 800 * 600   16 bit");
@@ -130,13 +127,12 @@ TEST_CASE("Advanced Restore of a key file: its header is taken over, then the pa
 }
 
 TEST_CASE("Exit, the tray icon's mouse messages and twips") {
-    AppState st;
-    st.settings.MinSystemTray = 2; // only 1 means on
-    CHECK(ExitButtonAction(st) == ExitAction::EndProgram);
-    st.settings.MinSystemTray = 1;
-    CHECK(ExitButtonAction(st) == ExitAction::AddTrayIconAndHide);
-    st.TrayIconShown = true;
-    CHECK(ExitButtonAction(st) == ExitAction::Hide);
+    Settings settings;
+    settings.MinSystemTray = 2; // only 1 means on
+    CHECK(ExitButtonAction(settings, false) == ExitAction::EndProgram);
+    settings.MinSystemTray = 1;
+    CHECK(ExitButtonAction(settings, false) == ExitAction::AddTrayIconAndHide);
+    CHECK(ExitButtonAction(settings, true) == ExitAction::Hide);
     CHECK(TrayIconAction(false, 0x203) == TrayAction::ShowWindow);
     CHECK(TrayIconAction(false, 0x204) == TrayAction::PopupMenu);
     CHECK(TrayIconAction(false, 0x201) == TrayAction::None);

@@ -1,8 +1,8 @@
 #include <doctest/doctest.h>
 
-#include "app/ReportError.h"
 #include "app/Startup.h"
-#include "platform/Errors.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
 #include "support/SimMachine.h"
 
 using namespace stowly;

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
         double best = 1e300;
         for (int round = 0; round < 7; ++round) {
             auto start = std::chrono::steady_clock::now();
-            RestoreLocations(m.ctx, "C:\\bench.dpf");
+            RestoreLocations(m.os, m.ui, "C:\\bench.dpf");
             best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         }
         if (!m.ui.shown.empty() || m.os.positionCalls.size() != 7u * n) {

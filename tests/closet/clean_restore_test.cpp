@@ -1,8 +1,8 @@
 #include <doctest/doctest.h>
 
+#include "ClosetMachine.h"
 #include "closet/CleanRestore.h"
 #include "closet/KeyFile.h"
-#include "ClosetMachine.h"
 
 using namespace stowly;
 using stowly::test::ClosetMachine;
@@ -33,7 +33,7 @@ std::string Style(ClosetMachine& m) {
     return std::get_if<std::string>(&d) ? std::get<std::string>(d) : "";
 }
 
-bool Done(ClosetMachine& m, const std::string& message) { return m.st.wait.message == message && m.st.wait.status == "Done"; }
+bool Done(ClosetMachine& m, const std::string& message) { return m.ui.progressMessage == message && m.ui.progressDone; }
 
 } // namespace
 

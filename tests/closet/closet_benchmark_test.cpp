@@ -5,8 +5,8 @@
 
 #include <chrono>
 
-#include "closet/CleanRestore.h"
 #include "ClosetMachine.h"
+#include "closet/CleanRestore.h"
 
 using stowly::test::ClosetMachine;
 

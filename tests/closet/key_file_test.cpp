@@ -1,24 +1,13 @@
 #include <doctest/doctest.h>
 
-#include "closet/KeyFile.h"
-#include "platform/Errors.h"
 #include "ClosetMachine.h"
+#include "closet/KeyFile.h"
+#include "core/Error.h"
+#include "support/ErrorOf.h"
 
 using namespace stowly;
 using stowly::test::ClosetMachine;
-
-namespace {
-
-int ErrorOf(const std::function<void()>& read) {
-    try {
-        read();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
+using stowly::test::ErrorOf;
 
 TEST_CASE("closet name: cut before the first .qvr in any case; a name without it gets its own folder") {
     for (auto [keyFile, name] : {std::pair{"QuickClean.qvr", "QuickClean"}, {"Work.QvR", "Work"}, {"a.qvr.bak", "a"},

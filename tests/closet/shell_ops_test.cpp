@@ -1,8 +1,8 @@
 #include <doctest/doctest.h>
 
+#include "ClosetMachine.h"
 #include "closet/ClosetState.h"
 #include "closet/ShellOps.h"
-#include "ClosetMachine.h"
 
 using namespace stowly;
 using stowly::test::ClosetMachine;
@@ -44,9 +44,9 @@ TEST_CASE("PerformShellAction: creates the destination, never replaces, moves fo
 TEST_CASE("a closet of hidden entries only is empty; FileExists sees plain visible files and patterns only") {
     ClosetMachine m;
     const std::string closet = ClosetMachine::kCloset;
-    CHECK(CheckCloset(m.ctx, closet)); // missing
+    CHECK(CheckCloset(m.os, closet)); // missing
     m.Put(closet + ".hidden", "x");
-    CHECK(CheckCloset(m.ctx, closet));
+    CHECK(CheckCloset(m.os, closet));
 
     m.Put("C:\\Data\\a.txt", "x");
     m.Put("C:\\Data\\.secret", "x");

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/ReportError.h"
+#include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
 #include "support/SimMachine.h"
 
@@ -24,54 +24,45 @@ struct Desk : test::SimMachine {
 
 } // namespace
 
-TEST_CASE("EnumDesktopIcons fills the table in item order and writes the listing") {
+TEST_CASE("EnumDesktopIcons gives the icons in item order; the listing text numbers them from 0") {
     Desk d;
     d.AddFile(d.os.userDesktop, "b.txt");
     REQUIRE(d.os.Icons().size() == 2);
     d.os.SetDesktopItemPosition(0, 10, 5);
     d.os.SetDesktopItemPosition(1, -7, 300);
-    std::string listing = "old";
-    EnumDesktopIcons(d.ctx, &listing);
-    CHECK(listing ==
+    const auto icons = EnumDesktopIcons(d.os, d.ui);
+    REQUIRE(icons);
+    CHECK(IconListingText(*icons) ==
           " 0\tRecycle Bin\r\n\tXPos: 10;    YPos: 5\r\n\r\n"
           " 1\tb.txt\r\n\tXPos: -7;    YPos: 300\r\n\r\n");
-    REQUIRE(d.st.DesktopIcons.size() == 2);
-    CHECK(d.st.DesktopIcons[1].Name == "b.txt");
-    CHECK(d.st.DesktopIcons[1].X == -7);
-    CHECK(d.st.DesktopIcons[1].Y == 300);
-    CHECK(CountDesktopIcons(d.ctx) == 2);
+    REQUIRE(icons->size() == 2);
+    CHECK(((*icons)[1].Name == "b.txt" && (*icons)[1].X == -7 && (*icons)[1].Y == 300));
+    CHECK(CountDesktopIcons(d.os, d.ui) == 2);
     CHECK(d.ui.shown.empty());
 }
 
-TEST_CASE("more than 32767 items is an overflow; an empty desktop leaves the listing alone") {
+TEST_CASE("more than 32767 items is an overflow; an empty desktop has an empty table") {
     Desk d;
-    d.st.DesktopIcons = {{"kept", 1, 2}};
-    std::string listing = "old";
     d.os.virtualItems.assign(32768, "v");
-    EnumDesktopIcons(d.ctx, &listing);
-    CHECK(d.st.DesktopIcons.size() == 1);
-    CHECK(CountDesktopIcons(d.ctx) == 0);
+    CHECK_FALSE(EnumDesktopIcons(d.os, d.ui));
+    CHECK(CountDesktopIcons(d.os, d.ui) == 0);
     CHECK(d.ui.MessageTexts() ==
           std::vector<std::string>{ErrorReportText(6, "EnumDesktopIcons"), ErrorReportText(6, "CountDesktopIcons")});
 
     d.os.virtualItems.clear();
-    EnumDesktopIcons(d.ctx, &listing);
-    CHECK(listing == "old");
-    CHECK(d.st.DesktopIcons.empty());
+    const auto icons = EnumDesktopIcons(d.os, d.ui);
+    REQUIRE(icons);
+    CHECK(icons->empty());
 }
 
 TEST_CASE("without a desktop view nothing is listed, counted, moved or reported") {
     Desk d;
     d.AddFile(d.os.userDesktop, "a.txt");
     const auto path = d.WritePositions("a.txt,1,1\r\n");
-    d.st.DesktopIcons = {{"kept", 1, 2}};
-    std::string listing = "old";
     d.os.desktopRunning = false;
-    EnumDesktopIcons(d.ctx, &listing);
-    RestoreLocations(d.ctx, path);
-    CHECK(listing == "old");
-    CHECK(d.st.DesktopIcons.size() == 1);
-    CHECK(CountDesktopIcons(d.ctx) == 0);
+    CHECK_FALSE(EnumDesktopIcons(d.os, d.ui));
+    CHECK_FALSE(RestoreLocations(d.os, d.ui, path));
+    CHECK(CountDesktopIcons(d.os, d.ui) == 0);
     CHECK(d.os.positionCalls.empty());
     CHECK(d.ui.shown.empty());
 }
@@ -84,8 +75,8 @@ TEST_CASE("RestoreLocations matches trimmed names in any case; the first record 
     d.AddFile(d.os.userDesktop, "Unlisted");
     std::vector<Place> before;
     for (const auto& icon : d.os.Icons()) before.emplace_back(icon.x, icon.y);
-    RestoreLocations(d.ctx, d.WritePositions("  my computer  ,100,200\r\nNowhere,1,1\r\nreport,-10,5\r\n"
-                                             "REPORT,7,7\r\nRECYCLE BIN,30,40\r\n"));
+    CHECK(RestoreLocations(d.os, d.ui, d.WritePositions("  my computer  ,100,200\r\nNowhere,1,1\r\nreport,-10,5\r\n"
+                                                    "REPORT,7,7\r\nRECYCLE BIN,30,40\r\n")));
 
     const std::map<std::string, Place> want{{"Recycle Bin", {30, 40}}, {"My Computer", {100, 200}}, {"Report", {-10, 5}}};
     const auto& icons = d.os.Icons();
@@ -99,7 +90,6 @@ TEST_CASE("RestoreLocations matches trimmed names in any case; the first record 
     }
     for (const auto& c : d.os.positionCalls) calls.push_back(c.index);
     CHECK(calls == moved); // one call per matched item, in list order
-    CHECK(d.st.DesktopIcons.size() == 5);
     CHECK(d.ui.shown.empty());
 }
 
@@ -113,7 +103,7 @@ TEST_CASE("RestoreLocations reports a bad or missing file and moves nothing") {
         CAPTURE(b.error);
         Desk d;
         d.AddFile(d.os.userDesktop, "a.txt");
-        RestoreLocations(d.ctx, b.lines ? d.WritePositions(b.lines) : "C:\\none.dpf");
+        CHECK_FALSE(RestoreLocations(d.os, d.ui, b.lines ? d.WritePositions(b.lines) : "C:\\none.dpf"));
         CHECK(d.os.positionCalls.empty());
         CHECK(d.ui.MessageTexts() == std::vector<std::string>{ErrorReportText(b.error, "RestoreLocations")});
     }

@@ -14,7 +14,7 @@ struct Machine : test::SimMachine {
     std::string IniBytes() const { return test::ReadHostFile(os.HostPath(ini)); }
     Settings Read(const std::string& prefs) {
         WriteIni("[PREFS]\r\n" + prefs);
-        ReadINI(ctx);
+        st.settings = ReadINI(os, ui, st.ProgramFolder);
         return st.settings;
     }
 };
@@ -31,13 +31,13 @@ TEST_CASE("WriteINI writes the 13 keys in order: after first-run values, or into
     Machine m;
     m.st.settings.MinSystemTray = 1;
     m.st.settings.WallPaperStyle = 2;
-    ReadINI(m.ctx); // no file yet
-    WriteINI(m.ctx);
+    m.st.settings = ReadINI(m.os, m.ui, m.st.ProgramFolder); // no file yet
+    WriteINI(m.os, m.st.ProgramFolder, m.st.settings);
     CHECK(m.IniBytes() == "[PREFS]\r\n" + kFirstRunKeys);
     CHECK(m.ui.shown.empty());
 
     m.WriteIni("[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode = 1\r\nExtra=kept\r\n\r\n[Last]\r\nx=y\r\n");
-    WriteINI(m.ctx);
+    WriteINI(m.os, m.st.ProgramFolder, m.st.settings);
     std::string added = kFirstRunKeys;
     added.erase(added.find("AdvancedMode= 0\r\n"), 17);
     CHECK(m.IniBytes() == "[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode= 0\r\nExtra=kept\r\n" + added +
@@ -53,10 +53,10 @@ TEST_CASE("Numbers are written as VB's Str writes them and read as their leading
         CAPTURE(c.text);
         Machine m;
         m.st.settings.AdvancedMode = c.value;
-        WriteINI(m.ctx);
+        WriteINI(m.os, m.st.ProgramFolder, m.st.settings);
         CHECK(m.IniBytes().find(std::string("\r\nAdvancedMode=") + c.text + "\r\n") != std::string::npos);
         m.st.settings.AdvancedMode = 99;
-        ReadINI(m.ctx);
+        m.st.settings = ReadINI(m.os, m.ui, m.st.ProgramFolder);
         CHECK(m.st.settings.AdvancedMode == c.back);
     }
     // WallPaperStyle rounds halves to even.
@@ -99,13 +99,13 @@ TEST_CASE("Text values: cut at 254 characters, empty means missing, other favour
 TEST_CASE("Settings text is in the ANSI code page, or UTF-8 with a mark when the code page cannot hold it") {
     Machine m;
     m.st.settings.DefaultWindowsBackground = "C:\\M\xC3\xBC" "de.bmp"; // Müde
-    WriteINI(m.ctx);
+    WriteINI(m.os, m.st.ProgramFolder, m.st.settings);
     CHECK(m.IniBytes().find("DefaultWindowsBackground=C:\\M\xFC" "de.bmp\r\n") != std::string::npos);
     const std::string photo = m.st.settings.DefaultWindowsBackground = "C:\\\xE5\x86\x99\xE7\x9C\x9F.bmp"; // 写真
-    WriteINI(m.ctx);
+    WriteINI(m.os, m.st.ProgramFolder, m.st.settings);
     CHECK(m.IniBytes().starts_with("\xEF\xBB\xBF[PREFS]\r\n"));
     m.st.settings.DefaultWindowsBackground.clear();
-    ReadINI(m.ctx);
+    m.st.settings = ReadINI(m.os, m.ui, m.st.ProgramFolder);
     CHECK(m.st.settings.DefaultWindowsBackground == photo);
 }
 
@@ -114,9 +114,9 @@ TEST_CASE("A settings file that cannot be read is neither read nor written over"
     const std::string original = "[PREFS]\r\nMinSystemTray= 1\r\n[Mine]\r\nkeep=1\r\n";
     m.WriteIni(original);
     m.os.faults.locked.insert(m.ini);
-    ReadINI(m.ctx);
+    m.st.settings = ReadINI(m.os, m.ui, m.st.ProgramFolder);
     CHECK(m.st.settings.MinSystemTray == 0);
-    WriteINI(m.ctx);
+    WriteINI(m.os, m.st.ProgramFolder, m.st.settings);
     CHECK(m.IniBytes() == original);
     CHECK(m.ui.shown.empty());
 }

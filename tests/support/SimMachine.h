@@ -1,7 +1,7 @@
 #pragma once
 // A simulated machine for one test: its sandbox, the platform, scripted prompts,
 // the program's state and the context that ties them together.
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "platform/sim/ScriptedUi.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/TestDir.h"

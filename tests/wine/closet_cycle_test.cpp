@@ -7,14 +7,14 @@
 #include <random>
 #include <utility>
 
+#include "WineHarness.h"
 #include "closet/CleanRestore.h"
 #include "closet/KeyFile.h"
+#include "closet/Wallpaper.h"
 #include "platform/Text.h"
-#include "platform/Wallpaper.h"
 #include "platform/sim/ScriptedUi.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/TestDir.h"
-#include "WineHarness.h"
 
 using namespace stowly;
 namespace fs = std::filesystem;
@@ -140,19 +140,18 @@ TEST_CASE("clean and restore: items, contents, icon positions and wallpaper come
     const std::string beach = test::OnePixelBitmap(0x30, 0x90, 0xD0);
     m.Put(picture, beach);
     m.Put(clean, test::OnePixelBitmap(0xF0, 0xF0, 0xF0));
-    bool tile = false;
-    SetWallpaper(m.ctx, picture, tile, 2);
+    SetWallpaper(m.os, picture, 2);
     m.st.settings.DefaultWindowsBackground = clean;
     m.st.settings.WallPaperStyle = 1;
     CleanDesktop(m.ctx);
-    CHECK((m.ui.MessageTexts().empty() && m.st.wait.message == "Your Desktop has been cleaned."));
+    CHECK((m.ui.MessageTexts().empty() && m.ui.progressMessage == "Your Desktop has been cleaned."));
     CHECK((Snapshot(m.os, m.desktops.user()) == Tree{{"desktop.ini", "hidden"}} && Snapshot(m.os, m.desktops.common()).empty()));
     CHECK((m.os.GetWallpaper() == clean && m.Style() == "1"));
     CHECK(m.Shows(1));
 
     m.Put(picture, "the system reused the wallpaper file");
     RestoreDesktop(m.ctx);
-    CHECK((m.ui.MessageTexts().empty() && m.st.wait.message == "Your Icons have been restored."));
+    CHECK((m.ui.MessageTexts().empty() && m.ui.progressMessage == "Your Icons have been restored."));
     CHECK((Snapshot(m.os, m.desktops.user()) == userBefore && Snapshot(m.os, m.desktops.common()) == commonBefore));
     CHECK(m.Positions() == positions);
     CHECK((m.os.GetWallpaper() == picture && m.Style() == "2" && m.os.ReadFile(picture, nullptr) == beach));
@@ -172,7 +171,7 @@ TEST_CASE("1,000 items are cleaned and restored with nothing lost, also onto nam
     REQUIRE((m.standin.Start() && m.Shows(1001)));
 
     CleanDesktop(m.ctx);
-    CHECK((m.st.wait.message == "Your Desktop has been cleaned." && Snapshot(m.os, m.desktops.user()).empty()));
+    CHECK((m.ui.progressMessage == "Your Desktop has been cleaned." && Snapshot(m.os, m.desktops.user()).empty()));
     CHECK(ReadKeyFile(m.os, PlacesOf(m.st).keyFile).icons.size() == 1001);
     REQUIRE(m.Shows(1));
     m.Put(m.user + kJapanese + ".txt", "meanwhile");
@@ -180,7 +179,7 @@ TEST_CASE("1,000 items are cleaned and restored with nothing lost, also onto nam
     m.Put(m.user + "folder 0\\inside.txt", "meanwhile");
 
     RestoreDesktop(m.ctx);
-    CHECK(m.st.wait.message == "Your Icons have been restored.");
+    CHECK(m.ui.progressMessage == "Your Icons have been restored.");
     user[kJapanese + " (2).txt"] = "before";
     user[kJapanese + ".txt"] = "meanwhile";
     user["folder 0 (2)"] = "/";

@@ -3,13 +3,13 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include "WineHarness.h"
 #include "icons/DesktopIcons.h"
 #include "icons/PositionList.h"
 #include "platform/FileText.h"
 #include "platform/sim/ScriptedUi.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/TestDir.h"
-#include "WineHarness.h"
 
 using namespace stowly;
 
@@ -39,21 +39,16 @@ TEST_CASE("Without a desktop list view nothing is counted, moved or reported; po
     REQUIRE(guidriver::WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }));
     Win32Platform os;
     ScriptedUi ui;
-    AppState st;
-    Context ctx{os, ui, st};
     test::TestDir dir;
     const std::string file = (dir.path() / "layout.dpf").string(), cafe = "Caf\xC3\xA9 \xE2\x82\xAC"; // Café €
     WritePositionFile(os, file, " S", {{cafe, 50, 60}});
     if (GetACP() == 1252) CHECK(*os.ReadFile(file, nullptr) == "\r\n\r\n\r\n S\r\n\r\nCaf\xE9 \x80,50,60\r\n");
     CHECK(ReadPositionFile(os, file).at(0).Name == cafe);
 
-    st.DesktopIcons = {{cafe, 3, 4}};
     CHECK_FALSE(os.DesktopViewFound());
-    CHECK(CountDesktopIcons(ctx) == 0);
-    EnumDesktopIcons(ctx, nullptr);
-    RestoreLocations(ctx, file);
-    REQUIRE(st.DesktopIcons.size() == 1);
-    CHECK(st.DesktopIcons[0].X == 3);
+    CHECK(CountDesktopIcons(os, ui) == 0);
+    CHECK_FALSE(EnumDesktopIcons(os, ui));
+    CHECK_FALSE(RestoreLocations(os, ui, file));
     CHECK(ui.shown.empty());
 }
 
@@ -76,15 +71,14 @@ TEST_CASE("Icons read from the view's process, saved to a position file and scra
         os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(layout[i].first),
                                   static_cast<int16_t>(layout[i].second));
     ScriptedUi ui;
-    AppState st;
-    Context ctx{os, ui, st};
-    EnumDesktopIcons(ctx, nullptr);
-    REQUIRE(st.DesktopIcons.size() == layout.size());
+    const auto icons = EnumDesktopIcons(os, ui);
+    REQUIRE(icons);
+    REQUIRE(icons->size() == layout.size());
     for (size_t i = 0; i < layout.size(); ++i)
-        CHECK(std::pair<int, int>{st.DesktopIcons[i].X, st.DesktopIcons[i].Y} == layout[i]);
+        CHECK(std::pair<int, int>{(*icons)[i].X, (*icons)[i].Y} == layout[i]);
     test::TestDir dir;
     const std::string file = (dir.path() / "layout.dpf").string();
-    WritePositionFile(os, file, " S", st.DesktopIcons);
+    WritePositionFile(os, file, " S", *icons);
     CHECK(os.ReadFile(file, nullptr)->starts_with(kUtf8Bom));
 
     for (size_t i = 0; i < layout.size(); ++i)
@@ -95,7 +89,7 @@ TEST_CASE("Icons read from the view's process, saved to a position file and scra
     REQUIRE(Names(scrambled).size() == layout.size() + 1);
     CHECK(scrambled->front().x == 20);
 
-    RestoreLocations(ctx, file);
+    CHECK(RestoreLocations(os, ui, file));
     CHECK(ui.shown.empty());
     auto restored = os.ReadDesktopItems();
     REQUIRE(Names(restored) == Names(scrambled));

@@ -2,8 +2,7 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
-#include "platform/Wallpaper.h"
-#include "platform/sim/ScriptedUi.h"
+#include "closet/Wallpaper.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/Registry.h"
 #include "support/TestDir.h"
@@ -14,9 +13,6 @@ TEST_CASE("SetWallpaper and ReadCurrentWallpaper round trip through the system")
     const RegRoot user = RegRoot::CurrentUser;
     const char* desk = "Control Panel\\Desktop";
     Win32Platform os;
-    ScriptedUi ui;
-    AppState st;
-    Context ctx{os, ui, st};
     test::TestDir dir;
     const std::string picture = dir.path().string() + "\\clean.bmp";
     REQUIRE(os.WriteFile(picture, test::OnePixelBitmap(0xE0, 0x80, 0x20)) == 0);
@@ -32,11 +28,10 @@ TEST_CASE("SetWallpaper and ReadCurrentWallpaper round trip through the system")
     };
     for (const auto& c : cases) {
         CAPTURE(c.style);
-        bool tile = false;
-        CHECK(SetWallpaper(ctx, c.picture ? picture : "", tile, c.style));
-        ReadCurrentWallpaper(ctx);
-        CHECK(st.CurrentWallpaper == (c.picture ? picture : ""));
-        CHECK(st.CurrentWallpaperStyle == c.styleText);
+        CHECK(SetWallpaper(os, c.picture ? picture : "", c.style));
+        const WallpaperSetting current = ReadCurrentWallpaper(os);
+        CHECK(current.path == (c.picture ? picture : ""));
+        CHECK(current.style == c.styleText);
         CHECK(QueryRegKeyValue(os, user, desk, "TileWallpaper") == RegData(std::string(c.tile) + '\0'));
     }
 

@@ -1,8 +1,8 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
-#include "platform/win32/WinText.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinText.h"
 #include "support/FilesContract.h"
 #include "support/TestDir.h"
 

@@ -10,7 +10,7 @@ std::vector<std::string> ScriptedUi::MessageTexts() const {
 }
 
 Answer ScriptedUi::Message(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) {
-    shown.push_back({"message", text, title.empty() ? "Stowly" : title, buttons, icon, {}});
+    shown.push_back({"message", text, title.empty() ? kAppTitle : title, buttons, icon, {}});
     if (!replies.empty()) {
         Reply r = replies.front();
         replies.pop_front();
@@ -28,7 +28,7 @@ std::optional<std::string> ScriptedUi::TextReply() {
 }
 
 std::optional<std::string> ScriptedUi::Input(const std::string& prompt, const std::string& title, const std::string&) {
-    shown.push_back({"input", prompt, title.empty() ? "Stowly" : title, MsgButtons::OkCancel, MsgIcon::None, {}});
+    shown.push_back({"input", prompt, title.empty() ? kAppTitle : title, MsgButtons::OkCancel, MsgIcon::None, {}});
     return TextReply();
 }
 
@@ -42,9 +42,15 @@ std::optional<std::string> ScriptedUi::SaveFile(const FileDialogOptions& options
     return TextReply();
 }
 
-void ScriptedUi::ShowProgress(const WaitState& state) {
+void ScriptedUi::ShowProgress(const std::string& message) {
     ++progressShown;
-    progress = &state;
+    progressMessage = message;
+    progressDone = false;
+}
+
+void ScriptedUi::FinishProgress(const std::string& message) {
+    progressMessage = message;
+    progressDone = true;
 }
 
 void ScriptedUi::SetProgressLabels(const std::string& status, const std::string& count, bool visible) {

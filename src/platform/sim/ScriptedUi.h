@@ -41,9 +41,10 @@ public:
     std::vector<Shown> shown;
     // Progress window and buttons, as the operation left them.
     int progressShown = 0;
-    const WaitState* progress = nullptr;
-    std::vector<std::string> statusLabels; // every lblStatus text set
-    std::vector<std::string> countLabels;  // every lblCount text set
+    std::string progressMessage; // the opening message, then the final one
+    bool progressDone = false;
+    std::vector<std::string> statusLabels; // every status label text set
+    std::vector<std::string> countLabels;  // every count label text set
     bool labelsVisible = false;
     bool buttonsEnabled = true;
     bool busy = false;
@@ -56,7 +57,8 @@ public:
     std::optional<std::string> SaveFile(const FileDialogOptions& options) override;
     void SetBusy(bool b) override { busy = b; }
     void PumpMessages() override { ++pumps; }
-    void ShowProgress(const WaitState& state) override;
+    void ShowProgress(const std::string& message) override;
+    void FinishProgress(const std::string& message) override;
     void SetProgressLabels(const std::string& status, const std::string& count, bool visible) override;
     void LockBigButtons(bool enabled) override;
 

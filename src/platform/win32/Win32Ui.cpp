@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/AppState.h"
 #include "platform/win32/WinText.h"
 
 namespace stowly {
@@ -246,8 +245,12 @@ int Win32Ui::RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-void Win32Ui::ShowProgress(const WaitState& state) {
-    if (onShowProgress) onShowProgress(state);
+void Win32Ui::ShowProgress(const std::string& message) {
+    if (onShowProgress) onShowProgress(message);
+}
+
+void Win32Ui::FinishProgress(const std::string& message) {
+    if (onFinishProgress) onFinishProgress(message);
 }
 
 void Win32Ui::SetProgressLabels(const std::string& status, const std::string& count, bool visible) {

@@ -25,11 +25,13 @@ public:
     std::optional<std::string> SaveFile(const FileDialogOptions& options) override;
     void SetBusy(bool busy) override;
     void PumpMessages() override;
-    void ShowProgress(const WaitState& state) override;
+    void ShowProgress(const std::string& message) override;
+    void FinishProgress(const std::string& message) override;
     void SetProgressLabels(const std::string& status, const std::string& count, bool visible) override;
     void LockBigButtons(bool enabled) override;
 
-    std::function<void(const WaitState&)> onShowProgress;
+    std::function<void(const std::string& message)> onShowProgress;
+    std::function<void(const std::string& message)> onFinishProgress;
     std::function<void(const std::string& status, const std::string& count, bool visible)> onProgressLabels;
     std::function<void(bool enabled)> onLockBigButtons;
 

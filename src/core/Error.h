@@ -1,7 +1,7 @@
 #pragma once
 // The program's failures are numbered run-time errors. An operation throws
 // RuntimeError inside; the procedure that owns it catches at its edge, reports
-// it with ReportError (src/app/ReportError.h) under its own name and ends.
+// it with ReportError (core/ReportError.h) under its own name and ends.
 
 #include <stdexcept>
 #include <string>

@@ -1,13 +1,6 @@
-#include "app/ReportError.h"
-
-#include "app/AppState.h"
+#include "core/ReportError.h"
 
 namespace stowly {
-
-std::string VersionText() {
-    return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-           std::to_string(kVersionRevision);
-}
 
 std::string ErrorReportText(int number, const std::string& procedure) {
     std::string text;

@@ -1,6 +1,6 @@
 #include <doctest/doctest.h>
 
-#include "platform/Wallpaper.h"
+#include "closet/Wallpaper.h"
 #include "support/SimMachine.h"
 
 using namespace stowly;
@@ -21,9 +21,7 @@ TEST_CASE("SetWallpaper writes the style's registry values, then the wallpaper")
         test::SimMachine m;
         m.os.wallpaper = "C:\\old.bmp";
         m.os.RegWrite(kUser, kDesk, "WallpaperStyle", std::string("9"), false);
-        bool tile = c.tile[0] == '0';
-        CHECK(SetWallpaper(m.ctx, c.path, tile, c.style));
-        CHECK(tile == (c.tile[0] == '1'));
+        CHECK(SetWallpaper(m.os, c.path, c.style));
         CHECK(m.os.wallpaper == c.path);
         auto value = [&](const char* name) { RegData v; m.os.RegRead(kUser, kDesk, name, v); return v; };
         CHECK(value("TileWallpaper") == RegData(std::string(c.tile)));
@@ -31,7 +29,7 @@ TEST_CASE("SetWallpaper writes the style's registry values, then the wallpaper")
     }
 }
 
-TEST_CASE("ReadCurrentWallpaper notes the wallpaper and the style as decimal text") {
+TEST_CASE("ReadCurrentWallpaper gives the wallpaper and the style as decimal text") {
     const std::pair<RegData, const char*> cases[] = {
         {std::string("2"), "2"}, {std::string("10\0junk", 7), "10"}, {int32_t{-1}, "-1"}, {RegData{}, ""},
     };
@@ -40,9 +38,8 @@ TEST_CASE("ReadCurrentWallpaper notes the wallpaper and the style as decimal tex
         test::SimMachine m;
         m.os.wallpaper = text[0] ? "C:\\Windows\\web.bmp" : "";
         if (text[0]) m.os.RegWrite(kUser, kDesk, "WallpaperStyle", stored, false);
-        m.st.CurrentWallpaperStyle = m.st.CurrentWallpaper = "stale";
-        ReadCurrentWallpaper(m.ctx);
-        CHECK(m.st.CurrentWallpaperStyle == text);
-        CHECK(m.st.CurrentWallpaper == m.os.wallpaper);
+        const WallpaperSetting current = ReadCurrentWallpaper(m.os);
+        CHECK(current.style == text);
+        CHECK(current.path == m.os.wallpaper);
     }
 }

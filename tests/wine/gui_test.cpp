@@ -95,8 +95,8 @@ bool TrayIconPresent(HWND main) {
 } // namespace
 
 TEST_CASE("Started from a folder inside a desktop folder, the program says so and ends") {
-    test::TestDir dir;
-    InstalledCopy copy(dir.path() / "Desktop" / "Tools");
+    EmptyDesktops desktops;
+    InstalledCopy copy(desktops.common() / L"Tools");
     Program stowly;
     REQUIRE(stowly.Start(copy.exe));
     std::vector<MessageBoxInfo> boxes;

@@ -3,7 +3,7 @@
 # copied into the build tree first; the clock readings it stamps into the file are
 # then zeroed (tools/pin-chm-time.py), so that the same pages give the same bytes.
 find_program(CHMCMD chmcmd REQUIRED)
-find_program(ENUM_CHMLIB enum_chmLib REQUIRED)
+find_program(ENUM_CHMLIB enum_chmLib REQUIRED) # read by the test below (libchm-bin)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 file(GLOB_RECURSE HELP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/help/*)

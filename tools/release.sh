@@ -16,8 +16,13 @@ export SOURCE_DATE_EPOCH
 
 build() { # DIR
   cmake --preset release -B "$1" >/dev/null
-  cmake --build "$1" --target packages -j 2 2>&1 | grep -E 'error|warning:' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ]
+  local log="$1/release-build.log"
+  if ! cmake --build "$1" --target packages -j 2 >"$log" 2>&1; then
+    grep -E 'error|Error' "$log" >&2
+    echo "release: the build failed; see $log" >&2
+    return 1
+  fi
+  grep 'warning:' "$log" || true
 }
 
 out=build/release

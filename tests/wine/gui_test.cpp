@@ -51,9 +51,11 @@ void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
     RECT area{}, r;
     for (HWND h : windows)
         if (GetWindowRect(h, &r)) UnionRect(&area, &area, &r);
-    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    InflateRect(&area, 6, 6);
-    IntersectRect(&area, &area, &screen);
+    if (!IsRectEmpty(&area)) {
+        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        InflateRect(&area, 6, 6);
+        IntersectRect(&area, &area, &screen);
+    }
     CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name, IsRectEmpty(&area) ? nullptr : &area), name);
 }
 

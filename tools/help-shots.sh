@@ -13,7 +13,8 @@ for n in "${names[@]}"; do
   [ -f "$shots/$n.png" ] || { echo "help-shots.sh: $shots/$n.png is missing; run the Wine GUI test first" >&2; exit 1; }
 done
 for n in "${names[@]}"; do
-  # Without ImageMagick's date chunks, an unchanged picture gives an unchanged file.
-  convert "$shots/$n.png" -strip "help/images/$n.png"
+  # No wider than the help viewer's page beside its contents pane; without
+  # ImageMagick's date chunks, so that an unchanged picture gives an unchanged file.
+  convert "$shots/$n.png" -resize '640x>' -strip "help/images/$n.png"
   echo "help/images/$n.png"
 done

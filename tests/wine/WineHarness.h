@@ -70,8 +70,8 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Start(const std::filesystem::path& exe) {
-        std::wstring cmd = L"\"" + exe.wstring() + L"\"";
+    bool Start(const std::filesystem::path& exe, const std::wstring& arguments = L"") {
+        std::wstring cmd = L"\"" + exe.wstring() + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
         const std::wstring folder = exe.parent_path().wstring();
         STARTUPINFOW si{sizeof si};
         PROCESS_INFORMATION pi{};
@@ -95,6 +95,12 @@ public:
         process_.reset();
     }
     DWORD pid() const { return pid_; }
+    // The exit code once the program has ended (STILL_ACTIVE while it runs).
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        if (process_) GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
 
 private:
     KernelHandle process_;

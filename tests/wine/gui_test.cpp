@@ -1,5 +1,6 @@
 // The real stowly.exe started and driven from outside, as a person uses it, on the
-// stand-in desktop. Screenshots go to <build>/screenshots.
+// stand-in desktop. Screenshots go to <build>/screenshots (the help's pictures are
+// taken from there: tools/help-shots.sh).
 #include <doctest/doctest.h>
 #include <windows.h>
 
@@ -44,9 +45,18 @@ struct InstalledCopy {
     const fs::path exe;
 };
 
-void Shot(const std::string& name) {
+// A screenshot cut to the windows shown (with a small margin), or of the whole screen.
+void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
     fs::create_directories(BuildPath("screenshots"));
-    CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name), name);
+    RECT area{}, r;
+    for (HWND h : windows)
+        if (GetWindowRect(h, &r)) UnionRect(&area, &area, &r);
+    if (!IsRectEmpty(&area)) {
+        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        InflateRect(&area, 6, 6);
+        IntersectRect(&area, &area, &screen);
+    }
+    CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name, IsRectEmpty(&area) ? nullptr : &area), name);
 }
 
 bool Shown(HWND h) { return IsWindowVisible(h) != FALSE; }
@@ -140,15 +150,15 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean Des
     REQUIRE(WaitFor([&] { return !Shown(splash[0]); }, 15000));
     HWND main = nullptr;
     REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle, true)) != nullptr; }, 30000));
-    Shot("main-window.png");
+    Shot("main-window.png", {main});
     for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop"}) { // the pointer arrives as a person's would
         REQUIRE(MoveMouseOver(FindChild(main, name)));
         Sleep(300);
     }
-    Shot("main-window-highlighted.png");
+    Shot("main-window-highlighted.png", {main});
     REQUIRE(Click(FindChild(main, L"Clean Desktop")));
     Finish(stowly.pid(), main, L"Please wait cleaning desktop...", L"Your Desktop has been cleaned.",
-           [] { Shot("progress-window.png"); });
+           [&] { Shot("progress-window.png", {main}); });
     CHECK(fs::is_empty(desktops.user()));
     CHECK(fs::is_empty(desktops.common()));
     const std::string key = os.ReadFile(Narrow((kProgramFolder / L"QuickClean.qvr").wstring()), nullptr).value_or("");
@@ -187,6 +197,7 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
     PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
     std::vector<HWND> menu;
     REQUIRE(WaitFor([&] { return !(menu = VisibleOfClass(stowly.pid(), L"#32768")).empty(); }));
+    Shot("tray-menu.png", {menu.front()});
     PostKeys(menu.front(), {VK_UP, VK_RETURN});
     CHECK(stowly.WaitEnd(5000));
     CHECK_FALSE(TrayIconPresent(main));

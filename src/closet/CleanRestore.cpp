@@ -31,17 +31,6 @@ std::vector<Item> ListItems(Platform& os, const std::string& folder) {
     return items;
 }
 
-// Both closet folders count: a clean of a desktop whose items were all shared
-// must still be restorable, and must not be cleaned over.
-bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places) {
-    return CheckCloset(os, places.closetFolder + "\\") && CheckCloset(os, places.commonClosetFolder + "\\");
-}
-
-std::string NotMovedSentence(int failed) {
-    if (failed == 0) return {};
-    return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
-}
-
 // Windows file errors as the program's run-time error numbers.
 void ThrowFileError(int windowsError) {
     if (windowsError == winerr::FileNotFound) throw RuntimeError(err::FileNotFound);
@@ -87,10 +76,14 @@ void Fail(Ui& ui, const RuntimeError& e, const char* procedure) {
 }
 
 // The clean's two labels, kept so that one can change while the other stays.
+// Without a progress window (the advanced clean) they are not shown.
 struct Labels {
     Ui& ui;
+    bool inUse;
     std::string status, count;
-    void Show(bool visible) { ui.SetProgressLabels(status, count, visible); }
+    void Show(bool visible) {
+        if (inUse) ui.SetProgressLabels(status, count, visible);
+    }
 };
 
 // Moves every item of `source` into `target`, one at a time. Returns the number of
@@ -136,6 +129,66 @@ int RestorePass(Platform& os, Ui& ui, const std::string& source, const std::stri
 
 } // namespace
 
+bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places) {
+    return CheckCloset(os, places.closetFolder + "\\") && CheckCloset(os, places.commonClosetFolder + "\\");
+}
+
+std::string NotMovedSentence(int failed) {
+    if (failed == 0) return {};
+    return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
+}
+
+int CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& header,
+                    const std::vector<IconRecord>& icons, bool progressLabels) {
+    Platform& os = ctx.os;
+    Ui& ui = ctx.ui;
+    Labels labels{ui, progressLabels, "Cleaning File:", "0 out of " + std::to_string(icons.size())};
+    labels.Show(true);
+    WriteKeyFile(os, places.keyFile, header, icons, [&] {
+        if (progressLabels) ui.PumpMessages();
+    });
+
+    int failed = CleanPass(os, ui, labels, ctx.st.UserDesktopFolder, places.closetFolder);
+    labels.status = "Cleaning File: ";
+    labels.Show(true);
+    failed += CleanPass(os, ui, labels, ctx.st.CommonDesktopFolder, places.commonClosetFolder);
+    labels.Show(false);
+
+    // A backup on disk must always be the one this clean made: a restore copies
+    // it over the recorded picture, so an older one is removed.
+    const Settings& settings = ctx.st.settings;
+    const std::string& wallpaper = header.wallpaper;
+    if (!settings.DefaultWindowsBackground.empty() && !wallpaper.empty() && FileExists(os, wallpaper))
+        CopyReplacing(os, wallpaper, places.wallpaperBackup);
+    else if (int e = os.RemoveFile(places.wallpaperBackup))
+        ThrowFileError(e);
+    if (!settings.DefaultWindowsBackground.empty() && FileExists(os, settings.DefaultWindowsBackground)) {
+        SetWallpaper(os, "1", 0);
+        SetWallpaper(os, settings.DefaultWindowsBackground, settings.WallPaperStyle);
+    }
+    return failed;
+}
+
+RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& saved) {
+    Platform& os = ctx.os;
+    Ui& ui = ctx.ui;
+    RestoreResult result;
+    result.notMoved = RestorePass(os, ui, places.commonClosetFolder, ctx.st.CommonDesktopFolder);
+    result.notMoved += RestorePass(os, ui, places.closetFolder, ctx.st.UserDesktopFolder);
+    result.positionsApplied = RestoreLocations(os, ui, places.keyFile);
+
+    if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
+        std::string wallpaper;
+        if (!saved.wallpaper.empty()) {
+            wallpaper = saved.wallpaper;
+            if (FileExists(os, places.wallpaperBackup)) CopyReplacing(os, places.wallpaperBackup, wallpaper);
+        }
+        SetWallpaper(os, "1", 0);
+        SetWallpaper(os, wallpaper, LeadingNumber(saved.wallpaperStyle));
+    }
+    return result;
+}
+
 void CleanDesktop(Context& ctx) {
     Platform& os = ctx.os;
     Ui& ui = ctx.ui;
@@ -143,7 +196,7 @@ void CleanDesktop(Context& ctx) {
     try {
         ClosetPlaces places = PlacesOf(st);
         if (!ClosetIsEmpty(os, places)) {
-            ui.Message("Your default closet is not empty please do a restore first.", "", MsgButtons::Ok, MsgIcon::None);
+            ui.Message(kClosetNotEmpty, "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
         Begin(ui, "Please wait cleaning desktop...");
@@ -151,29 +204,8 @@ void CleanDesktop(Context& ctx) {
         const WallpaperSetting wallpaper = ReadCurrentWallpaper(os);
         // A desktop whose view does not answer is recorded without icons.
         const std::vector<IconRecord> icons = EnumDesktopIcons(os, ui).value_or(std::vector<IconRecord>{});
-        Labels labels{ui, "Cleaning File:", "0 out of " + std::to_string(icons.size())};
-        labels.Show(true);
-        WriteKeyFile(os, places.keyFile,
-                     {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""}, icons,
-                     [&] { ui.PumpMessages(); });
-
-        int failed = CleanPass(os, ui, labels, st.UserDesktopFolder, places.closetFolder);
-        labels.status = "Cleaning File: ";
-        labels.Show(true);
-        failed += CleanPass(os, ui, labels, st.CommonDesktopFolder, places.commonClosetFolder);
-        labels.Show(false);
-
-        // A backup on disk must always be the one this clean made: a restore copies
-        // it over the recorded picture, so an older one is removed.
-        const Settings& settings = st.settings;
-        if (!settings.DefaultWindowsBackground.empty() && !wallpaper.path.empty() && FileExists(os, wallpaper.path))
-            CopyReplacing(os, wallpaper.path, places.wallpaperBackup);
-        else if (int e = os.RemoveFile(places.wallpaperBackup))
-            ThrowFileError(e);
-        if (!settings.DefaultWindowsBackground.empty() && FileExists(os, settings.DefaultWindowsBackground)) {
-            SetWallpaper(os, "1", 0);
-            SetWallpaper(os, settings.DefaultWindowsBackground, settings.WallPaperStyle);
-        }
+        const int failed = CleanIntoCloset(
+            ctx, places, {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""}, icons, true);
         Finish(ui, "Your Desktop has been cleaned." + NotMovedSentence(failed));
     } catch (const RuntimeError& e) {
         Fail(ui, e, "CleanDesktop");
@@ -211,21 +243,9 @@ void RestoreDesktop(Context& ctx) {
 
         Begin(ui, "Please wait restoring desktop...");
 
-        int failed = RestorePass(os, ui, places.commonClosetFolder, st.CommonDesktopFolder);
-        places = PlacesOf(st); // from the closet directory the key file names
-        failed += RestorePass(os, ui, places.closetFolder, st.UserDesktopFolder);
-        RestoreLocations(os, ui, places.keyFile);
-
-        if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
-            std::string wallpaper;
-            if (!saved.wallpaper.empty()) {
-                wallpaper = saved.wallpaper;
-                if (FileExists(os, places.wallpaperBackup)) CopyReplacing(os, places.wallpaperBackup, wallpaper);
-            }
-            SetWallpaper(os, "1", 0);
-            SetWallpaper(os, wallpaper, LeadingNumber(saved.wallpaperStyle));
-        }
-        Finish(ui, "Your Icons have been restored." + NotMovedSentence(failed));
+        // From the closet directory the key file names.
+        const RestoreResult result = RestoreFromCloset(ctx, PlacesOf(st), saved);
+        Finish(ui, "Your Icons have been restored." + NotMovedSentence(result.notMoved));
     } catch (const RuntimeError& e) {
         Fail(ui, e, "RestoreDesktop");
     }

@@ -69,17 +69,8 @@ void AdvancedClosetDialog::OnRun() {
     HWND box = GetDlgItem(dlg_, IDC_CLOSET_PASSWORD);
     std::wstring typed(static_cast<size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
     typed.resize(static_cast<size_t>(GetWindowTextW(box, typed.data(), static_cast<int>(typed.size()))));
-    // Disabled while it runs: the moves let messages through, and a second click
-    // must not start a second clean or restore.
-    EnableWindow(dlg_, FALSE);
     DialogEnd end = DialogEnd::StayOpen;
-    try {
-        end = run_(Narrow(typed));
-    } catch (const std::exception& e) {
-        ui_.SetBusy(false);
-        ui_.Message(e.what(), "Error", MsgButtons::Ok, MsgIcon::Critical);
-    }
-    EnableWindow(dlg_, TRUE);
+    RunDisabled(dlg_, ui_, [&] { end = run_(Narrow(typed)); });
     if (end == DialogEnd::Close) {
         EndDialog(dlg_, IDOK);
         return;
@@ -102,10 +93,7 @@ INT_PTR AdvancedClosetDialog::DlgProc(UINT msg, WPARAM wp, LPARAM) noexcept {
             else if (LOWORD(wp) == IDCANCEL) EndDialog(dlg_, IDCANCEL);
             return TRUE;
         case WM_SETCURSOR:
-            if (!ui_.Busy()) return FALSE;
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            SetWindowLongPtrW(dlg_, DWLP_MSGRESULT, TRUE);
-            return TRUE;
+            return DialogCursor(dlg_, ui_.Busy());
         }
     } catch (...) {
         EndDialog(dlg_, IDCANCEL);

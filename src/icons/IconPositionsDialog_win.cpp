@@ -47,8 +47,7 @@ private:
     void Layout(UINT dpi);
     void ShowSlot(int i);
     void OnCommand(int id);
-    // Runs an action of the dialog with the dialog disabled, so that no second
-    // click starts another one while its prompts are up.
+    // Runs a button's action (RunDisabled) and brings the dialog back to the front.
     template <typename Action>
     void Run(Action&& action);
     void DrawBanner(const DRAWITEMSTRUCT& di);
@@ -101,14 +100,7 @@ void IconPositionsDialog::DrawBanner(const DRAWITEMSTRUCT& di) {
 
 template <typename Action>
 void IconPositionsDialog::Run(Action&& action) {
-    EnableWindow(dlg_, FALSE);
-    try {
-        action();
-    } catch (const std::exception& e) {
-        ui_.SetBusy(false);
-        ui_.Message(e.what(), "Error", MsgButtons::Ok, MsgIcon::Critical);
-    }
-    EnableWindow(dlg_, TRUE);
+    RunDisabled(dlg_, ui_, action);
     SetForegroundWindow(dlg_);
 }
 
@@ -164,10 +156,7 @@ INT_PTR IconPositionsDialog::DlgProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
             return TRUE;
         }
         case WM_SETCURSOR:
-            if (!ui_.Busy()) return FALSE;
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            SetWindowLongPtrW(dlg_, DWLP_MSGRESULT, TRUE);
-            return TRUE;
+            return DialogCursor(dlg_, ui_.Busy());
         case WM_DPICHANGED: {
             const RECT* suggested = reinterpret_cast<const RECT*>(lp);
             SetWindowPos(dlg_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

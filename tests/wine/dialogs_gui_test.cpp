@@ -39,6 +39,14 @@ void Arrange(Win32Platform& os, int seed) {
                                   static_cast<int16_t>(100 + seed * 17 + 60 * i));
 }
 
+// The stand-in desktop up with `count` icons, arranged by `seed`; where they are.
+Places StartDesktop(StandinDesktop& standin, Win32Platform& os, size_t count, int seed) {
+    REQUIRE(standin.Start());
+    REQUIRE(WaitFor([&] { return Icons(os).size() == count; }));
+    Arrange(os, seed);
+    return Icons(os);
+}
+
 void Shot(const std::string& name) {
     fs::create_directories(BuildPath("screenshots"));
     CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name), name);
@@ -60,6 +68,14 @@ struct InstalledCopy {
     InstalledCopy& operator=(const InstalledCopy&) = delete;
     const fs::path exe;
 };
+
+// Starts the copy and returns its main window (hidden ones too).
+HWND StartProgram(Program& stowly, const InstalledCopy& copy) {
+    REQUIRE(stowly.Start(copy.exe));
+    HWND main = nullptr;
+    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle)) != nullptr; }, 30000));
+    return main;
+}
 
 // The visible dialog of `pid` titled `title`.
 HWND WaitDialog(DWORD pid, const std::wstring& title) {
@@ -140,20 +156,15 @@ TEST_CASE("Icon positions: save a layout, scramble, load it back; favourite slot
         std::ofstream(desktops.user() / name, std::ios::binary) << "x";
     fs::create_directories(desktops.user() / L"Projects");
     StandinDesktop standin;
-    REQUIRE(standin.Start());
     Win32Platform os;
-    REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
-    Arrange(os, 0);
-    const Places saved = Icons(os);
+    const Places saved = StartDesktop(standin, os, 4, 0);
     test::TestDir layouts;
     const std::wstring file = (layouts.path() / L"Work.dpf").wstring();
 
     InstalledCopy copy("[PREFS]\r\nMinSystemTray= 1\r\n");
     Program stowly;
-    REQUIRE(stowly.Start(copy.exe));
+    HWND main = StartProgram(stowly, copy);
     const DWORD pid = stowly.pid();
-    HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(pid, kTitle)) != nullptr; }, 30000));
     PostMessageW(main, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
     REQUIRE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
 
@@ -167,6 +178,16 @@ TEST_CASE("Icon positions: save a layout, scramble, load it back; favourite slot
         return n;
     };
     CHECK(names() == std::vector<std::wstring>(4, L"Blank"));
+    // Tab goes down the dialog as it is laid out.
+    std::vector<std::wstring> tabOrder;
+    HWND first = FindChild(dlg, L"Save Current Desktop Icon Positions");
+    for (HWND h = first; h && tabOrder.size() < 20; h = GetNextDlgTabItem(dlg, h, FALSE)) {
+        tabOrder.push_back(ClassName(h) == L"Edit" ? L"name" : Text(h));
+        if (GetNextDlgTabItem(dlg, h, FALSE) == first) break;
+    }
+    CHECK(tabOrder == std::vector<std::wstring>{L"Save Current Desktop Icon Positions", L"Load  Desktop Icon Positions",
+                                                L"name", L"Browse", L"name", L"Browse", L"name", L"Browse",
+                                                L"name", L"Browse", L"Done", L"Cancel"});
     Shot("icon-positions.png");
 
     REQUIRE(Click(FindChild(dlg, L"Save Current Desktop Icon Positions")));
@@ -190,6 +211,17 @@ TEST_CASE("Icon positions: save a layout, scramble, load it back; favourite slot
     CHECK(Profile(L"FavoriteLocation2") == L"Work");
     CHECK(Profile(L"FavoritePath2") == layouts.path().wstring() + L"\\");
     CHECK(Profile(L"FavoriteLocation1") == L"Blank");
+
+    // Escape drops what Browse chose: the settings file keeps its slots.
+    REQUIRE(Click(FindChild(main, L"Icon Positions")));
+    REQUIRE((dlg = WaitDialog(pid, L"Icon Positions")));
+    CHECK(names() == std::vector<std::wstring>{L"Blank", L"Blank", L"Work", L"Blank"});
+    REQUIRE(Click(ChildrenWithText(dlg, L"Browse").at(0)));
+    ChooseFile(pid, L"Open", file);
+    REQUIRE(WaitFor([&] { return names()[0] == L"Work"; }));
+    PostKeys(dlg, {VK_ESCAPE});
+    REQUIRE(WaitFor([&] { return !IsWindow(dlg); }));
+    CHECK(Profile(L"FavoriteLocation0") == L"Blank");
 
     // The third favourite from the notification-area menu applies the file.
     Arrange(os, 5);
@@ -216,21 +248,17 @@ TEST_CASE("Advanced clean with a password; advanced restore asks for it in any c
     std::ofstream(desktops.user() / L"Photos" / L"sea.txt", std::ios::binary) << "sea\r\n";
     std::ofstream(desktops.common() / L"Shared.txt", std::ios::binary) << "shared\r\n";
     StandinDesktop standin;
-    REQUIRE(standin.Start());
     Win32Platform os;
-    REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
-    Arrange(os, 1);
-    const Places before = Icons(os);
+    const Places before = StartDesktop(standin, os, 4, 1);
     test::TestDir keys;
     const std::wstring keyFile = (keys.path() / L"Mine.qvr").wstring();
     const std::string keyPath = Narrow(keyFile);
 
     InstalledCopy copy("[PREFS]\r\nAdvancedMode= 1\r\n");
     Program stowly;
-    REQUIRE(stowly.Start(copy.exe));
+    HWND main = StartProgram(stowly, copy);
     const DWORD pid = stowly.pid();
-    HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(pid, kTitle, true)) != nullptr; }, 30000));
+    REQUIRE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 10000));
 
     REQUIRE(Click(FindChild(main, L"Clean Desktop")));
     ChooseFile(pid, L"Save As", keyFile);
@@ -246,7 +274,7 @@ TEST_CASE("Advanced clean with a password; advanced restore asks for it in any c
     CHECK(BoxText(BoxAfter(clean, L"Desktop Icons && Positions:")).find(L"\tReport.txt\r\n\tXPos: ") != std::wstring::npos);
     SendMessageW(password, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L" Open Sesame"));
     Shot("advanced-clean.png");
-    REQUIRE(Click(FindChild(clean, L"Clean")));
+    PostKeys(clean, {VK_RETURN}); // Enter: the default button, Clean
     Answer(pid, L"Your Desktop has been cleaned.");
     REQUIRE(WaitFor([&] { return !IsWindow(clean); }));
     CHECK(fs::is_empty(desktops.user()));

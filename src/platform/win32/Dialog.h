@@ -4,7 +4,10 @@
 // and accessible names for controls whose text does not say enough.
 #include <windows.h>
 
+#include <exception>
 #include <string>
+
+#include "platform/Ui.h"
 
 namespace stowly {
 
@@ -53,6 +56,29 @@ inline void CentreOverOwner(HWND dlg) {
     const int w = own.right - own.left, h = own.bottom - own.top;
     SetWindowPos(dlg, nullptr, area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2,
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A dialog's WM_SETCURSOR: the hourglass while an operation of the program runs.
+inline INT_PTR DialogCursor(HWND dlg, bool busy) {
+    if (!busy) return FALSE;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    SetWindowLongPtrW(dlg, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+// Runs a button's action with the dialog disabled: the action's prompts and moves
+// let messages through, and a second click must not start a second action. An
+// unexpected failure is shown rather than let through the dialog procedure.
+template <typename Action>
+void RunDisabled(HWND dlg, Ui& ui, Action&& action) {
+    EnableWindow(dlg, FALSE);
+    try {
+        action();
+    } catch (const std::exception& e) {
+        ui.SetBusy(false);
+        ui.Message(e.what(), "Error", MsgButtons::Ok, MsgIcon::Critical);
+    }
+    EnableWindow(dlg, TRUE);
 }
 
 // The name a screen reader gives `control`, in place of its own text (several

@@ -3,7 +3,6 @@
 // in closet/AdvancedCloset.h.
 #include "closet/AdvancedClosetDialogs_win.h"
 
-#include <array>
 #include <functional>
 
 #include "resource.h"

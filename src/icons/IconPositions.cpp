@@ -14,6 +14,7 @@ namespace {
 constexpr const char* kRestored = "Your Icons have been restored.";
 constexpr const char* kNoDesktop = "The desktop's icons could not be reached.  No icon was moved.";
 constexpr size_t kExtensionLength = 4; // ".dpf"
+constexpr const char* kFreeSlot = "Blank";
 
 // Applies the position file at `path` with the hourglass up; the success message
 // follows only a file that was applied (RestoreLocations reports its own failures).
@@ -94,8 +95,10 @@ void StoreFavorites(Context& ctx, const FavoriteSlots& slots) {
 void LoadFav(Context& ctx, int index) {
     const Settings& settings = ctx.st.settings;
     if (index < 0 || index >= static_cast<int>(settings.FavoriteLocation.size())) return;
+    const std::string& name = settings.FavoriteLocation[index];
+    if (name.empty() || name == kFreeSlot) return; // a free slot names no file
     try {
-        const std::string path = settings.FavoritePath[index] + settings.FavoriteLocation[index] + ".dpf";
+        const std::string path = settings.FavoritePath[index] + name + ".dpf";
         if (FileExists(ctx.os, path)) ApplyPositionFile(ctx, path);
     } catch (const RuntimeError& e) {
         ReportError(ctx.ui, e.number(), "LoadFav" + std::to_string(index));

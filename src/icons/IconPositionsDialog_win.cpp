@@ -2,8 +2,6 @@
 // Browse buttons, Done and Cancel. The decisions are in icons/IconPositions.h.
 #include "icons/IconPositionsDialog_win.h"
 
-#include <array>
-
 #include "resource.h"
 #include "icons/IconPositions.h"
 #include "platform/win32/Dialog.h"

@@ -49,20 +49,6 @@ struct Advanced : ClosetMachine {
 
 } // namespace
 
-TEST_CASE("The clean dialog shows the chosen closet, the wallpaper, the screen and the icons") {
-    Advanced m;
-    m.os.wallpaper = "C:\\Pics\\sea.bmp";
-    const CleanDialog dialog = LoadCleanDialog(m.ctx);
-    CHECK(dialog.fields.closetDirectory == kKeys);
-    CHECK(dialog.fields.keyFile == "Desk.qvr");
-    CHECK(dialog.fields.wallpaper == "C:\\Pics\\sea.bmp");
-    CHECK(dialog.fields.screenSize == "1024x768x32");
-    CHECK(dialog.fields.password.empty());
-    CHECK(dialog.fields.icons.starts_with(" 0\tRecycle Bin\r\n\tXPos: "));
-    CHECK(dialog.icons.size() == 4);
-    CHECK(m.ui.shown.empty());
-}
-
 TEST_CASE("An advanced clean keeps the password exactly as typed; one that could not read back is refused") {
     struct Row {
         std::string password;

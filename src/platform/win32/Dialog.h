@@ -45,13 +45,14 @@ inline void SizeClientArea(HWND dlg, int width, int height, UINT dpi) {
     SetWindowPos(dlg, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Centres `dlg` over its owner (or the screen when it has none in view).
+// Centres `dlg` over its owner, or over the work area when the owner is out of
+// sight (the main window hidden in the notification area).
 inline void CentreOverOwner(HWND dlg) {
-    RECT area, own;
     HWND owner = GetWindow(dlg, GW_OWNER);
     MONITORINFO mi{sizeof mi};
     GetMonitorInfoW(MonitorFromWindow(owner ? owner : dlg, MONITOR_DEFAULTTOPRIMARY), &mi);
-    area = owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &area) ? area : mi.rcWork;
+    RECT area = mi.rcWork, own;
+    if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &area);
     GetWindowRect(dlg, &own);
     const int w = own.right - own.left, h = own.bottom - own.top;
     SetWindowPos(dlg, nullptr, area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2,

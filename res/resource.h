@@ -20,6 +20,10 @@
 #define IDC_POSITIONS_SAVE          402
 #define IDC_POSITIONS_LOAD          403
 #define IDC_POSITIONS_FRAME         404
+#define IDC_POSITIONS_LABEL0        405 // to 408, hidden: the name boxes' accessible names
+#define IDC_POSITIONS_LABEL1        406
+#define IDC_POSITIONS_LABEL2        407
+#define IDC_POSITIONS_LABEL3        408
 #define IDC_POSITIONS_NAME0         410 // to 413
 #define IDC_POSITIONS_NAME1         411
 #define IDC_POSITIONS_NAME2         412

@@ -139,9 +139,8 @@ INT_PTR IconPositionsDialog::DlgProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
             CentreOverOwner(dlg_);
             for (int i = 0; i < 4; ++i) {
                 ShowSlot(i);
-                const std::wstring n = std::to_wstring(i + 1);
-                SetAccessibleName(GetDlgItem(dlg_, IDC_POSITIONS_NAME0 + i), L"Favorite " + n);
-                SetAccessibleName(GetDlgItem(dlg_, IDC_POSITIONS_BROWSE0 + i), L"Browse for favorite " + n);
+                SetAccessibleName(GetDlgItem(dlg_, IDC_POSITIONS_BROWSE0 + i),
+                                  L"Browse for favorite " + std::to_wstring(i + 1));
             }
             return TRUE; // the first control (Save) takes the focus
         case WM_COMMAND:

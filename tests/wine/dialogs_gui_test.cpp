@@ -4,6 +4,8 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <fstream>
 #include <map>
 
@@ -134,6 +136,23 @@ HWND BoxAfter(HWND dlg, const std::wstring& label) {
     return l ? GetWindow(l, GW_HWNDNEXT) : nullptr;
 }
 
+// The name a screen reader reads for `control`.
+std::wstring AccessibleName(HWND control) {
+    IAccessible* acc = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&acc))))
+        return L"<no object>";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring result = SUCCEEDED(acc->get_accName(self, &name)) && name ? name : L"<no name>";
+    SysFreeString(name);
+    acc->Release();
+    return result;
+}
+
 bool ReadOnly(HWND edit) { return (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY) != 0; }
 
 std::string Line(const std::string& text, int number) {
@@ -189,6 +208,9 @@ TEST_CASE("Icon positions: save a layout, scramble, load it back; favourite slot
                                                 L"name", L"Browse", L"name", L"Browse", L"name", L"Browse",
                                                 L"name", L"Browse", L"Done", L"Cancel"});
     Shot("icon-positions.png");
+    for (int i = 0; i < 4; ++i) // a screen reader names each box by its slot
+        CHECK(AccessibleName(GetWindow(ChildrenWithText(dlg, L"Browse").at(i), GW_HWNDPREV)) ==
+              L"Favorite " + std::to_wstring(i + 1) + L":");
 
     REQUIRE(Click(FindChild(dlg, L"Save Current Desktop Icon Positions")));
     ChooseFile(pid, L"Save As", file);
@@ -270,6 +292,7 @@ TEST_CASE("Advanced clean with a password; advanced restore asks for it in any c
     for (const wchar_t* label : {L"Closet Root Directory:", L"Closet Key File:", L"Desktop Wallpaper:", L"Screen Size:"})
         CHECK_MESSAGE(ReadOnly(BoxAfter(clean, label)), Narrow(label));
     HWND password = BoxAfter(clean, L"Password:");
+    CHECK(AccessibleName(password) == L"Password:");
     CHECK_FALSE(ReadOnly(password));
     CHECK(BoxText(BoxAfter(clean, L"Desktop Icons && Positions:")).find(L"\tReport.txt\r\n\tXPos: ") != std::wstring::npos);
     SendMessageW(password, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L" Open Sesame"));

@@ -363,14 +363,14 @@ void OfferToFinishInterrupted(Context& ctx) {
         st.ClosetKeyFile = journal->closetKeyFile;
         const ClosetPlaces places = PlacesOf(st);
         ui.SetBusy(true);
-        // Every planned item is either where it was or where it was going; only the
-        // ones still where they were move now.
+        // Every planned item is where it was, where it was going, or (across volumes)
+        // under a working name beside its destination; each is settled where it is.
         const long iconsBefore = CountDesktopIcons(os, ui);
         int failed = 0, moved = 0;
         for (const PlannedMove& move : journal->moves) {
-            if (!os.Attributes(move.from).exists) continue;
-            if (PerformShellAction(os, move.from, move.toFolder) != 0) ++failed;
-            else ++moved;
+            const bool pending = os.Attributes(move.from).exists;
+            if (FinishPlannedMove(os, move.from, move.toFolder) != 0) ++failed;
+            else if (pending) ++moved;
             ui.PumpMessages();
         }
         std::string message;

@@ -333,3 +333,38 @@ TEST_CASE("a wallpaper backup that fails after every item moved is told, and the
     CHECK(Done(m, std::string(kCleaned) + " The wallpaper could not be backed up, so it was left as it is."));
     CHECK((m.os.wallpaper == beach && m.Contents(kCloset) == Tree{{"a.txt", "a"}}));
 }
+
+TEST_CASE("links move as links, on one volume or across two, and what they point to stays where it is") {
+    namespace fs = std::filesystem;
+    for (const std::string& program : {std::string(ClosetMachine::kProgram), std::string("D:\\STOWLY\\")}) {
+        CAPTURE(program);
+        ClosetMachine m;
+        m.st.ProgramFolder = m.st.ClosetDirectory = program;
+        fs::create_directories(m.os.Root() / "D");
+        m.Put("C:\\Data\\Projects\\plan.txt", "plan");
+        m.Put("C:\\Data\\notes.txt", "notes");
+        m.Put(kDesk + "a.txt", "a");
+        const fs::path desk = m.os.HostPath(kDesk);
+        fs::create_directory_symlink(m.os.HostPath("C:\\Data\\Projects"), desk / "Projects");
+        fs::create_symlink(m.os.HostPath("C:\\Data\\notes.txt"), desk / "notes.txt");
+        fs::create_directory_symlink(desk, desk / "Loop"); // a link to the desktop itself
+        const Tree data = m.Contents("C:\\Data\\");
+
+        CleanDesktop(m.ctx);
+        CHECK(Done(m, kCleaned));
+        const fs::path closet = m.os.HostPath(program + "QuickClean");
+        for (const char* link : {"Projects", "notes.txt", "Loop"}) {
+            CAPTURE(link);
+            CHECK(fs::is_symlink(fs::symlink_status(closet / link)));
+        }
+        CHECK(fs::read_symlink(closet / "Projects") == m.os.HostPath("C:\\Data\\Projects"));
+        CHECK((m.Contents("C:\\Data\\") == data && m.Get(program + "QuickClean\\a.txt") == "a"));
+
+        RestoreDesktop(m.ctx);
+        CHECK(Done(m, kRestored));
+        CHECK((fs::is_symlink(fs::symlink_status(desk / "Projects")) && fs::is_symlink(fs::symlink_status(desk / "Loop"))));
+        CHECK((m.Get(kDesk + "notes.txt") == "notes" && m.Get(kDesk + "a.txt") == "a"));
+        CHECK(m.Contents("C:\\Data\\") == data);
+        CHECK(m.Contents(program + "QuickClean\\").empty());
+    }
+}

@@ -285,12 +285,15 @@ FileAttributes SimPlatform::Attributes(const std::string& path) {
     FileAttributes a;
     std::error_code ec;
     fs::path host = HostPath(path);
-    auto st = fs::status(host, ec);
+    auto st = fs::symlink_status(host, ec);
     if (ec || !fs::exists(st)) return a;
     a.exists = true;
+    a.isLink = fs::is_symlink(st);
+    if (a.isLink) st = fs::status(host, ec); // what the link points to, as Windows tells it
     a.isFolder = fs::is_directory(st);
     a.hidden = IsHiddenName(NameOf(host));
     a.readOnly = (st.permissions() & fs::perms::owner_write) == fs::perms::none;
+    if (!a.isFolder && !a.isLink) a.size = fs::file_size(host, ec);
     return a;
 }
 
@@ -365,9 +368,37 @@ int SimPlatform::RemoveFile(const std::string& path) {
     if (IsLocked(path)) return winerr::Sharing;
     std::error_code ec;
     fs::path host = HostPath(path);
-    if (fs::is_directory(host, ec)) return winerr::AccessDenied;
+    const auto st = fs::symlink_status(host, ec);
+    if (fs::is_directory(st)) return winerr::AccessDenied;
+    if (fs::is_symlink(st) && fs::is_directory(host, ec)) return winerr::AccessDenied; // a folder's link
     fs::remove(host, ec);
     Note(host);
+    return ec ? ErrorFromCode(ec) : 0;
+}
+
+int SimPlatform::RemoveFolder(const std::string& path) {
+    Change();
+    if (IsLocked(path)) return winerr::Sharing;
+    std::error_code ec;
+    fs::path host = HostPath(path);
+    const auto st = fs::symlink_status(host, ec);
+    if (!fs::exists(st)) return 0;
+    if (!fs::is_directory(st) && !(fs::is_symlink(st) && fs::is_directory(host, ec))) return winerr::AccessDenied;
+    if (!fs::is_symlink(st) && !fs::is_empty(host, ec)) return 145; // the folder is not empty
+    fs::remove(host, ec);
+    Note(host);
+    return ec ? ErrorFromCode(ec) : 0;
+}
+
+int SimPlatform::CopyLink(const std::string& from, const std::string& to) {
+    Change();
+    if (faults.diskFull) return winerr::DiskFull;
+    std::error_code ec;
+    fs::path src = HostPath(from), dst = HostPath(to);
+    if (!fs::is_symlink(fs::symlink_status(src, ec))) return winerr::AccessDenied;
+    if (fs::exists(fs::symlink_status(dst, ec))) return winerr::AlreadyExists;
+    fs::copy_symlink(src, dst, ec);
+    Note(dst);
     return ec ? ErrorFromCode(ec) : 0;
 }
 
@@ -391,16 +422,9 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
     if (!fs::exists(fs::symlink_status(src, ec))) return winerr::FileNotFound;
     if (fs::exists(fs::symlink_status(dst, ec))) return winerr::AlreadyExists;
     if (!fs::is_directory(dst.parent_path(), ec)) return winerr::PathNotFound;
+    // Every drive letter is a volume of its own.
+    if (UpperCase(from.substr(0, 2)) != UpperCase(to.substr(0, 2))) return winerr::NotSameDevice;
     fs::rename(src, dst, ec);
-    if (ec == std::errc::cross_device_link) {
-        ec.clear();
-        fs::copy(src, dst, fs::copy_options::recursive, ec);
-        if (ec) {
-            fs::remove_all(dst, ec);
-            return winerr::AccessDenied;
-        }
-        fs::remove_all(src, ec);
-    }
     Note(src);
     Note(dst);
     if (ec) return ErrorFromCode(ec);

@@ -93,6 +93,8 @@ public:
     int WriteFile(const std::string& path, const std::string& bytes) override;
     int CopyOneFile(const std::string& from, const std::string& to) override;
     int RemoveFile(const std::string& path) override;
+    int RemoveFolder(const std::string& path) override;
+    int CopyLink(const std::string& from, const std::string& to) override;
     bool CreateFolder(const std::string& path) override;
     int MoveItem(const std::string& from, const std::string& to) override;
     int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;

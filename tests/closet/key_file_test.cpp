@@ -6,6 +6,7 @@
 #include "support/ErrorOf.h"
 
 using namespace stowly;
+using namespace std::string_literals;
 using stowly::test::ClosetMachine;
 using stowly::test::ErrorOf;
 
@@ -41,7 +42,11 @@ TEST_CASE("key file readers: where they fail") {
                                {header + "\"a\",x,2\r\n", err::TypeMismatch},
                                {header + "\"a\",1,99999999999\r\n", err::Overflow},
                                // from a writer that does not quote: the comma shifts every later value
-                               {"C:\\APP\\\r\nC:\\a,b.bmp\r\n2\r\n1024x768\r\n\r\n\"a\",1,2\r\n", err::TypeMismatch}}) {
+                               {"C:\\APP\\\r\nC:\\a,b.bmp\r\n2\r\n1024x768\r\n\r\n\"a\",1,2\r\n", err::TypeMismatch},
+                               // damaged by hand: a quote left open, a NUL in a path
+                               {"\"C:\\APP\\,\r\n\r\n\r\n1024x768\r\n\r\n\"a\",1,2\r\n", err::BadFileFormat},
+                               {header + "\"a,1,2\r\n", err::BadFileFormat},
+                               {"C:\\AP\0P\\\r\n"s + header.substr(9) + "\"a\",1,2\r\n", err::BadFileFormat}}) {
         CAPTURE(text);
         CHECK(ErrorOf([&] { ParseKeyFile(text); }) == error);
     }
@@ -51,4 +56,24 @@ TEST_CASE("key file readers: where they fail") {
     CHECK(ReadKeyFileHeader(m.os, ClosetMachine::kKeyFile).screenSize == "800x600");
     CHECK(ErrorOf([&] { ReadKeyFile(m.os, ClosetMachine::kKeyFile); }) == err::InputPastEnd);
     CHECK(ErrorOf([&] { ReadKeyFile(m.os, "C:\\Missing.qvr"); }) == err::FileNotFound);
+}
+
+TEST_CASE("a key file saved as UTF-16 by another editor reads like the program's own") {
+    const std::u16string text = u"C:\\APP\\\r\nC:\\Pics\\M\u00FCde.bmp\r\n2\r\n1024x768\r\n\r\n\"Caf\u00E9\",-12,300\r\n";
+    for (bool bigEndian : {false, true}) {
+        CAPTURE(bigEndian);
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t c : text) {
+            char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        ClosetMachine m;
+        m.Put(ClosetMachine::kKeyFile, bytes);
+        KeyFileContent content = ReadKeyFile(m.os, ClosetMachine::kKeyFile);
+        CHECK(content.header.closetDirectory == "C:\\APP\\");
+        CHECK(content.header.wallpaper == "C:\\Pics\\M\xC3\xBC" "de.bmp");
+        REQUIRE(content.icons.size() == 1);
+        CHECK((content.icons[0].Name == "Caf\xC3\xA9" && content.icons[0].X == -12 && content.icons[0].Y == 300));
+        CHECK(ReadKeyFileHeader(m.os, ClosetMachine::kKeyFile).screenSize == "1024x768");
+    }
 }

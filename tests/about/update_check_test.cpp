@@ -8,10 +8,10 @@
 #include "core/Version.h"
 #include "support/LocalHttpServer.h"
 #include "support/SimMachine.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
 using Texts = std::vector<std::string>;
-using namespace std::string_literals;
 
 namespace {
 
@@ -72,8 +72,8 @@ TEST_CASE("What a version page shows, and that the check writes no file") {
              Case{"All\nOther,9.0.0,Not us\n\n\n", {"All"}},
              Case{"All\r\nStowly2,9.0.0,Not us\r\n", {"All"}},
              Case{"Caf\xE9\r\nStowly,4.0.0,\r\n", {"Caf\xC3\xA9"}}, // a page in the system's code page
-             Case{"\xFF\xFE" "A\0l\0l\0\n\0S\0t\0o\0w\0l\0y\0,\0" "5\0.\0" "0\0,\0\n\0"s, {"All", Question("5.0")}},
-             Case{"\xFE\xFF\0A\0l\0l\0\n\0S\0t\0o\0w\0l\0y\0,\0" "5\0.\0" "0\0,\0\n"s, {"All", Question("5.0")}},
+             Case{test::Utf16File(u"All\nStowly,5.0,\n", false), {"All", Question("5.0")}},
+             Case{test::Utf16File(u"All\r\nStowly,5.0,\u00C9t\u00E9\r\n", true), {"All", "\xC3\x89t\xC3\xA9", Question("5.0")}},
              Case{"All\r\n\r\nOther,1.0,x\r\n  \r\nStowly,4.0.0,Hi\r\n\r\n", {"All", "Hi"}}, // blank lines between
              // not a version page: nothing at all, not even the notice
              Case{"Only a notice", {}}, Case{"", {}}, Case{"All\r\nOther,1.0.0", {}},

@@ -4,6 +4,7 @@
 #include "closet/KeyFile.h"
 #include "core/Error.h"
 #include "support/ErrorOf.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
 using namespace std::string_literals;
@@ -62,11 +63,7 @@ TEST_CASE("a key file saved as UTF-16 by another editor reads like the program's
     const std::u16string text = u"C:\\APP\\\r\nC:\\Pics\\M\u00FCde.bmp\r\n2\r\n1024x768\r\n\r\n\"Caf\u00E9\",-12,300\r\n";
     for (bool bigEndian : {false, true}) {
         CAPTURE(bigEndian);
-        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        for (char16_t c : text) {
-            char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
-            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-        }
+        const std::string bytes = test::Utf16File(text, bigEndian);
         ClosetMachine m;
         m.Put(ClosetMachine::kKeyFile, bytes);
         KeyFileContent content = ReadKeyFile(m.os, ClosetMachine::kKeyFile);

@@ -6,6 +6,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "support/ErrorOf.h"
 #include "support/TestDir.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
 using namespace std::string_literals;
@@ -92,13 +93,9 @@ TEST_CASE("position files on disk: ANSI when every name fits, UTF-8 with a mark 
 TEST_CASE("a position file saved as UTF-16 reads like the program's own") {
     test::TestDir dir;
     SimPlatform os(dir.path());
-    // "\r\n\r\n\r\nS\r\n\r\nCafé,1,2\r\n" in UTF-16, little and big endian.
-    const std::string ascii = "\r\n\r\n\r\nS\r\n\r\nCaf\xE9,1,2\r\n";
     for (bool bigEndian : {false, true}) {
         CAPTURE(bigEndian);
-        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        for (char c : ascii) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
-        test::WriteHostFile(os.HostPath("C:\\u.dpf"), bytes);
+        test::WriteHostFile(os.HostPath("C:\\u.dpf"), test::Utf16File(u"\r\n\r\n\r\nS\r\n\r\nCaf\u00E9,1,2\r\n", bigEndian));
         auto icons = ReadPositionFile(os, "C:\\u.dpf");
         REQUIRE(icons.size() == 1);
         CHECK((icons[0].Name == "Caf\xC3\xA9" && icons[0].X == 1 && icons[0].Y == 2));

@@ -3,19 +3,11 @@
 #include "platform/FileText.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/TestDir.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
 
 namespace {
-
-std::string Utf16(const std::u16string& text, bool bigEndian) {
-    std::string bytes = bigEndian ? kUtf16BeBom : kUtf16LeBom;
-    for (char16_t c : text) {
-        char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
-}
 
 const std::string kReplacement = "\xEF\xBF\xBD";
 
@@ -32,13 +24,13 @@ TEST_CASE("file bytes turn into UTF-8 text by their byte-order mark, the code pa
     const Case cases[] = {
         {"code page", "Caf\xE9\r\n", cafe},
         {"UTF-8 mark", std::string(kUtf8Bom) + cafe, cafe},
-        {"UTF-16 LE", Utf16(u"Caf\u00E9\r\n", false), cafe},
-        {"UTF-16 BE", Utf16(u"Caf\u00E9\r\n", true), cafe},
-        {"UTF-16 pair", Utf16(u"\xD834\xDD1E", false), clef},
-        {"UTF-16 NUL kept for the reader to refuse", Utf16(std::u16string(u"a\0b", 3), false), std::string("a\0b", 3)},
-        {"UTF-16 lone high surrogate", Utf16(u"\xD834x", true), kReplacement + "x"},
-        {"UTF-16 lone low surrogate", Utf16(u"\xDD1E", false), kReplacement},
-        {"UTF-16 odd last byte", Utf16(u"ab", false) + "c", "ab" + kReplacement},
+        {"UTF-16 LE", test::Utf16File(u"Caf\u00E9\r\n", false), cafe},
+        {"UTF-16 BE", test::Utf16File(u"Caf\u00E9\r\n", true), cafe},
+        {"UTF-16 pair", test::Utf16File(u"\xD834\xDD1E", false), clef},
+        {"UTF-16 NUL kept for the reader to refuse", test::Utf16File(std::u16string(u"a\0b", 3), false), std::string("a\0b", 3)},
+        {"UTF-16 lone high surrogate", test::Utf16File(u"\xD834x", true), kReplacement + "x"},
+        {"UTF-16 lone low surrogate", test::Utf16File(u"\xDD1E", false), kReplacement},
+        {"UTF-16 odd last byte", test::Utf16File(u"ab", false) + "c", "ab" + kReplacement},
         {"UTF-16 mark alone", kUtf16LeBom, ""},
         {"UTF-8 mark, broken bytes", std::string(kUtf8Bom) + "a\xC3(\xE2\x82", "a" + kReplacement + "(" + kReplacement + kReplacement},
     };
@@ -49,7 +41,7 @@ TEST_CASE("file bytes turn into UTF-8 text by their byte-order mark, the code pa
     // A page from the web: unmarked UTF-8 stays UTF-8, anything else as a file.
     CHECK(DecodePageText(os, cafe) == cafe);
     CHECK(DecodePageText(os, "Caf\xE9\r\n") == cafe);
-    CHECK(DecodePageText(os, Utf16(u"Caf\u00E9\r\n", true)) == cafe);
+    CHECK(DecodePageText(os, test::Utf16File(u"Caf\u00E9\r\n", true)) == cafe);
 }
 
 TEST_CASE("text that would read back as another encoding is written in UTF-8 with its mark") {

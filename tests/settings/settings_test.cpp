@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 #include "support/SimMachine.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
 
@@ -98,11 +99,7 @@ TEST_CASE("A settings file saved as UTF-16 is read like the program's own") {
     const std::u16string prefs = u"[PREFS]\r\nMinSystemTray=1\r\nWallPaperStyle=2\r\nFavoritePath0=C:\\M\u00FCde\\\r\n";
     for (bool bigEndian : {false, true}) {
         CAPTURE(bigEndian);
-        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        for (char16_t c : prefs) {
-            char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
-            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-        }
+        const std::string bytes = test::Utf16File(prefs, bigEndian);
         Machine m;
         m.WriteIni(bytes);
         Settings s = ReadINI(m.os, m.ui, m.st.ProgramFolder);

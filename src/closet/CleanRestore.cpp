@@ -322,8 +322,19 @@ void RestoreDesktop(Context& ctx) {
             return;
         }
         // Only the header is needed before the items move: icon lines that are
-        // missing or damaged must never keep the files in the closet.
-        const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
+        // missing or damaged must never keep the files in the closet. A header that
+        // cannot be read whole (cut off, a quote left open, a NUL) cannot say what
+        // the password is, so nothing moves; the user is told where the files are.
+        KeyFileHeader saved;
+        try {
+            saved = ReadKeyFileHeader(os, places.keyFile);
+        } catch (const RuntimeError& e) {
+            if (e.number() != err::BadFileFormat && e.number() != err::InputPastEnd) throw;
+            ui.Message("The closet key file is damaged, so nothing was moved. Your files are in \"" +
+                           places.closetFolder + "\".",
+                       "", MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
         st.ScreenSizeText = saved.screenSize;
 
         if (!saved.password.empty()) {

@@ -265,7 +265,7 @@ TEST_CASE("the files always come back; a key file's damaged icon part costs only
 
 TEST_CASE("the closet beside the key file is restored, whatever folder its first line names") {
     for (const std::string& line1 : {std::string("E:\\OLD PLACE\\STOWLY\\"), std::string("closet\\"), std::string(""),
-                                    std::string(ClosetMachine::kProgram) + "..\\", std::string("C:\\\0X\\", 6),
+                                    std::string(ClosetMachine::kProgram) + "..\\",
                                     std::string("c:\\program files\\stowly")}) {
         CAPTURE(line1);
         const bool same = line1 == "c:\\program files\\stowly";
@@ -281,6 +281,23 @@ TEST_CASE("the closet beside the key file is restored, whatever folder its first
                           (same ? "" : " The key file named another closet folder; the one beside it was used.")));
         CHECK((m.Contents(kDesk) == Tree{{"a.txt", "a"}} && m.Contents(kPublic) == Tree{{"s.lnk", "s"}}));
         CHECK(m.st.ClosetDirectory == ClosetMachine::kProgram);
+    }
+}
+
+TEST_CASE("a key file whose header is damaged moves nothing and says where the files are") {
+    for (const std::string& header : {std::string("C:\\AP\0P\\\r\n\r\n\r\n1024x768x32\r\n\r\n", 27),
+                                      std::string("\"C:\\APP\\,\r\n\r\n\r\n1024x768x32\r\n\r\n"),
+                                      std::string("C:\\APP\\\r\n\r\n")}) {
+        CAPTURE(header);
+        ClosetMachine m;
+        m.Put(kDesk + "a.txt", "a");
+        CleanDesktop(m.ctx);
+        m.Put(kKeyFile, header);
+        m.ui = {};
+        RestoreDesktop(m.ctx);
+        CHECK(m.ui.MessageTexts() == Texts{"The closet key file is damaged, so nothing was moved. Your files are in \"" +
+                                           kCloset.substr(0, kCloset.size() - 1) + "\"."});
+        CHECK(m.Contents(kCloset) == Tree{{"a.txt", "a"}});
     }
 }
 

@@ -98,9 +98,24 @@ fs::path SimPlatform::HostPath(const std::string& windowsPath) const {
     if (parts.empty()) return p;
     std::string drive = parts[0];
     if (drive.size() == 2 && drive[1] == ':') drive = std::string(1, static_cast<char>(std::toupper(drive[0])));
+    // A path that climbs out of its drive would reach the host's own files: that is
+    // a fault of the test, which must stop before it touches anything.
+    auto escape = [&] {
+        return SandboxEscape("simulated path leaves the sandbox " + root_.string() + ": \"" + windowsPath + "\"");
+    };
+    if (drive == "." || drive == "..") throw escape();
     p /= drive;
+    size_t depth = 0; // names below the drive
     for (size_t i = 1; i < parts.size(); ++i) {
         const std::string& part = parts[i];
+        if (part == ".") continue;
+        if (part == "..") {
+            if (depth == 0) throw escape();
+            p = p.parent_path();
+            --depth;
+            continue;
+        }
+        ++depth;
         fs::path exact = p / ToPath(part);
         std::error_code ec;
         if (!fs::exists(exact, ec)) {
@@ -184,7 +199,11 @@ std::optional<std::string> SimPlatform::Utf8ToAnsi(const std::string& utf8) {
         int extra = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
         if (extra < 0 || i + extra >= utf8.size() + (extra == 0)) return std::nullopt;
         c = extra == 0 ? b : (b & (0x3F >> extra));
-        for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        for (int k = 1; k <= extra; ++k) {
+            auto t = static_cast<unsigned char>(utf8[i + k]);
+            if ((t & 0xC0) != 0x80) return std::nullopt; // not UTF-8: no character to write
+            c = (c << 6) | (t & 0x3F);
+        }
         i += extra + 1;
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
             out += static_cast<char>(c);

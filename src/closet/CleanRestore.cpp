@@ -16,8 +16,9 @@ namespace stowly {
 
 namespace {
 
-constexpr unsigned kPollMs = 75;        // between two looks at the desktop's icon count
-constexpr uint64_t kWaitLimitMs = 15000; // after this the icons that did not show are left be
+constexpr unsigned kPollMs = 75;         // between two looks at the desktop's icon count
+constexpr uint64_t kWaitLimitMs = 15000; // without a new icon for this long, the rest are left be
+constexpr uint64_t kProgressMs = 50;     // between two updates of the progress labels
 
 struct Item {
     std::string path;
@@ -106,28 +107,41 @@ struct Labels {
 };
 
 // Moves every item into `target`, one at a time. Returns the number of items
-// that could not be moved; they stay where they were.
+// that could not be moved; they stay where they were. The labels and the window
+// messages are seen to a few times a second, not for every item, and always for
+// the first and the last, so that the final count is exact.
 int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& items, const std::string& target) {
     int failed = 0;
+    uint64_t shown = 0;
     for (size_t i = 0; i < items.size(); ++i) {
-        labels.status = "Cleaning File: " + items[i].name;
-        labels.count = std::to_string(i + 1) + " out of " + std::to_string(items.size());
-        labels.Show(true);
-        ui.PumpMessages();
+        const uint64_t now = os.TickCountMs();
+        if (i == 0 || i + 1 == items.size() || now - shown >= kProgressMs) {
+            labels.status = "Cleaning File: " + items[i].name;
+            labels.count = std::to_string(i + 1) + " out of " + std::to_string(items.size());
+            labels.Show(true);
+            ui.PumpMessages();
+            shown = now;
+        }
         if (PerformShellAction(os, items[i].path, target) != 0) ++failed;
-        ui.PumpMessages();
     }
+    ui.PumpMessages();
     return failed;
 }
 
-// Waits, polling while messages run, until the desktop shows `target` icons; gives
-// up after a bound, so icons that never show keep where the shell put them.
+// Waits, polling while messages run, until the desktop shows `target` icons. While
+// the count still rises the wait goes on; once no new icon has shown for a while it
+// gives up, so icons that never show keep where the shell put them.
 void WaitForIcons(Platform& os, Ui& ui, long target) {
     if (!os.DesktopViewFound()) return;
-    uint64_t start = os.TickCountMs();
-    while (CountDesktopIcons(os, ui) < target) {
+    uint64_t since = os.TickCountMs();
+    long seen = -1;
+    for (long count; (count = CountDesktopIcons(os, ui)) < target;) {
+        if (count > seen) {
+            seen = count;
+            since = os.TickCountMs();
+        }
         ui.PumpMessages();
-        if (os.TickCountMs() - start >= kWaitLimitMs) return;
+        if (os.TickCountMs() - since >= kWaitLimitMs) return;
         os.SleepMs(kPollMs);
     }
 }

@@ -62,12 +62,14 @@ bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& rec
     firstByName.reserve(records.size());
     for (const auto& record : records) firstByName.try_emplace(MatchKey(record.Name), &record);
 
+    std::vector<ItemPosition> positions;
     for (size_t i = 0; i < icons->size(); ++i) {
         auto found = firstByName.find(MatchKey((*icons)[i].Name));
         if (found == firstByName.end()) continue;
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(found->second->X),
-                                  static_cast<int16_t>(found->second->Y));
+        positions.push_back({static_cast<int>(i), static_cast<int16_t>(found->second->X),
+                             static_cast<int16_t>(found->second->Y)});
     }
+    os.SetDesktopItemPositions(positions);
     return true;
 }
 

@@ -59,6 +59,13 @@ enum class RegRoot : uint32_t { CurrentUser = 0x80000001u, LocalMachine = 0x8000
 // A registry value: nothing, a REG_SZ text or a REG_DWORD number.
 using RegData = std::variant<std::monostate, std::string, int32_t>;
 
+// Where item `index` of the desktop's list view (0-based, order as read) goes.
+struct ItemPosition {
+    int index = 0;
+    int16_t x = 0;
+    int16_t y = 0;
+};
+
 // One item of the desktop's list view, as the shell shows it.
 struct DesktopItem {
     std::string name; // display name, UTF-8
@@ -155,8 +162,10 @@ public:
     // Every item in the view's own order; nullopt when the view cannot be reached.
     // Names are at most 79 bytes in the ANSI code page, as the list view gives them.
     virtual std::optional<std::vector<DesktopItem>> ReadDesktopItems() = 0;
+    // Moves items to their positions, all through one opening of the view.
+    virtual void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) = 0;
     // Moves item `index` (0-based, order as read) to (x, y).
-    virtual void SetDesktopItemPosition(int index, int16_t x, int16_t y) = 0;
+    void SetDesktopItemPosition(int index, int16_t x, int16_t y) { SetDesktopItemPositions({{index, x, y}}); }
 
     // --- Network ---------------------------------------------------------------------
     // GET over HTTP(S), bypassing caches, with connect and total time-outs.

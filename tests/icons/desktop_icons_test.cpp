@@ -89,7 +89,8 @@ TEST_CASE("RestoreLocations matches trimmed names in any case; the first record 
         if (it != want.end()) moved.push_back(static_cast<int>(i));
     }
     for (const auto& c : d.os.positionCalls) calls.push_back(c.index);
-    CHECK(calls == moved); // one call per matched item, in list order
+    CHECK(calls == moved); // one position per matched item, in list order
+    CHECK(d.os.positionBatches == 1); // all through one opening of the view
     CHECK(d.ui.shown.empty());
 }
 

@@ -81,12 +81,14 @@ void SimPlatform::SyncIcons(bool countingPoll) {
     std::unordered_set<long long> taken;
     for (const auto& icon : icons_) taken.insert(SlotOf(icon.x, icon.y, rows));
     long long slot = 0;
+    int fresh = 0; // new items of this look, shown a few polls apart when asked for
     for (const auto& p : present) {
         if (known.count(p.key)) continue;
         while (taken.count(slot)) ++slot;
         taken.insert(slot);
+        const int delay = p.source.empty() ? 0 : itemShowDelay + pollsBetweenItems * fresh++;
         icons_.push_back({ListViewName(*this, p.name), p.source, static_cast<int32_t>(kLeft + (slot / rows) * kGridX),
-                          static_cast<int32_t>(kTop + (slot % rows) * kGridY), p.source.empty() ? 0 : itemShowDelay});
+                          static_cast<int32_t>(kTop + (slot % rows) * kGridY), delay});
     }
     if (countingPoll)
         for (auto& icon : icons_)
@@ -119,11 +121,14 @@ std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItems() {
     return items;
 }
 
-void SimPlatform::SetDesktopItemPosition(int index, int16_t x, int16_t y) {
-    positionCalls.push_back({index, x, y});
-    if (index < 0 || static_cast<size_t>(index) >= shown_.size()) return;
-    icons_[shown_[index]].x = x;
-    icons_[shown_[index]].y = y;
+void SimPlatform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
+    ++positionBatches;
+    for (const auto& [index, x, y] : positions) {
+        positionCalls.push_back({index, x, y});
+        if (index < 0 || static_cast<size_t>(index) >= shown_.size()) continue;
+        icons_[shown_[index]].x = x;
+        icons_[shown_[index]].y = y;
+    }
 }
 
 } // namespace stowly

@@ -60,6 +60,8 @@ public:
     std::vector<std::string> virtualItems{"Recycle Bin"}; // items that are no file
     // Polls of DesktopItemCount before newly arrived files show up as items (0: at once).
     int itemShowDelay = 0;
+    // Newly arrived files show up one at a time, this many polls apart (0: all at once).
+    int pollsBetweenItems = 0;
     struct Icon {
         std::string name;   // display name (at most 79 bytes in the code page)
         std::string source; // full path of the file it shows; "" for a virtual item
@@ -69,9 +71,10 @@ public:
     };
     // Brings the list view up to date with the two desktop folders and returns it.
     const std::vector<Icon>& Icons();
-    // Every SetDesktopItemPosition call, for tests: index, x, y.
+    // Every position set, for tests: index, x, y; and how many calls set them.
     struct PositionCall { int index; int16_t x, y; };
     std::vector<PositionCall> positionCalls;
+    int positionBatches = 0;
 
     // --- Network: replaced by tests; by default the host's real HTTP client ----------
     std::function<HttpResult(const std::string& url, unsigned connectMs, unsigned totalMs)> http;
@@ -114,7 +117,7 @@ public:
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
-    void SetDesktopItemPosition(int index, int16_t x, int16_t y) override;
+    void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
 
 private:

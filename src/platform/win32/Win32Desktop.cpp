@@ -262,6 +262,9 @@ std::optional<ShellDesktopView> OpenShellDesktopView(HWND defView) {
 
 struct ChildId {
     PITEMID_CHILD pidl = nullptr;
+    ChildId() = default;
+    ChildId(const ChildId&) = delete;
+    ChildId& operator=(const ChildId&) = delete;
     ~ChildId() { CoTaskMemFree(pidl); }
 };
 
@@ -347,22 +350,35 @@ std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() {
     return items;
 }
 
-void Win32Platform::SetDesktopItemPosition(int index, int16_t x, int16_t y) {
+void Win32Platform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
+    if (positions.empty()) return;
+    // Opening the view (COM, the shell's windows, its process) costs far more than
+    // placing an icon, so it is opened once for all of them.
     ComScope com;
     DesktopView desktop = OpenDesktopView();
     if (!desktop.list) return;
     if (desktop.shell) {
-        ChildId id;
-        POINT point{x, y};
-        if (SUCCEEDED(desktop.shell->view->Item(index, &id.pidl))) {
-            PCUITEMID_CHILD ids[] = {id.pidl};
-            if (SUCCEEDED(desktop.shell->view->SelectAndPositionItems(1, ids, &point, SVSI_POSITIONITEM))) return;
+        std::vector<ChildId> ids(positions.size());
+        std::vector<PCUITEMID_CHILD> children;
+        std::vector<POINT> points;
+        children.reserve(positions.size());
+        points.reserve(positions.size());
+        for (size_t i = 0; i < positions.size(); ++i) {
+            if (FAILED(desktop.shell->view->Item(positions[i].index, &ids[i].pidl))) break;
+            children.push_back(ids[i].pidl);
+            points.push_back({positions[i].x, positions[i].y});
         }
+        if (children.size() == positions.size() &&
+            SUCCEEDED(desktop.shell->view->SelectAndPositionItems(static_cast<UINT>(children.size()), children.data(),
+                                                                  points.data(), SVSI_POSITIONITEM)))
+            return;
     }
-    // Both halves as 16-bit two's-complement values, so negative positions survive.
-    LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(x)) |
-                    (static_cast<LPARAM>(static_cast<uint16_t>(y)) << 16);
-    Send(desktop.list, LVM_SETITEMPOSITION, static_cast<WPARAM>(index), packed);
+    for (const auto& p : positions) {
+        // Both halves as 16-bit two's-complement values, so negative positions survive.
+        LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(p.x)) |
+                        (static_cast<LPARAM>(static_cast<uint16_t>(p.y)) << 16);
+        Send(desktop.list, LVM_SETITEMPOSITION, static_cast<WPARAM>(p.index), packed);
+    }
 }
 
 } // namespace stowly

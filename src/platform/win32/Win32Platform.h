@@ -50,7 +50,7 @@ public:
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
-    void SetDesktopItemPosition(int index, int16_t x, int16_t y) override;
+    void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
 
 private:

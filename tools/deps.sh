@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian 12, once; quiet when all is there.
 set -eu
-packages=(cmake make g++ doctest-dev libcurl4-openssl-dev python3
+packages=(cmake make g++ doctest-dev libstb-dev libcurl4-openssl-dev python3
           g++-mingw-w64-x86-64-posix mingw-w64 wine64 wine xvfb x11-utils xauth imagemagick librsvg2-bin)
 missing=()
 for p in "${packages[@]}"; do

@@ -9,9 +9,12 @@
 #include <exception>
 
 #include "resource.h"
+#include "about/About.h"
+#include "app/AboutWindow_win.h"
 #include "app/MainCommands.h"
 #include "app/MainWindow.h"
 #include "app/Picture_win.h"
+#include "app/PreferencesWindow_win.h"
 #include "app/ProgressWindow_win.h"
 #include "app/WindowThunk_win.h"
 #include "core/Error.h"
@@ -409,6 +412,17 @@ void MainWindow::OnCommand(int id) {
     case kExit:
         OnExitClicked();
         break;
+    case kPreferences:
+    case kMenuPreferences:
+        ShowPreferencesWindow(hwnd_, ctx_);
+        break;
+    case kHelp:
+        RunHelp(ctx_.os, ctx_.ui, ctx_.st.ProgramFolder);
+        break;
+    case kAbout:
+    case kMenuAbout:
+        ShowAboutWindow(hwnd_, ctx_);
+        break;
     case kMenuShow:
         ShowMainWindow();
         break;
@@ -425,8 +439,7 @@ void MainWindow::OnCommand(int id) {
         if (IsWindowEnabled(smallButtons_[0])) OnCommand(kPreferences);
         break;
     default:
-        // Icon Positions, Preferences, Help, About and the favourites open the
-        // dialogs of their own subsystems.
+        // Icon Positions and the favourites open the dialogs of their own subsystem.
         break;
     }
 }

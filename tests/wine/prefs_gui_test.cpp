@@ -1,0 +1,220 @@
+// The real stowly.exe driven from outside: Preferences (wallpaper conversion, the
+// start-up entry, Cancel), About and Help. Screenshots go to <build>/screenshots.
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <fstream>
+
+#include "WineHarness.h"
+#include "platform/win32/Win32Platform.h"
+#include "support/TestDir.h"
+#include "support/TinyPictures.h"
+
+using namespace stowly;
+using namespace stowly::wine;
+using namespace guidriver;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
+const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (prefs test)";
+// The program folder as the program names it: upper case, with its backslash.
+const std::string kProgramFolderText = "C:\\PROGRAM FILES\\STOWLY (PREFS TEST)\\";
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+HWND ChildOfClass(HWND parent, const std::wstring& cls) {
+    HWND child = nullptr;
+    while ((child = FindWindowExW(parent, child, cls.c_str(), nullptr)))
+        if (IsWindowVisible(child)) return child;
+    return nullptr;
+}
+
+RegData RunEntry(Platform& os) {
+    RegData value;
+    os.RegRead(RegRoot::CurrentUser, kRunKey, "Stowly", value);
+    return value;
+}
+
+// The program started from its own folder, up to its main window.
+struct Running {
+    explicit Running(const std::string& ini = "") : copy(kProgramFolder, ini) {
+        REQUIRE(stowly.Start(copy.exe));
+        REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle, true)) != nullptr; }, 30000));
+    }
+    ~Running() { stowly.Stop(main); }
+    // Presses one of the main window's buttons and waits for the dialog it opens.
+    HWND Open(const wchar_t* button, const std::wstring& dialogTitle) {
+        REQUIRE(Click(FindChild(main, button)));
+        HWND dialog = nullptr;
+        REQUIRE(WaitFor([&] { return (dialog = FindWindowByTitle(stowly.pid(), dialogTitle, true)) != nullptr; }));
+        return dialog;
+    }
+    InstalledCopy copy;
+    Program stowly;
+    HWND main = nullptr;
+};
+
+// What an edit box holds now (GetWindowText of another process's control gives
+// only the text it was created with).
+std::wstring EditText(HWND edit) {
+    wchar_t text[1024] = {};
+    SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Clicks and waits until the click has been handled.
+void Press(HWND dialog, const wchar_t* text) {
+    HWND control = FindChild(dialog, text);
+    REQUIRE(Click(control));
+    SendMessageW(control, WM_NULL, 0, 0); // returns once the posted click is through
+}
+
+// The command line of a running process, read from its process parameters.
+std::wstring CommandLineOf(DWORD pid) {
+    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    if (!process) return {};
+    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0) return {};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS params{};
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, &got) ||
+        !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, &got))
+        return {};
+    std::wstring line(params.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, &got))
+        return {};
+    return line;
+}
+
+// Processes that `parent` started, named `exe`.
+std::vector<DWORD> ChildProcesses(DWORD parent, const std::wstring& exe) {
+    std::vector<DWORD> found;
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{sizeof entry};
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe.c_str()) == 0)
+            found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+} // namespace
+
+TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap and writes the quoted start-up entry") {
+    test::TestDir dir;
+    const fs::path jpeg = dir.path() / L"Sea view.jpg";
+    std::ofstream(jpeg, std::ios::binary) << test::kTinyJpeg;
+    std::ofstream(dir.path() / L"Broken.jpg", std::ios::binary) << "not a picture";
+    Win32Platform os;
+    os.RegDelete(RegRoot::CurrentUser, kRunKey, "Stowly");
+    Running app;
+    const fs::path ini = kProgramFolder / L"stowly.ini", bmp = kProgramFolder / L"StowlyWallpaper.bmp";
+
+    HWND prefs = app.Open(L"Preferences", L"Preferences");
+    HWND box = ChildOfClass(prefs, L"Edit");
+    REQUIRE(box);
+    CHECK(Checked(FindChild(prefs, L"Center")));
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
+    Press(prefs, L"Run on Start Up");
+    Press(prefs, L"Stretch");
+    Shot("preferences-window.png");
+    Press(prefs, L"Cancel");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    CHECK_FALSE(fs::exists(ini));
+    CHECK_FALSE(fs::exists(bmp));
+    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+
+    // Opened again, it shows the settings, not the cancelled change.
+    prefs = app.Open(L"Preferences", L"Preferences");
+    box = ChildOfClass(prefs, L"Edit");
+    CHECK(EditText(box).empty());
+    CHECK_FALSE(Checked(FindChild(prefs, L"Run on Start Up")));
+    CHECK(Checked(FindChild(prefs, L"Center")));
+
+    // A picture that cannot be converted: reported, and the dialog stays open.
+    const std::wstring broken = (dir.path() / L"Broken.jpg").wstring();
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(broken.c_str()));
+    Press(prefs, L"Run on Start Up");
+    REQUIRE(Click(FindChild(prefs, L"Done")));
+    HWND error = nullptr; // the dialog is a #32770 window too: the box is told by its title
+    REQUIRE(WaitFor([&] { return (error = FindWindowByTitle(app.stowly.pid(), L"Error", true)) != nullptr; }));
+    CHECK(Text(GetDlgItem(error, 0xFFFF)).ends_with(L"from module PreferenceDone"));
+    REQUIRE(Click(GetDlgItem(error, IDOK)));
+    REQUIRE(WaitFor([&] { return !IsWindow(error); }));
+    CHECK(IsWindowVisible(prefs));
+    CHECK_FALSE(fs::exists(ini));
+    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
+    Press(prefs, L"Tile");
+    Press(prefs, L"Done");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    const std::string bmpText = kProgramFolderText + "StowlyWallpaper.bmp";
+    const auto picture = os.DecodePicture(bmpText, nullptr);
+    REQUIRE(picture);
+    CHECK(picture->width == test::kTinyWidth);
+    CHECK(picture->height == test::kTinyHeight);
+    CHECK(os.ReadFile(bmpText, nullptr)->substr(0, 2) == "BM");
+    const std::string settings = os.ReadFile(Narrow(ini.wstring()), nullptr).value_or("");
+    CHECK(settings.find("\r\nDefaultWindowsBackground=" + bmpText + "\r\n") != std::string::npos);
+    CHECK(settings.find("\r\nRunOnStartUP= 1\r\n") != std::string::npos);
+    CHECK(settings.find("\r\nWallPaperStyle= 1\r\n") != std::string::npos);
+    CHECK(RunEntry(os) == RegData("\"" + kProgramFolderText + "stowly.exe\""));
+
+    // Unticked, the entry goes.
+    prefs = app.Open(L"Preferences", L"Preferences");
+    CHECK(EditText(ChildOfClass(prefs, L"Edit")) == Widen(bmpText));
+    REQUIRE(Checked(FindChild(prefs, L"Run on Start Up")));
+    Press(prefs, L"Run on Start Up");
+    Press(prefs, L"Done");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+    CHECK(os.ReadFile(Narrow(ini.wstring()), nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
+}
+
+TEST_CASE("About shows the version and the running Windows and closes on OK; Help starts the viewer on the quoted help file") {
+    Running app;
+    HWND about = app.Open(L"About", L"About Stowly(tm)");
+    CHECK(FindChild(about, L"Version 4.0.0"));
+    CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
+    CHECK(FindChild(about, L"&System Info..."));
+    const auto shown = [&] {
+        int n = 0;
+        for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) n += IsWindowVisible(c) != FALSE;
+        return n;
+    };
+    const int before = shown();
+    HWND logo = FindChild(about, L"Stowly logo");
+    REQUIRE(logo);
+    PostMessageW(logo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    CHECK(WaitFor([&] { return shown() == before + 1; })); // the third picture
+    Shot("about-window.png");
+    Press(about, L"OK");
+    CHECK(WaitFor([&] { return !IsWindow(about); }));
+
+    REQUIRE(Click(FindChild(app.main, L"Help")));
+    std::vector<DWORD> viewers;
+    REQUIRE(WaitFor([&] { return !(viewers = ChildProcesses(app.stowly.pid(), L"hh.exe")).empty(); }));
+    std::wstring line;
+    CHECK(WaitFor([&] { return !(line = CommandLineOf(viewers[0])).empty(); }));
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    CHECK(line == L"\"" + std::wstring(windows) + L"\\hh.exe\" \"" + Widen(kProgramFolderText) + L"stowly.chm\"");
+    // The prefix has no HTML engine, so the viewer shows nothing worth keeping.
+    KernelHandle viewer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, viewers[0]));
+    if (viewer) {
+        TerminateProcess(viewer.get(), 0);
+        WaitForSingleObject(viewer.get(), 5000);
+    }
+    CHECK(IsWindowVisible(app.main)); // Help did not wait for the viewer
+}

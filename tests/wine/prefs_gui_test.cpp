@@ -183,7 +183,18 @@ TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap 
 
 TEST_CASE("About shows the version and the running Windows and closes on OK; Help starts the viewer on the quoted help file") {
     Running app;
+    // From the keyboard: Escape in the main window opens Preferences, Escape there cancels it.
+    PostKeys(app.main, {VK_ESCAPE});
+    HWND prefs = nullptr;
+    REQUIRE(WaitFor([&] { return (prefs = FindWindowByTitle(app.stowly.pid(), L"Preferences", true)) != nullptr; }));
+    PostKeys(prefs, {VK_ESCAPE});
+    CHECK(WaitFor([&] { return !IsWindow(prefs); }));
+    // Enter presses About's default button, OK.
     HWND about = app.Open(L"About", L"About Stowly(tm)");
+    PostKeys(about, {VK_RETURN});
+    CHECK(WaitFor([&] { return !IsWindow(about); }));
+
+    about = app.Open(L"About", L"About Stowly(tm)");
     CHECK(FindChild(about, L"Version 4.0.0"));
     CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
     CHECK(FindChild(about, L"&System Info..."));
@@ -193,12 +204,13 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
         return n;
     };
     const int before = shown();
+    Shot("about-window.png");
     HWND logo = FindChild(about, L"Stowly logo");
     REQUIRE(logo);
     PostMessageW(logo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     CHECK(WaitFor([&] { return shown() == before + 1; })); // the third picture
-    Shot("about-window.png");
+    Shot("about-window-hidden-picture.png");
     Press(about, L"OK");
     CHECK(WaitFor([&] { return !IsWindow(about); }));
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "app/Fonts_win.h"
 #include "app/MainCommands.h"
 
 namespace stowly {
@@ -10,18 +11,6 @@ namespace stowly {
 namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
-
-HFONT MessageFont(UINT dpi, int points, LONG weight, const wchar_t* face = nullptr) {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    LOGFONTW lf = ncm.lfMessageFont;
-    lf.lfHeight = -MulDiv(points, static_cast<int>(dpi), 72);
-    lf.lfWidth = 0;
-    lf.lfWeight = weight;
-    if (face) lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
-}
 
 } // namespace
 
@@ -62,9 +51,9 @@ void TwipsDialog::CreateControls() {
 void TwipsDialog::Layout(UINT dpi) {
     dpi_ = dpi;
     GdiObject oldNormal = std::move(normalFont_), oldBold = std::move(boldFont_), oldTitle = std::move(titleFont_);
-    normalFont_.reset(MessageFont(dpi, 9, FW_NORMAL));
-    boldFont_.reset(MessageFont(dpi, 9, FW_BOLD));
-    titleFont_.reset(MessageFont(dpi, 20, FW_BOLD, L"Arial"));
+    normalFont_.reset(MessageFont(dpi, 90, FW_NORMAL));
+    boldFont_.reset(MessageFont(dpi, 90, FW_BOLD));
+    titleFont_.reset(MessageFont(dpi, 200, FW_BOLD, L"Arial"));
     for (const DialogControl& c : controls_) {
         HWND h = Item(c.id);
         const RECT r = PlaceOf(c.place);

@@ -10,21 +10,6 @@ namespace stowly {
 
 namespace {
 
-// WIC needs COM on this thread; the program has it, a caller without it gets it
-// for the length of one call.
-class ComForCall {
-public:
-    ComForCall() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComForCall() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    ComForCall(const ComForCall&) = delete;
-    ComForCall& operator=(const ComForCall&) = delete;
-
-private:
-    HRESULT hr_;
-};
-
 // Far beyond any wallpaper; keeps a forged header from asking for gigabytes.
 constexpr UINT kMaxPixels = 256u * 1024 * 1024 / 4;
 
@@ -39,7 +24,7 @@ std::optional<PixelImage> Win32Platform::DecodePicture(const std::string& path, 
     };
     if (bytes->empty()) return invalid();
 
-    ComForCall com;
+    ComScope com; // WIC needs COM on this thread
     ComPtr<IWICImagingFactory> wic;
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;

@@ -412,16 +412,18 @@ void MainWindow::OnCommand(int id) {
     case kExit:
         OnExitClicked();
         break;
+    // The notification-area menu stays usable while a dialog disables this
+    // window; one dialog at a time.
     case kPreferences:
     case kMenuPreferences:
-        ShowPreferencesWindow(hwnd_, ctx_);
+        if (IsWindowEnabled(hwnd_)) ShowPreferencesWindow(hwnd_, ctx_);
         break;
     case kHelp:
         RunHelp(ctx_.os, ctx_.ui, ctx_.st.ProgramFolder);
         break;
     case kAbout:
     case kMenuAbout:
-        ShowAboutWindow(hwnd_, ctx_);
+        if (IsWindowEnabled(hwnd_)) ShowAboutWindow(hwnd_, ctx_);
         break;
     case kMenuShow:
         ShowMainWindow();

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "WineHarness.h"
+#include "app/MainCommands.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/TestDir.h"
 #include "support/TinyPictures.h"
@@ -198,18 +199,51 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
     CHECK(FindChild(about, L"Version 4.0.0"));
     CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
     CHECK(FindChild(about, L"&System Info..."));
-    const auto shown = [&] {
-        int n = 0;
-        for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) n += IsWindowVisible(c) != FALSE;
-        return n;
-    };
-    const int before = shown();
     Shot("about-window.png");
+    // The hidden pictures are the drawn pictures without a name; each is told by its
+    // left edge, placed in twips at the window's DPI.
+    const int dpi = static_cast<int>(GetDpiForWindow(about));
+    const auto shownPictures = [&] {
+        std::vector<int> lefts;
+        for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(c) || (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW ||
+                !Text(c).empty())
+                continue;
+            RECT r;
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, about, reinterpret_cast<POINT*>(&r), 2);
+            lefts.push_back(r.left);
+        }
+        return lefts;
+    };
     HWND logo = FindChild(about, L"Stowly logo");
     REQUIRE(logo);
-    PostMessageW(logo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    CHECK(WaitFor([&] { return shown() == before + 1; })); // the third picture
+    const auto doubleClick = [&] {
+        PostMessageW(logo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        SendMessageW(logo, WM_NULL, 0, 0);
+    };
+    CHECK(shownPictures().empty());
+    // Shift+B held, typed for real into the window: the first picture.
+    SetForegroundWindow(about);
+    const auto keys = [](std::initializer_list<WORD> vks, DWORD flags) {
+        for (WORD vk : vks) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = flags;
+            SendInput(1, &in, sizeof in);
+        }
+    };
+    keys({VK_SHIFT, 'B'}, 0);
+    Sleep(200);
+    doubleClick();
+    CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(2080, dpi)}; }));
+    keys({'B', VK_SHIFT}, KEYEVENTF_KEYUP);
+    Sleep(200);
+    // No keys: the first goes and the third shows.
+    doubleClick();
+    CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(240, dpi)}; }));
     Shot("about-window-hidden-picture.png");
     Press(about, L"OK");
     CHECK(WaitFor([&] { return !IsWindow(about); }));

@@ -33,6 +33,10 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/res/art.rc
 set_source_files_properties(${PROJECT_SOURCE_DIR}/res/stowly.rc PROPERTIES
   OBJECT_DEPENDS ${PROJECT_BINARY_DIR}/res/art.rc)
 
+# The help file and the packages that ship (help/, installer/).
+include(${PROJECT_SOURCE_DIR}/cmake/help.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/package.cmake)
+
 # Helper programs: every folder under tools/ with C++ sources becomes <folder>.exe.
 file(GLOB TOOL_DIRS LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tools/*)
 foreach(dir IN LISTS TOOL_DIRS)

@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on Debian 12, once; quiet when all is there.
 set -eu
 packages=(cmake make g++ doctest-dev libstb-dev libcurl4-openssl-dev python3
-          g++-mingw-w64-x86-64-posix mingw-w64 wine64 wine xvfb x11-utils xauth imagemagick librsvg2-bin)
+          g++-mingw-w64-x86-64-posix mingw-w64 wine64 wine xvfb x11-utils xauth imagemagick librsvg2-bin
+          fp-utils libchm-bin nsis zip) # the help compiler (chmcmd), a CHM reader for its test, the packages
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
 #include "about/UpdateCheck.h"
+#include "closet/CleanRestore.h"
 #include "core/Error.h"
+#include "core/Paths.h"
 #include "core/ReportError.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
@@ -38,8 +40,9 @@ std::string ProgramFolderOf(const std::string& appPath) {
     return slash == std::string::npos ? std::string() : upper.substr(0, slash + 1);
 }
 
-bool IsInDesktopFolder(const std::string& programFolder) {
-    return UpperCase(programFolder).find("\\DESKTOP\\") != std::string::npos;
+bool IsInDesktopFolder(const std::string& programFolder, const std::string& userDesktop,
+                       const std::string& commonDesktop) {
+    return IsSameOrInside(programFolder, userDesktop) || IsSameOrInside(programFolder, commonDesktop);
 }
 
 std::string ScreenSizeText(const ScreenInfo& screen) {
@@ -63,7 +66,7 @@ bool StartUp(Context& ctx) {
         st.CommonDesktopFolder = ctx.os.SpecialFolder(kCommonDesktopCsidl);
 
         st.ProgramFolder = ProgramFolderOf(GetAppPath(ctx.os));
-        if (IsInDesktopFolder(st.ProgramFolder)) {
+        if (IsInDesktopFolder(st.ProgramFolder, st.UserDesktopFolder, st.CommonDesktopFolder)) {
             ctx.ui.Message("Sorry, but you cannot run this program from the desktop.  Please reinstall.",
                            kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
             return false;
@@ -71,6 +74,7 @@ bool StartUp(Context& ctx) {
 
         st.ScreenSizeText = ScreenSizeText(ctx.os.Screen());
         st.settings = ReadINI(ctx.os, ctx.ui, st.ProgramFolder);
+        OfferToFinishInterrupted(ctx);
         CheckForUpdates(ctx.os, ctx.ui);
         return true;
     } catch (const RuntimeError& e) {

@@ -18,8 +18,10 @@ std::string OSNameFor(const OsVersionInfo& version, const std::string& previous)
 std::string GetAppPath(Platform& os);
 // The upper-case executable path up to and including its last backslash.
 std::string ProgramFolderOf(const std::string& appPath);
-// Whether the program folder lies inside a folder named desktop (in any case).
-bool IsInDesktopFolder(const std::string& programFolder);
+// Whether the program folder is one of the two desktop folders or lies inside one:
+// a clean would move the program's own key file and closet.
+bool IsInDesktopFolder(const std::string& programFolder, const std::string& userDesktop,
+                       const std::string& commonDesktop);
 // " 1024 * 768   32 bit"
 std::string ScreenSizeText(const ScreenInfo& screen);
 

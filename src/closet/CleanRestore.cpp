@@ -1,12 +1,15 @@
 #include "closet/CleanRestore.h"
 
 #include "closet/ClosetState.h"
+#include "closet/Journal.h"
 #include "closet/KeyFile.h"
 #include "closet/ShellOps.h"
 #include "closet/Wallpaper.h"
 #include "core/Error.h"
+#include "core/Paths.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
+#include "platform/FileText.h"
 #include "platform/Text.h"
 
 namespace stowly {
@@ -21,15 +24,35 @@ struct Item {
     std::string name;
 };
 
-// Every visible entry of `folder`, files and folders, taken before anything moves.
-std::vector<Item> ListItems(Platform& os, const std::string& folder) {
-    std::vector<DirEntry> entries = os.List(folder + "\\", true);
+std::vector<Item> ItemsOf(const std::string& folder, const std::vector<DirEntry>& entries) {
     if (entries.size() > kMaxIcons) throw RuntimeError(err::Overflow);
     std::vector<Item> items;
     items.reserve(entries.size());
     for (auto& e : entries) items.push_back({folder + "\\" + e.name, e.name});
     return items;
 }
+
+// What a clean takes from a desktop folder: every visible entry, files and
+// folders, listed before anything moves.
+std::vector<Item> DesktopItems(Platform& os, const std::string& folder) {
+    return ItemsOf(folder, os.List(folder + "\\", true));
+}
+
+// What a restore takes back from a closet folder: everything in it but the shell's
+// own hidden system files, so that nothing is stranded there.
+std::vector<Item> ClosetItems(Platform& os, const std::string& folder) {
+    std::vector<DirEntry> entries = os.ListAll(folder);
+    std::erase_if(entries, [](const DirEntry& e) { return e.hidden && e.system; });
+    return ItemsOf(folder, entries);
+}
+
+// Both desktop folders must be real folders below a root: an empty or damaged
+// one would otherwise send a clean to the root of the current drive.
+bool DesktopFoldersUsable(const AppState& st) {
+    return IsFolderBelowRoot(st.UserDesktopFolder) && IsFolderBelowRoot(st.CommonDesktopFolder);
+}
+
+constexpr const char* kNoDesktopFolder = "The desktop folder could not be found. Nothing was moved.";
 
 // Both closet folders count: a clean of a desktop whose items were all shared
 // must still be restorable, and must not be cleaned over.
@@ -42,15 +65,11 @@ std::string NotMovedSentence(int failed) {
     return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
 }
 
-// Windows file errors as the program's run-time error numbers.
-void ThrowFileError(int windowsError) {
-    if (windowsError == winerr::FileNotFound) throw RuntimeError(err::FileNotFound);
-    if (windowsError == winerr::PathNotFound) throw RuntimeError(err::PathNotFound);
-    throw RuntimeError(err::PathFileAccess);
-}
-
-void CopyReplacing(Platform& os, const std::string& from, const std::string& to) {
-    if (int e = os.CopyOneFile(from, to)) ThrowFileError(e);
+// A folder the moves go into; a file of that name, or a place that cannot be
+// written, stops the operation before anything moves.
+void MakeFolder(Platform& os, const std::string& folder) {
+    CreateFolderPath(os, folder);
+    if (!os.Attributes(folder).isFolder) throw RuntimeError(err::PathFileAccess);
 }
 
 // The number at the start of a style text ("2", " 1x"); 0 when there is none.
@@ -93,11 +112,9 @@ struct Labels {
     void Show(bool visible) { ui.SetProgressLabels(status, count, visible); }
 };
 
-// Moves every item of `source` into `target`, one at a time. Returns the number of
-// items that could not be moved; they stay where they were.
-int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::string& source, const std::string& target) {
-    std::vector<Item> items = ListItems(os, source);
-    CreateFolderPath(os, target);
+// Moves every item into `target`, one at a time. Returns the number of items
+// that could not be moved; they stay where they were.
+int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& items, const std::string& target) {
     int failed = 0;
     for (size_t i = 0; i < items.size(); ++i) {
         labels.status = "Cleaning File: " + items[i].name;
@@ -122,8 +139,8 @@ void WaitForIcons(Platform& os, Ui& ui, long target) {
     }
 }
 
-int RestorePass(Platform& os, Ui& ui, const std::string& source, const std::string& destination) {
-    std::vector<Item> items = ListItems(os, source);
+// Moves the items back into `destination` and waits until the desktop shows them.
+int RestorePass(Platform& os, Ui& ui, const std::vector<Item>& items, const std::string& destination) {
     if (items.empty()) return 0;
     std::vector<std::string> paths;
     paths.reserve(items.size());
@@ -134,6 +151,64 @@ int RestorePass(Platform& os, Ui& ui, const std::string& source, const std::stri
     return failed;
 }
 
+Journal PlanOf(Journal::Operation operation, const AppState& st,
+               std::initializer_list<std::pair<const std::vector<Item>*, std::string>> passes) {
+    Journal journal{operation, st.ClosetDirectory, st.ClosetKeyFile, {}};
+    for (const auto& [items, target] : passes)
+        for (const Item& item : *items) journal.moves.push_back({item.path, target});
+    return journal;
+}
+
+// The clean's last step, after every item moved: the wallpaper backup and the
+// swap to the clean wallpaper. A backup on disk must always be the one this clean
+// made (a restore may copy it back), so an older one is removed. A backup that
+// fails is told, and the wallpaper is then left as it is rather than swapped
+// without a way back. Returns the sentence the final message adds.
+std::string SwapWallpaper(Platform& os, const Settings& settings, const ClosetPlaces& places,
+                          const std::string& wallpaper) {
+    const std::string& clean = settings.DefaultWindowsBackground;
+    int backup = 0;
+    if (!clean.empty() && !wallpaper.empty() && FileExists(os, wallpaper))
+        backup = os.CopyOneFile(wallpaper, places.wallpaperBackup);
+    else
+        backup = os.RemoveFile(places.wallpaperBackup);
+    if (backup != 0) {
+        os.RemoveFile(places.wallpaperBackup); // never a half-written one
+        return " The wallpaper could not be backed up, so it was left as it is.";
+    }
+    if (!clean.empty() && FileExists(os, clean)) {
+        SetWallpaper(os, "1", 0);
+        SetWallpaper(os, clean, settings.WallPaperStyle);
+    }
+    return {};
+}
+
+// The restore's last steps, after the items are back: the recorded icon positions
+// and wallpaper. Returns the sentence the final message adds.
+std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlaces& places,
+                                         const KeyFileHeader& saved) {
+    std::string extra;
+    int readError = 0;
+    auto text = os.ReadFile(places.keyFile, &readError);
+    const PositionRecords positions = ReadWholePositionRecords(text ? DecodeFileText(os, *text) : "");
+    ApplyIconPositions(os, ui, positions.records);
+    if (!text || positions.damaged) extra += " Some icon positions could not be read from the key file.";
+
+    if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
+        // The backup goes back only where the picture is missing: whatever is at
+        // that path now (an edited picture, another file) is never replaced.
+        if (!saved.wallpaper.empty() && !os.Attributes(saved.wallpaper).exists && FileExists(os, places.wallpaperBackup))
+            os.CopyOneFile(places.wallpaperBackup, saved.wallpaper);
+        SetWallpaper(os, "1", 0);
+        SetWallpaper(os, saved.wallpaper, LeadingNumber(saved.wallpaperStyle));
+    }
+    return extra;
+}
+
+constexpr const char* kCleaned = "Your Desktop has been cleaned.";
+constexpr const char* kRestored = "Your Icons have been restored.";
+constexpr const char* kOtherCloset = " The key file named another closet folder; the one beside it was used.";
+
 } // namespace
 
 void CleanDesktop(Context& ctx) {
@@ -141,12 +216,18 @@ void CleanDesktop(Context& ctx) {
     Ui& ui = ctx.ui;
     AppState& st = ctx.st;
     try {
+        if (!DesktopFoldersUsable(st)) {
+            ui.Message(kNoDesktopFolder, "", MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
         ClosetPlaces places = PlacesOf(st);
         if (!ClosetIsEmpty(os, places)) {
             ui.Message("Your default closet is not empty please do a restore first.", "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
         Begin(ui, "Please wait cleaning desktop...");
+        MakeFolder(os, places.closetFolder);
+        MakeFolder(os, places.commonClosetFolder);
 
         const WallpaperSetting wallpaper = ReadCurrentWallpaper(os);
         // A desktop whose view does not answer is recorded without icons.
@@ -157,24 +238,21 @@ void CleanDesktop(Context& ctx) {
                      {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""}, icons,
                      [&] { ui.PumpMessages(); });
 
-        int failed = CleanPass(os, ui, labels, st.UserDesktopFolder, places.closetFolder);
+        const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder);
+        const std::vector<Item> shared = DesktopItems(os, st.CommonDesktopFolder);
+        const std::string journal = JournalPath(st.ProgramFolder);
+        WriteJournal(os, journal, PlanOf(Journal::Operation::Clean, st,
+                                         {{&user, places.closetFolder}, {&shared, places.commonClosetFolder}}));
+
+        int failed = CleanPass(os, ui, labels, user, places.closetFolder);
         labels.status = "Cleaning File: ";
         labels.Show(true);
-        failed += CleanPass(os, ui, labels, st.CommonDesktopFolder, places.commonClosetFolder);
+        failed += CleanPass(os, ui, labels, shared, places.commonClosetFolder);
         labels.Show(false);
 
-        // A backup on disk must always be the one this clean made: a restore copies
-        // it over the recorded picture, so an older one is removed.
-        const Settings& settings = st.settings;
-        if (!settings.DefaultWindowsBackground.empty() && !wallpaper.path.empty() && FileExists(os, wallpaper.path))
-            CopyReplacing(os, wallpaper.path, places.wallpaperBackup);
-        else if (int e = os.RemoveFile(places.wallpaperBackup))
-            ThrowFileError(e);
-        if (!settings.DefaultWindowsBackground.empty() && FileExists(os, settings.DefaultWindowsBackground)) {
-            SetWallpaper(os, "1", 0);
-            SetWallpaper(os, settings.DefaultWindowsBackground, settings.WallPaperStyle);
-        }
-        Finish(ui, "Your Desktop has been cleaned." + NotMovedSentence(failed));
+        const std::string extra = SwapWallpaper(os, st.settings, places, wallpaper.path);
+        os.RemoveFile(journal);
+        Finish(ui, kCleaned + NotMovedSentence(failed) + extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "CleanDesktop");
     }
@@ -185,7 +263,7 @@ void RestoreDesktop(Context& ctx) {
     Ui& ui = ctx.ui;
     AppState& st = ctx.st;
     try {
-        ClosetPlaces places = PlacesOf(st);
+        const ClosetPlaces places = PlacesOf(st);
         if (!FileExists(os, places.keyFile)) {
             ui.Message("No icons to restore.  Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
             return;
@@ -194,11 +272,13 @@ void RestoreDesktop(Context& ctx) {
             ui.Message("No icons to restore. Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
-        // The icon lines are read here too: a key file that cannot be read whole
-        // stops the restore before anything moves.
-        const KeyFileContent key = ReadKeyFile(os, places.keyFile);
-        const KeyFileHeader& saved = key.header;
-        st.ClosetDirectory = saved.closetDirectory;
+        if (!DesktopFoldersUsable(st)) {
+            ui.Message(kNoDesktopFolder, "", MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
+        // Only the header is needed before the items move: icon lines that are
+        // missing or damaged must never keep the files in the closet.
+        const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
         st.ScreenSizeText = saved.screenSize;
 
         if (!saved.password.empty()) {
@@ -211,23 +291,73 @@ void RestoreDesktop(Context& ctx) {
 
         Begin(ui, "Please wait restoring desktop...");
 
-        int failed = RestorePass(os, ui, places.commonClosetFolder, st.CommonDesktopFolder);
-        places = PlacesOf(st); // from the closet directory the key file names
-        failed += RestorePass(os, ui, places.closetFolder, st.UserDesktopFolder);
-        RestoreLocations(os, ui, places.keyFile);
+        // The items come back from the closet found beside the key file. A key file
+        // that names another folder (the program folder moved, or the file is
+        // damaged) would otherwise send the restore to a closet that is not there.
+        std::string extra = SamePath(saved.closetDirectory, st.ClosetDirectory) ? "" : kOtherCloset;
+        const std::vector<Item> shared = ClosetItems(os, places.commonClosetFolder);
+        const std::vector<Item> user = ClosetItems(os, places.closetFolder);
+        const std::string journal = JournalPath(st.ProgramFolder);
+        WriteJournal(os, journal, PlanOf(Journal::Operation::Restore, st,
+                                         {{&shared, st.CommonDesktopFolder}, {&user, st.UserDesktopFolder}}));
 
-        if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
-            std::string wallpaper;
-            if (!saved.wallpaper.empty()) {
-                wallpaper = saved.wallpaper;
-                if (FileExists(os, places.wallpaperBackup)) CopyReplacing(os, places.wallpaperBackup, wallpaper);
-            }
-            SetWallpaper(os, "1", 0);
-            SetWallpaper(os, wallpaper, LeadingNumber(saved.wallpaperStyle));
-        }
-        Finish(ui, "Your Icons have been restored." + NotMovedSentence(failed));
+        int failed = RestorePass(os, ui, shared, st.CommonDesktopFolder);
+        failed += RestorePass(os, ui, user, st.UserDesktopFolder);
+        extra += PutBackPositionsAndWallpaper(os, ui, places, saved);
+        os.RemoveFile(journal);
+        Finish(ui, kRestored + NotMovedSentence(failed) + extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "RestoreDesktop");
+    }
+}
+
+void OfferToFinishInterrupted(Context& ctx) {
+    Platform& os = ctx.os;
+    Ui& ui = ctx.ui;
+    AppState& st = ctx.st;
+    const std::string path = JournalPath(st.ProgramFolder);
+    if (!os.Attributes(path).exists) return;
+    const std::optional<Journal> journal = ReadJournal(os, path);
+    if (!journal) return;
+    const bool clean = journal->operation == Journal::Operation::Clean;
+    const std::string question = std::string("Stowly was stopped before it finished ") +
+                                 (clean ? "cleaning" : "restoring") +
+                                 " your desktop.  Would you like to finish it now?";
+    if (ui.Message(question, "", MsgButtons::YesNo, MsgIcon::Question) != Answer::Yes) return;
+
+    const char* procedure = clean ? "CleanDesktop" : "RestoreDesktop";
+    try {
+        st.ClosetDirectory = journal->closetDirectory;
+        st.ClosetKeyFile = journal->closetKeyFile;
+        const ClosetPlaces places = PlacesOf(st);
+        ui.SetBusy(true);
+        // Every planned item is either where it was or where it was going; only the
+        // ones still where they were move now.
+        const long iconsBefore = CountDesktopIcons(os, ui);
+        int failed = 0, moved = 0;
+        for (const PlannedMove& move : journal->moves) {
+            if (!os.Attributes(move.from).exists) continue;
+            if (PerformShellAction(os, move.from, move.toFolder) != 0) ++failed;
+            else ++moved;
+            ui.PumpMessages();
+        }
+        std::string message;
+        if (clean) {
+            const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
+            message = kCleaned + NotMovedSentence(failed) + SwapWallpaper(os, st.settings, places, saved.wallpaper);
+        } else {
+            const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
+            st.ScreenSizeText = saved.screenSize;
+            WaitForIcons(os, ui, iconsBefore + moved);
+            message = kRestored + NotMovedSentence(failed) +
+                      (SamePath(saved.closetDirectory, st.ClosetDirectory) ? "" : kOtherCloset) +
+                      PutBackPositionsAndWallpaper(os, ui, places, saved);
+        }
+        os.RemoveFile(path);
+        ui.SetBusy(false);
+        ui.Message(message, "", MsgButtons::Ok, MsgIcon::Information);
+    } catch (const RuntimeError& e) {
+        ReportError(ui, e.number(), procedure);
     }
 }
 

@@ -3,7 +3,11 @@
 namespace stowly {
 
 bool CheckCloset(Platform& os, const std::string& folder) {
-    return os.List(folder, true).empty();
+    std::string path = folder;
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    for (const DirEntry& e : os.ListAll(path))
+        if (!(e.hidden && e.system)) return false;
+    return true;
 }
 
 bool FileExists(Platform& os, const std::string& path) {

@@ -7,9 +7,9 @@
 
 namespace stowly {
 
-// True when the closet folder (given with a trailing backslash) holds no visible
-// entry at all. A folder counts as much as a file: a closet holding only folders
-// still has something to restore. A missing folder is empty.
+// True when the closet folder holds nothing but the shell's own hidden system
+// files. A folder counts as much as a file, and so does a hidden item: a closet
+// holding either still has something to restore. A missing folder is empty.
 bool CheckCloset(Platform& os, const std::string& folder);
 // True when the path (or pattern) names at least one visible plain file.
 bool FileExists(Platform& os, const std::string& path);

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/Platform.h"
+
 namespace stowly {
 
 namespace err {
@@ -17,6 +19,15 @@ constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
 constexpr int Cancelled = 32755; // the user cancelled a file dialog
 } // namespace err
+
+// The program's file error for a Windows error number: 53 for a missing file, 76
+// for a missing path, 75 for any other failure to read or write (access denied, a
+// full disk, a file held by another program).
+constexpr int FileErrorNumber(int windowsError) {
+    if (windowsError == winerr::FileNotFound) return err::FileNotFound;
+    if (windowsError == winerr::PathNotFound) return err::PathNotFound;
+    return err::PathFileAccess;
+}
 
 class RuntimeError : public std::runtime_error {
 public:

@@ -13,7 +13,7 @@ std::string ReadTextFile(Platform& os, const std::string& path) {
 }
 
 void WriteTextFile(Platform& os, const std::string& path, const std::string& utf8) {
-    if (int error = os.WriteFile(path, EncodeFileText(os, utf8))) throw RuntimeError(error);
+    if (int error = os.WriteFile(path, EncodeFileText(os, utf8))) throw RuntimeError(FileErrorNumber(error));
 }
 
 } // namespace stowly

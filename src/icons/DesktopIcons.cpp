@@ -53,24 +53,27 @@ std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
     }
 }
 
+bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records) {
+    const auto icons = EnumDesktopIcons(os, ui);
+    if (!icons) return false;
+
+    // The first record of each name, so that matching costs one look-up per item.
+    std::unordered_map<std::string, const IconRecord*> firstByName;
+    firstByName.reserve(records.size());
+    for (const auto& record : records) firstByName.try_emplace(MatchKey(record.Name), &record);
+
+    for (size_t i = 0; i < icons->size(); ++i) {
+        auto found = firstByName.find(MatchKey((*icons)[i].Name));
+        if (found == firstByName.end()) continue;
+        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(found->second->X),
+                                  static_cast<int16_t>(found->second->Y));
+    }
+    return true;
+}
+
 bool RestoreLocations(Platform& os, Ui& ui, const std::string& path) {
     try {
-        const auto records = ReadPositionFile(os, path);
-        const auto icons = EnumDesktopIcons(os, ui);
-        if (!icons) return false;
-
-        // The first record of each name, so that matching costs one look-up per item.
-        std::unordered_map<std::string, const IconRecord*> firstByName;
-        firstByName.reserve(records.size());
-        for (const auto& record : records) firstByName.try_emplace(MatchKey(record.Name), &record);
-
-        for (size_t i = 0; i < icons->size(); ++i) {
-            auto found = firstByName.find(MatchKey((*icons)[i].Name));
-            if (found == firstByName.end()) continue;
-            os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(found->second->X),
-                                      static_cast<int16_t>(found->second->Y));
-        }
-        return true;
+        return ApplyIconPositions(os, ui, ReadPositionFile(os, path));
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "RestoreLocations");
         return false;

@@ -22,6 +22,11 @@ long CountDesktopIcons(Platform& os, Ui& ui);
 std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui);
 // The listing text of the icons: one entry per icon, numbered from 0.
 std::string IconListingText(const std::vector<IconRecord>& icons);
+// Reads the desktop's icons and moves every desktop item whose trimmed,
+// upper-cased name a record carries to that record's position; the first record of
+// a name wins, and every item showing that name moves. False when the desktop could
+// not be reached.
+bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records);
 // Reads the position list at `path` whole, reads the desktop's icons and moves
 // every desktop item whose trimmed, upper-cased name a record carries to that
 // record's position; the first record of a name wins, and every item showing

@@ -19,10 +19,10 @@ std::string PositionListText(const std::string& screenSizeText, const std::vecto
     return text;
 }
 
-std::vector<IconRecord> ReadPositionList(const std::string& text) {
-    DelimitedReader reader(text);
-    for (int i = 0; i < 5; ++i) reader.Next();
-    std::vector<IconRecord> records;
+namespace {
+
+// Reads records after the header until only empty lines are left; at least one.
+void ReadRecords(DelimitedReader& reader, std::vector<IconRecord>& records) {
     do {
         if (records.size() == kMaxIcons) throw RuntimeError(err::Overflow);
         IconRecord record;
@@ -31,7 +31,28 @@ std::vector<IconRecord> ReadPositionList(const std::string& text) {
         record.Y = reader.NextInt16();
         records.push_back(std::move(record));
     } while (!reader.OnlyEmptyLinesLeft());
+}
+
+} // namespace
+
+std::vector<IconRecord> ReadPositionList(const std::string& text) {
+    DelimitedReader reader(text);
+    for (int i = 0; i < 5; ++i) reader.Next();
+    std::vector<IconRecord> records;
+    ReadRecords(reader, records);
     return records;
+}
+
+PositionRecords ReadWholePositionRecords(const std::string& text) {
+    PositionRecords result;
+    try {
+        DelimitedReader reader(text);
+        for (int i = 0; i < 5; ++i) reader.Next();
+        if (!reader.OnlyEmptyLinesLeft()) ReadRecords(reader, result.records);
+    } catch (const RuntimeError&) {
+        result.damaged = true;
+    }
+    return result;
 }
 
 void WritePositionFile(Platform& os, const std::string& path, const std::string& screenSizeText,

@@ -43,6 +43,15 @@ std::string PositionListText(const std::string& screenSizeText, const std::vecto
 // 32767 records RuntimeError 6. Empty lines after the last record are ignored.
 std::vector<IconRecord> ReadPositionList(const std::string& text);
 
+// The records of a position list as far as they are whole: reading stops at the
+// first record that is damaged (a bad or out-of-range number, a cut-off line, one
+// past kMaxIcons), and `damaged` says so. A list without records is not damaged.
+struct PositionRecords {
+    std::vector<IconRecord> records;
+    bool damaged = false;
+};
+PositionRecords ReadWholePositionRecords(const std::string& text);
+
 // The two ends on disk; failures throw RuntimeError with the file's error number.
 void WritePositionFile(Platform& os, const std::string& path, const std::string& screenSizeText,
                        const std::vector<IconRecord>& icons);

@@ -49,6 +49,8 @@ struct FileAttributes {
 struct DirEntry {
     std::string name;
     bool isFolder = false;
+    bool hidden = false; // set by ListAll only; List never returns hidden entries
+    bool system = false;
 };
 
 enum class RegRoot : uint32_t { CurrentUser = 0x80000001u, LocalMachine = 0x80000002u };
@@ -110,6 +112,9 @@ public:
     // system entries, "." and ".." are never returned; folders only when asked for.
     // A path that cannot be listed gives an empty list.
     virtual std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) = 0;
+    // Every entry of a folder, hidden and system ones too, with those attributes set;
+    // "." and ".." are never returned. A folder that cannot be listed gives an empty list.
+    virtual std::vector<DirEntry> ListAll(const std::string& folder) = 0;
     virtual FileAttributes Attributes(const std::string& path) = 0;
     // The whole file; nullopt with *error set (53 not found, 75 access, 76 path) on failure.
     virtual std::optional<std::string> ReadFile(const std::string& path, int* error = nullptr) = 0;

@@ -43,17 +43,24 @@ TEST_CASE("Windows version names; 95, 98 and ME are refused by name before anyth
     CHECK(OSNameFor({true, 2, 6, 0}, "Windows 2000") == "Windows 2000");
 }
 
-TEST_CASE("The desktop-folder rule needs a folder named desktop, in any case") {
-    const std::pair<const char*, bool> rows[] = {
-        {"C:\\Users\\Ann\\Desktop\\Tools\\stowly.exe", true}, {"c:\\users\\ann\\desktop\\tools\\stowly.exe", true},
-        {"D:\\DeskTop\\stowly.exe", true},                     {"C:\\Users\\Ann\\Desktops\\stowly.exe", false},
-        {"C:\\Users\\Ann\\MyDesktop\\stowly.exe", false},      {"C:\\Desktop Tools\\stowly.exe", false},
-        {"C:\\Program Files\\Stowly\\desktop.exe", false}};
+TEST_CASE("The program may not run from either desktop folder or inside one, wherever the folder lives") {
+    struct Row { std::string exe, userDesktop; bool stops; };
+    const Row rows[] = {
+        {"C:\\Users\\Sim\\Desktop\\Tools\\stowly.exe", "C:\\Users\\Sim\\Desktop", true},
+        {"c:\\users\\sim\\desktop\\stowly.exe", "C:\\Users\\Sim\\Desktop", true}, // the folder itself, any case
+        {"C:\\Users\\Public\\Desktop\\Shared\\stowly.exe", "C:\\Users\\Sim\\Desktop", true},
+        {"D:\\Moved\\Tools\\stowly.exe", "D:\\Moved", true},          // a relocated desktop
+        {"C:\\Users\\Sim\\Desktop2\\stowly.exe", "C:\\Users\\Sim\\Desktop", false},
+        {"C:\\Users\\Ann\\Desktop\\stowly.exe", "C:\\Users\\Sim\\Desktop", false}, // not this user's
+        {"C:\\Users\\Sim\\Desktop\\stowly.exe", "D:\\Moved", false}, // the desktop moved away
+        {"C:\\Program Files\\Stowly\\stowly.exe", "C:\\Users\\Sim\\Desktop", false}};
     const Texts refused{"Sorry, but you cannot run this program from the desktop.  Please reinstall."};
-    for (const auto& [exe, stops] : rows) {
-        CAPTURE(exe);
+    for (const Row& r : rows) {
+        CAPTURE(r.exe);
+        const bool stops = r.stops;
         Machine m;
-        m.os.executablePath = exe;
+        m.os.executablePath = r.exe;
+        m.os.userDesktop = r.userDesktop;
         CHECK(StartUp(m.ctx) == !stops);
         CHECK(m.ui.MessageTexts() == (stops ? refused : Texts{}));
         if (stops) CHECK(m.ui.shown[0].icon == MsgIcon::Critical);

@@ -1,8 +1,12 @@
 #include <doctest/doctest.h>
 
+#include <filesystem>
+
 #include "ClosetMachine.h"
 #include "closet/CleanRestore.h"
 #include "closet/KeyFile.h"
+#include "core/Error.h"
+#include "core/ReportError.h"
 
 using namespace stowly;
 using stowly::test::ClosetMachine;
@@ -145,9 +149,15 @@ TEST_CASE("the wallpaper is swapped and put back with the recorded style; a stal
     CHECK((Done(m, kCleaned) && m.os.wallpaper == clean && Style(m) == "1" && m.Get(kBackup) == beach));
     KeyFileContent key = ReadKeyFile(m.os, kKeyFile);
     CHECK((key.header.wallpaper == beach && key.header.wallpaperStyle == "2"));
-    m.Put(beach, "overwritten by the system"); // a transcoded wallpaper file is reused
+    m.Put(beach, "edited while the desktop was clean"); // never replaced by the backup
     RestoreDesktop(m.ctx);
-    CHECK((Done(m, kRestored) && m.os.wallpaper == beach && Style(m) == "2" && m.Get(beach) == beach));
+    CHECK((Done(m, kRestored) && m.os.wallpaper == beach && Style(m) == "2"));
+    CHECK(m.Get(beach) == "edited while the desktop was clean");
+    // A picture that went away meanwhile comes back from the backup.
+    CleanDesktop(m.ctx);
+    std::filesystem::remove(m.os.HostPath(beach));
+    RestoreDesktop(m.ctx);
+    CHECK((Done(m, kRestored) && m.os.wallpaper == beach && m.Get(beach) == "edited while the desktop was clean"));
     REQUIRE(m.Exists(kBackup)); // left behind: stale for the next clean
     // A clean without a swap makes no backup; the user then picks another picture.
     m.st.settings.DefaultWindowsBackground = "";
@@ -174,12 +184,17 @@ TEST_CASE("a failure is reported and still ends the progress window") {
         CHECK((m.ui.MessageTexts().size() == 1 && m.ui.MessageTexts()[0].ends_with(" from module CleanDesktop")));
         CHECK((Done(m, "An Error has occured.") && m.Contents(kDesk) == Tree{{"a.txt", "a"}}));
     }
-    SUBCASE("the key file has no icon line") {
+    SUBCASE("the key file cannot be written: the program's file error, not the system's number") {
+        m.os.faults.locked.insert(kKeyFile);
         CleanDesktop(m.ctx);
-        m.Put(kKeyFile, "C:\\PROGRAM FILES\\STOWLY\\\r\n\r\n\r\n1024x768x32\r\n\r\n");
-        RestoreDesktop(m.ctx);
-        CHECK(m.ui.MessageTexts() == Texts{"Please contact Orvenko, Inc..\rError Number:10562 from module RestoreDesktop"});
-        CHECK((Done(m, "An Error has occured.") && m.Contents(kCloset) == Tree{{"a.txt", "a"}}));
+        CHECK(m.ui.MessageTexts() == Texts{ErrorReportText(err::PathFileAccess, "CleanDesktop")});
+        CHECK((Done(m, "An Error has occured.") && m.Contents(kDesk) == Tree{{"a.txt", "a"}}));
+    }
+    SUBCASE("a file named like the closet folder: nothing moves, no key file") {
+        m.Put(kCloset.substr(0, kCloset.size() - 1), "a file, not a folder");
+        CleanDesktop(m.ctx);
+        CHECK(m.ui.MessageTexts() == Texts{ErrorReportText(err::PathFileAccess, "CleanDesktop")});
+        CHECK((Done(m, "An Error has occured.") && m.Contents(kDesk) == Tree{{"a.txt", "a"}} && !m.Exists(kKeyFile)));
     }
 }
 
@@ -213,4 +228,108 @@ TEST_CASE("the wait for returned icons places late icons, gives up after about 1
         if (delay == 3 || !running) CHECK(waited < 5000);
         else CHECK((waited >= 15000 && waited < 20000 && m.ui.pumps > 150));
     }
+}
+
+TEST_CASE("the files always come back; a key file's damaged icon part costs only positions, and is told") {
+    struct Row {
+        const char* name;
+        std::string iconLines; // after the five header lines
+        bool told;
+    };
+    const std::string many = [] {
+        std::string lines;
+        for (int i = 0; i < 32768; ++i) lines += "\"x" + std::to_string(i) + "\",1,1\r\n";
+        return lines;
+    }();
+    const Row rows[] = {
+        {"no icon lines (the desktop did not answer)", "", false},
+        {"an empty line after the last icon", "\"a.txt\",500,600\r\n\r\n", false},
+        {"a damaged X", "\"a.txt\",500,600\r\n\"b.txt\",1x,5\r\n", true},
+        {"a cut-off line", "\"a.txt\",500,600\r\n\"b.txt\"", true},
+        {"an X past 16 bits", "\"a.txt\",500,600\r\n\"b.txt\",40000,5\r\n", true},
+        {"more than 32767 icons", "\"a.txt\",500,600\r\n" + many, true},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.name);
+        ClosetMachine m;
+        for (const char* name : {"a.txt", "b.txt"}) m.Put(kDesk + name, name);
+        CleanDesktop(m.ctx);
+        m.Put(kKeyFile, std::string(ClosetMachine::kProgram) + "\r\n\r\n\r\n1024x768x32\r\n\r\n" + r.iconLines);
+        RestoreDesktop(m.ctx);
+        CHECK(m.ui.MessageTexts().empty());
+        CHECK(Done(m, std::string(kRestored) + (r.told ? " Some icon positions could not be read from the key file." : "")));
+        CHECK(m.Contents(kDesk) == Tree{{"a.txt", "a.txt"}, {"b.txt", "b.txt"}});
+        if (!r.iconLines.empty()) CHECK(IconPositions(m)["a.txt"] == std::pair<int32_t, int32_t>{500, 600});
+    }
+}
+
+TEST_CASE("the closet beside the key file is restored, whatever folder its first line names") {
+    for (const std::string& line1 : {std::string("E:\\OLD PLACE\\STOWLY\\"), std::string("closet\\"), std::string(""),
+                                    std::string(ClosetMachine::kProgram) + "..\\", std::string("C:\\\0X\\", 6),
+                                    std::string("c:\\program files\\stowly")}) {
+        CAPTURE(line1);
+        const bool same = line1 == "c:\\program files\\stowly";
+        ClosetMachine m;
+        m.Put(kDesk + "a.txt", "a");
+        m.Put(kPublic + "s.lnk", "s");
+        CleanDesktop(m.ctx);
+        KeyFileContent key = ReadKeyFile(m.os, kKeyFile);
+        key.header.closetDirectory = line1;
+        WriteKeyFile(m.os, kKeyFile, key.header, key.icons);
+        RestoreDesktop(m.ctx);
+        CHECK(Done(m, std::string(kRestored) +
+                          (same ? "" : " The key file named another closet folder; the one beside it was used.")));
+        CHECK((m.Contents(kDesk) == Tree{{"a.txt", "a"}} && m.Contents(kPublic) == Tree{{"s.lnk", "s"}}));
+        CHECK(m.st.ClosetDirectory == ClosetMachine::kProgram);
+    }
+}
+
+TEST_CASE("a desktop folder that is missing, relative or a drive root stops clean and restore before anything moves") {
+    for (const char* bad : {"", "C:\\", "C:", "Desktop", "\\\\server\\share", "C:\\Users\\..\\..\\"}) {
+        CAPTURE(std::string(bad));
+        for (bool user : {true, false}) {
+            ClosetMachine m;
+            m.Put(kDesk + "a.txt", "a");
+            m.Put("C:\\root.txt", "r");
+            (user ? m.st.UserDesktopFolder : m.st.CommonDesktopFolder) = bad;
+            CleanDesktop(m.ctx);
+            CHECK(m.ui.MessageTexts() == Texts{"The desktop folder could not be found. Nothing was moved."});
+            CHECK((!m.Exists(kKeyFile) && !m.Exists(kCloset) && m.Get("C:\\root.txt") == "r"));
+            m.Reset();
+            CleanDesktop(m.ctx);
+            (user ? m.st.UserDesktopFolder : m.st.CommonDesktopFolder) = bad;
+            m.ui = {};
+            RestoreDesktop(m.ctx);
+            CHECK(m.ui.MessageTexts() == Texts{"The desktop folder could not be found. Nothing was moved."});
+            CHECK(m.Contents(kCloset) == Tree{{"a.txt", "a"}});
+        }
+    }
+}
+
+TEST_CASE("a closet holding only hidden items is not cleaned over, and a restore brings them back") {
+    ClosetMachine m;
+    m.Put(kDesk + "a.txt", "a");
+    CleanDesktop(m.ctx);
+    std::filesystem::rename(m.os.HostPath(kCloset + "a.txt"), m.os.HostPath(kCloset).string() + "/.a.txt");
+    const std::string key = m.Get(kKeyFile);
+    CleanDesktop(m.ctx);
+    CHECK(m.ui.MessageTexts() == Texts{"Your default closet is not empty please do a restore first."});
+    CHECK(m.Get(kKeyFile) == key);
+    RestoreDesktop(m.ctx);
+    CHECK((Done(m, kRestored) && m.Contents(kDesk) == Tree{{".a.txt", "a"}}));
+}
+
+TEST_CASE("a wallpaper backup that fails after every item moved is told, and the wallpaper is left as it is") {
+    ClosetMachine m;
+    const std::string beach = "C:\\Pics\\beach.bmp", clean = "C:\\Pics\\clean.bmp";
+    m.Put(beach, "beach");
+    m.Put(clean, "clean");
+    m.os.wallpaper = beach;
+    m.st.settings.DefaultWindowsBackground = clean;
+    m.Put(kDesk + "a.txt", "a");
+    m.os.faults.locked.insert(kBackup);
+    CleanDesktop(m.ctx);
+    CHECK(m.ui.MessageTexts().empty());
+    CHECK(Done(m, std::string(kCleaned) + " The wallpaper could not be backed up, so it was left as it is."));
+    CHECK((m.os.wallpaper == beach && m.Contents(kCloset) == Tree{{"a.txt", "a"}}));
 }

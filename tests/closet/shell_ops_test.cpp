@@ -41,12 +41,14 @@ TEST_CASE("PerformShellAction: creates the destination, never replaces, moves fo
     CHECK(m.os.movesDone - before == 5); // tried again a few times, then left
 }
 
-TEST_CASE("a closet of hidden entries only is empty; FileExists sees plain visible files and patterns only") {
+TEST_CASE("a closet holding a hidden entry is not empty; FileExists sees plain visible files and patterns only") {
     ClosetMachine m;
     const std::string closet = ClosetMachine::kCloset;
     CHECK(CheckCloset(m.os, closet)); // missing
-    m.Put(closet + ".hidden", "x");
+    m.Folder(closet);
     CHECK(CheckCloset(m.os, closet));
+    m.Put(closet + ".hidden", "x");
+    CHECK_FALSE(CheckCloset(m.os, closet));
 
     m.Put("C:\\Data\\a.txt", "x");
     m.Put("C:\\Data\\.secret", "x");

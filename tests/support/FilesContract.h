@@ -33,6 +33,14 @@ inline void CheckFileContract(Platform& os, const std::string& root,
         CHECK(Names(os.List(r, false)) == std::vector<std::string>{"a.txt", "b.dpf"});
         CHECK(Names(os.List(r, true)) == std::vector<std::string>{"Sub\\", "a.txt", "b.dpf"});
     }
+    SUBCASE("listing everything includes hidden entries and says which they are") {
+        const auto all = os.ListAll(root);
+        std::vector<std::string> expected{"Sub\\", "a.txt", "b.dpf", secret.substr(r.size())};
+        std::sort(expected.begin(), expected.end());
+        CHECK(Names(all) == expected);
+        for (const auto& e : all) CHECK(e.hidden == (r + e.name == secret));
+        CHECK(os.ListAll(r + "missing").empty());
+    }
     SUBCASE("patterns and single entries") {
         CHECK(Names(os.List(r + "*.DPF", false)) == std::vector<std::string>{"b.dpf"});
         CHECK(Names(os.List(r + "A.TXT", false)) == std::vector<std::string>{"a.txt"});

@@ -32,10 +32,20 @@ inline std::filesystem::path BuildPath(const std::string& name) {
     return Widen(path);
 }
 
-// A screenshot of the X screen into <build>/screenshots/`name`.
-inline void Shot(const std::string& name) {
+// A screenshot into <build>/screenshots/`name`, cut to the windows shown (with a
+// small margin), or of the whole screen.
+inline void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
     std::filesystem::create_directories(BuildPath("screenshots"));
-    CHECK_MESSAGE(guidriver::Screenshot(BuildDirUnix() + "/screenshots/" + name), name);
+    RECT area{}, r;
+    for (HWND h : windows)
+        if (GetWindowRect(h, &r)) UnionRect(&area, &area, &r);
+    if (!IsRectEmpty(&area)) {
+        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        InflateRect(&area, 6, 6);
+        IntersectRect(&area, &area, &screen);
+    }
+    CHECK_MESSAGE(guidriver::Screenshot(BuildDirUnix() + "/screenshots/" + name, IsRectEmpty(&area) ? nullptr : &area),
+                  name);
 }
 
 // The program copied into `folder` (made afresh), with `ini` beside it; the folder
@@ -98,8 +108,8 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Start(const std::filesystem::path& exe) {
-        std::wstring cmd = L"\"" + exe.wstring() + L"\"";
+    bool Start(const std::filesystem::path& exe, const std::wstring& arguments = L"") {
+        std::wstring cmd = L"\"" + exe.wstring() + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
         const std::wstring folder = exe.parent_path().wstring();
         STARTUPINFOW si{sizeof si};
         PROCESS_INFORMATION pi{};
@@ -123,6 +133,12 @@ public:
         process_.reset();
     }
     DWORD pid() const { return pid_; }
+    // The exit code once the program has ended (STILL_ACTIVE while it runs).
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        if (process_) GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
 
 private:
     KernelHandle process_;

@@ -1,5 +1,6 @@
 // The real stowly.exe started and driven from outside, as a person uses it, on the
-// stand-in desktop. Screenshots go to <build>/screenshots.
+// stand-in desktop. Screenshots go to <build>/screenshots (the help's pictures are
+// taken from there: tools/help-shots.sh).
 #include <doctest/doctest.h>
 #include <windows.h>
 
@@ -72,8 +73,8 @@ bool TrayIconPresent(HWND main) {
 } // namespace
 
 TEST_CASE("Started from a folder inside a desktop folder, the program says so and ends") {
-    test::TestDir dir;
-    InstalledCopy copy(dir.path() / "Desktop" / "Tools");
+    EmptyDesktops desktops;
+    InstalledCopy copy(desktops.common() / L"Tools");
     Program stowly;
     REQUIRE(stowly.Start(copy.exe));
     std::vector<MessageBoxInfo> boxes;
@@ -117,15 +118,15 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean Des
     REQUIRE(WaitFor([&] { return !Shown(splash[0]); }, 15000));
     HWND main = nullptr;
     REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle, true)) != nullptr; }, 30000));
-    Shot("main-window.png");
+    Shot("main-window.png", {main});
     for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop"}) { // the pointer arrives as a person's would
         REQUIRE(MoveMouseOver(FindChild(main, name)));
         Sleep(300);
     }
-    Shot("main-window-highlighted.png");
+    Shot("main-window-highlighted.png", {main});
     REQUIRE(Click(FindChild(main, L"Clean Desktop")));
     Finish(stowly.pid(), main, L"Please wait cleaning desktop...", L"Your Desktop has been cleaned.",
-           [] { Shot("progress-window.png"); });
+           [&] { Shot("progress-window.png", {main}); });
     CHECK(fs::is_empty(desktops.user()));
     CHECK(fs::is_empty(desktops.common()));
     const std::string key = os.ReadFile(Narrow((kProgramFolder / L"QuickClean.qvr").wstring()), nullptr).value_or("");
@@ -164,6 +165,7 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
     PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
     std::vector<HWND> menu;
     REQUIRE(WaitFor([&] { return !(menu = VisibleOfClass(stowly.pid(), L"#32768")).empty(); }));
+    Shot("tray-menu.png", {menu.front()});
     PostKeys(menu.front(), {VK_UP, VK_RETURN});
     CHECK(stowly.WaitEnd(5000));
     CHECK_FALSE(TrayIconPresent(main));

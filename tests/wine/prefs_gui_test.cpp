@@ -127,7 +127,7 @@ TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap 
     SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
     Press(prefs, L"Run on Start Up");
     Press(prefs, L"Stretch");
-    Shot("preferences-window.png");
+    Shot("preferences-window.png", {prefs});
     Press(prefs, L"Cancel");
     REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
     CHECK_FALSE(fs::exists(ini));
@@ -199,7 +199,7 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
     CHECK(FindChild(about, L"Version 4.0.0"));
     CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
     CHECK(FindChild(about, L"&System Info..."));
-    Shot("about-window.png");
+    Shot("about-window.png", {about});
     // The hidden pictures are the drawn pictures without a name; each is told by its
     // left edge, placed in twips at the window's DPI.
     const int dpi = static_cast<int>(GetDpiForWindow(about));
@@ -244,7 +244,7 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
     // No keys: the first goes and the third shows.
     doubleClick();
     CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(240, dpi)}; }));
-    Shot("about-window-hidden-picture.png");
+    Shot("about-window-hidden-picture.png", {about});
     Press(about, L"OK");
     CHECK(WaitFor([&] { return !IsWindow(about); }));
 

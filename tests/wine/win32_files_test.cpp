@@ -26,6 +26,9 @@ TEST_CASE("Win32 listing leaves out system entries too") {
     REQUIRE(SetFileAttributesW(Widen(root + "desktop.ini").c_str(), FILE_ATTRIBUTE_SYSTEM));
     REQUIRE(os.WriteFile(root + "plain.txt", "p") == 0);
     CHECK(test::Names(os.List(root, true)) == std::vector<std::string>{"plain.txt"});
+    const auto all = os.ListAll(dir.path().string());
+    REQUIRE(all.size() == 2);
+    for (const auto& e : all) CHECK(e.system == (e.name == "desktop.ini"));
 }
 
 TEST_CASE("Win32 single instance: the second claim in the prefix fails") {

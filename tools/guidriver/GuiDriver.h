@@ -135,15 +135,20 @@ inline bool MoveMouseOver(HWND hwnd) {
     return SendInput(1, &in, sizeof in) == 1;
 }
 
-// A screenshot of the whole X screen (ImageMagick's import) into the Unix path
-// `png`; true when the file was written.
-inline bool Screenshot(const std::string& png) {
+// A screenshot of the X screen (ImageMagick's import) into the Unix path `png`,
+// cut to `area` when one is given (screen coordinates: Wine's virtual desktop
+// lies at the X screen's origin); true when the file was written.
+inline bool Screenshot(const std::string& png, const RECT* area = nullptr) {
     std::wstring dos = L"Z:";
     for (char c : png) dos += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
     DeleteFileW(dos.c_str());
     // Wine starts Unix programs too (not with CREATE_NO_WINDOW), but their process
     // handles say nothing: wait until the PNG is complete instead.
-    std::wstring cmd = L"/usr/bin/import -window root \"";
+    std::wstring cmd = L"/usr/bin/import -window root ";
+    if (area)
+        cmd += L"-crop " + std::to_wstring(area->right - area->left) + L"x" + std::to_wstring(area->bottom - area->top) +
+               L"+" + std::to_wstring(area->left) + L"+" + std::to_wstring(area->top) + L" +repage ";
+    cmd += L"\"";
     for (char c : png) cmd += static_cast<wchar_t>(static_cast<unsigned char>(c));
     cmd += L"\"";
     STARTUPINFOW si{sizeof si};

@@ -273,6 +273,18 @@ std::vector<DirEntry> SimPlatform::List(const std::string& pathOrPattern, bool i
     return result;
 }
 
+std::vector<DirEntry> SimPlatform::ListAll(const std::string& folder) {
+    std::vector<DirEntry> result;
+    std::error_code ec;
+    fs::path dir = HostPath(folder);
+    if (!fs::is_directory(dir, ec)) return result;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        std::string name = NameOf(e.path());
+        result.push_back({name, e.is_directory(ec), IsHiddenName(name), false});
+    }
+    return result;
+}
+
 FileAttributes SimPlatform::Attributes(const std::string& path) {
     FileAttributes a;
     std::error_code ec;
@@ -305,7 +317,17 @@ std::optional<std::string> SimPlatform::ReadFile(const std::string& path, int* e
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+void SimPlatform::Change() {
+    if (faults.stopAtChange == 0) return;
+    if (--faults.stopAtChange == 0) {
+        faults.stopAtChange = -1; // every later change stops too
+        throw Stopped{};
+    }
+    if (faults.stopAtChange < 0) throw Stopped{};
+}
+
 int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
+    Change();
     if (faults.diskFull) return winerr::DiskFull;
     if (IsLocked(path)) return winerr::Sharing;
     fs::path host = HostPath(path);
@@ -333,6 +355,7 @@ int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
+    Change();
     if (faults.diskFull) return winerr::DiskFull;
     if (IsLocked(to)) return winerr::Sharing;
     int error = 0;
@@ -342,6 +365,7 @@ int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
 }
 
 int SimPlatform::RemoveFile(const std::string& path) {
+    Change();
     if (IsLocked(path)) return winerr::Sharing;
     std::error_code ec;
     fs::path host = HostPath(path);
@@ -352,6 +376,7 @@ int SimPlatform::RemoveFile(const std::string& path) {
 }
 
 bool SimPlatform::CreateFolder(const std::string& path) {
+    Change();
     std::error_code ec;
     fs::path host = HostPath(path);
     if (fs::exists(host, ec) || !fs::is_directory(host.parent_path(), ec)) return false;
@@ -361,6 +386,7 @@ bool SimPlatform::CreateFolder(const std::string& path) {
 }
 
 int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
+    Change();
     ++movesDone;
     if (faults.failMoveNumber > 0 && --faults.failMoveNumber == 0) return winerr::AccessDenied;
     if (IsLocked(from)) return winerr::Sharing;

@@ -41,7 +41,12 @@ public:
         int failMoveNumber = 0;           // the Nth MoveItem from now (1-based) fails with 5
         std::set<std::string> locked;     // paths (any case) that cannot be moved, written or deleted: 32
         bool diskFull = false;            // WriteFile and CopyFile fail with 112
+        // The program is stopped as if killed at the Nth call from now that would
+        // change the disk: that call and every later one throws Stopped before doing
+        // anything. 0: never.
+        int stopAtChange = 0;
     } faults;
+    struct Stopped {};
     int movesDone = 0; // MoveItem calls so far
 
     // --- Registry store: keys and values, names compared without regard to case ----
@@ -90,6 +95,7 @@ public:
     std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
     std::string AnsiToUtf8(const std::string& ansi) override;
     std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;
+    std::vector<DirEntry> ListAll(const std::string& folder) override;
     FileAttributes Attributes(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path, int* error) override;
     int WriteFile(const std::string& path, const std::string& bytes) override;
@@ -111,6 +117,8 @@ public:
 
 private:
     bool IsLocked(const std::string& path) const;
+    // Counts a call that changes the disk; throws Stopped when the program is to stop.
+    void Change();
     // The entry of host folder `folder` called `name` in any case; empty when none.
     std::filesystem::path FindNoCase(const std::filesystem::path& folder, const std::string& name) const;
     // Brings the index of the folder that holds `hostPath` up to date after a change

@@ -186,6 +186,23 @@ std::vector<DirEntry> Win32Platform::List(const std::string& pathOrPattern, bool
     return result;
 }
 
+std::vector<DirEntry> Win32Platform::ListAll(const std::string& folder) {
+    std::vector<DirEntry> result;
+    if (folder.empty()) return result;
+    WIN32_FIND_DATAW fd{};
+    FindHandle find(FindFirstFileExW(LongPath(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                     nullptr, 0));
+    if (!find) return result;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const DWORD a = fd.dwFileAttributes;
+        result.push_back({Narrow(name), (a & FILE_ATTRIBUTE_DIRECTORY) != 0, (a & FILE_ATTRIBUTE_HIDDEN) != 0,
+                          (a & FILE_ATTRIBUTE_SYSTEM) != 0});
+    } while (FindNextFileW(find.get(), &fd));
+    return result;
+}
+
 FileAttributes Win32Platform::Attributes(const std::string& path) {
     FileAttributes a;
     DWORD attr = GetFileAttributesW(LongPath(path).c_str());

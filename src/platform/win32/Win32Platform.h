@@ -33,6 +33,7 @@ public:
     std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
     std::string AnsiToUtf8(const std::string& ansi) override;
     std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;
+    std::vector<DirEntry> ListAll(const std::string& folder) override;
     FileAttributes Attributes(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path, int* error) override;
     int WriteFile(const std::string& path, const std::string& bytes) override;

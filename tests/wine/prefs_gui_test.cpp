@@ -1,5 +1,6 @@
 // The real stowly.exe driven from outside: Preferences (wallpaper conversion, the
-// start-up entry, Cancel), About and Help. Screenshots go to <build>/screenshots.
+// start-up entry, Cancel), About and Help. Screenshots go to <build>/screenshots
+// (the help's pictures are taken from there: tools/help-shots.sh).
 #include <doctest/doctest.h>
 #include <windows.h>
 
@@ -11,7 +12,6 @@
 #include "WineHarness.h"
 #include "app/MainCommands.h"
 #include "platform/win32/Win32Platform.h"
-#include "support/TestDir.h"
 #include "support/TinyPictures.h"
 
 using namespace stowly;
@@ -67,6 +67,27 @@ std::wstring EditText(HWND edit) {
     return text;
 }
 
+// Pictures of the test in the shared Pictures folder, removed when it is done.
+class Pictures {
+public:
+    Pictures() { fs::create_directories(folder_); }
+    ~Pictures() {
+        std::error_code ec;
+        for (const auto& p : put_) fs::remove(p, ec);
+    }
+    Pictures(const Pictures&) = delete;
+    Pictures& operator=(const Pictures&) = delete;
+    fs::path Put(const wchar_t* name, const std::string& bytes) {
+        put_.push_back(folder_ / name);
+        std::ofstream(put_.back(), std::ios::binary) << bytes;
+        return put_.back();
+    }
+
+private:
+    const fs::path folder_ = L"C:\\Users\\Public\\Pictures";
+    std::vector<fs::path> put_;
+};
+
 bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 // Clicks and waits until the click has been handled.
@@ -111,10 +132,9 @@ std::vector<DWORD> ChildProcesses(DWORD parent, const std::wstring& exe) {
 } // namespace
 
 TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap and writes the quoted start-up entry") {
-    test::TestDir dir;
-    const fs::path jpeg = dir.path() / L"Sea view.jpg";
-    std::ofstream(jpeg, std::ios::binary) << test::kTinyJpeg;
-    std::ofstream(dir.path() / L"Broken.jpg", std::ios::binary) << "not a picture";
+    Pictures pictures; // where a person keeps them: the path shows in the help's picture
+    const fs::path jpeg = pictures.Put(L"Sea view.jpg", test::kTinyJpeg);
+    const fs::path brokenJpeg = pictures.Put(L"Broken.jpg", "not a picture");
     Win32Platform os;
     os.RegDelete(RegRoot::CurrentUser, kRunKey, "Stowly");
     Running app;
@@ -127,7 +147,7 @@ TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap 
     SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
     Press(prefs, L"Run on Start Up");
     Press(prefs, L"Stretch");
-    Shot("preferences-window.png", {prefs});
+    Shot("preferences.png", {prefs});
     Press(prefs, L"Cancel");
     REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
     CHECK_FALSE(fs::exists(ini));
@@ -142,8 +162,7 @@ TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap 
     CHECK(Checked(FindChild(prefs, L"Center")));
 
     // A picture that cannot be converted: reported, and the dialog stays open.
-    const std::wstring broken = (dir.path() / L"Broken.jpg").wstring();
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(broken.c_str()));
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(brokenJpeg.c_str()));
     Press(prefs, L"Run on Start Up");
     REQUIRE(Click(FindChild(prefs, L"Done")));
     HWND error = nullptr; // the dialog is a #32770 window too: the box is told by its title
@@ -199,7 +218,7 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
     CHECK(FindChild(about, L"Version 4.0.0"));
     CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
     CHECK(FindChild(about, L"&System Info..."));
-    Shot("about-window.png", {about});
+    Shot("about.png", {about});
     // The hidden pictures are the drawn pictures without a name; each is told by its
     // left edge, placed in twips at the window's DPI.
     const int dpi = static_cast<int>(GetDpiForWindow(about));
@@ -244,7 +263,7 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
     // No keys: the first goes and the third shows.
     doubleClick();
     CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(240, dpi)}; }));
-    Shot("about-window-hidden-picture.png", {about});
+    Shot("about-hidden-picture.png", {about});
     Press(about, L"OK");
     CHECK(WaitFor([&] { return !IsWindow(about); }));
 

@@ -6,59 +6,96 @@
 
 #include "core/DelimitedReader.h"
 #include "core/Error.h"
-#include "core/ReportError.h"
 #include "core/Version.h"
+#include "platform/FileText.h"
 #include "platform/Text.h"
 
 namespace stowly {
 
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-// A page in UTF-8 (with or without the byte-order mark) is taken as it is; any
-// other is in the system's code page, like the program's own files.
-std::string PageText(Platform& os, const std::string& bytes) {
-    std::string_view text = bytes;
-    if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) return std::string(text.substr(kUtf8Mark.size()));
-    return IsValidUtf8(text) ? bytes : os.AnsiToUtf8(bytes);
-}
+constexpr size_t kMaxVersionParts = 4;
+constexpr size_t kMaxVersionDigits = 5;
 
 // The parts of "4.0.10" as digit texts without leading zeros; nullopt for any
 // other kind of text.
 std::optional<std::vector<std::string>> VersionParts(std::string_view text) {
+    std::string whole = Trim(text);
     std::vector<std::string> parts;
     size_t start = 0;
     for (;;) {
-        size_t dot = text.find('.', start);
-        std::string part = Trim(text.substr(start, dot == std::string_view::npos ? dot : dot - start));
-        if (part.empty() || part.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+        size_t dot = whole.find('.', start);
+        std::string part = whole.substr(start, dot == std::string::npos ? dot : dot - start);
+        if (part.empty() || part.size() > kMaxVersionDigits || part.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
         part.erase(0, std::min(part.find_first_not_of('0'), part.size() - 1));
         parts.push_back(std::move(part));
-        if (dot == std::string_view::npos) return parts;
+        if (parts.size() > kMaxVersionParts) return std::nullopt;
+        if (dot == std::string::npos) return parts;
         start = dot + 1;
     }
 }
 
-struct ProductRecord {
-    std::string version;
-    std::string notice;
-};
+// The text of the page's first kMaxVersionPageBytes bytes; of a longer page only
+// the whole lines among them.
+std::string PageText(Platform& os, const std::string& bytes) {
+    if (bytes.size() <= kMaxVersionPageBytes) return DecodePageText(os, bytes);
+    std::string head = bytes.substr(0, kMaxVersionPageBytes);
+    // A character of UTF-8 or of the code page is whole before a CR or LF byte; in
+    // UTF-16 such a byte may be half of another character, so cut that once decoded.
+    bool utf16 = head.starts_with(kUtf16LeBom) || head.starts_with(kUtf16BeBom);
+    if (!utf16) head.erase(std::min(head.find_last_of("\r\n") + 1, head.size()));
+    std::string text = DecodePageText(os, head);
+    if (utf16) text.erase(std::min(text.find_last_of("\r\n") + 1, text.size()));
+    return text;
+}
 
-// Reads records until this product's or the end of the page; at least one record
-// is read, so a page that ends first is RuntimeError 62.
-std::optional<ProductRecord> FindProductRecord(DelimitedReader& records) {
-    do {
-        std::string name = records.Next();
-        std::string version = records.Next();
-        std::string notice = records.Next();
-        if (EqualsNoCase(Trim(name), kAppTitle)) return ProductRecord{version, notice};
-        // Empty lines after the last record end the page, they do not begin a record.
-    } while (!records.OnlyEmptyLinesLeft());
-    return std::nullopt;
+// The page's lines, without their ends (CR LF, CR or LF).
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        size_t end = std::min(text.find_first_of("\r\n"), text.size());
+        lines.push_back(text.substr(0, end));
+        if (end < text.size() && text[end] == '\r') ++end;
+        if (end < text.size() && text[end] == '\n') ++end;
+        text.remove_prefix(end);
+    }
+    return lines;
+}
+
+// One record line: exactly three fields.
+std::optional<ProductRecord> RecordOf(std::string_view line) {
+    DelimitedReader reader(std::string(line) + "\r\n");
+    ProductRecord record;
+    try {
+        record.name = reader.Next();
+        record.version = reader.Next();
+        record.notice = reader.Next();
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+    if (!reader.AtEnd() || !VersionParts(record.version)) return std::nullopt;
+    return record;
 }
 
 } // namespace
+
+std::optional<VersionPage> ParseVersionPage(Platform& os, const std::string& bytes) {
+    std::string text = PageText(os, bytes);
+    std::vector<std::string_view> lines = Lines(text);
+    if (lines.empty()) return std::nullopt;
+    VersionPage page;
+    page.notice = lines[0];
+    if (page.notice.find('<') != std::string::npos || Utf8Length(page.notice) > kMaxPageNoticeLength) return std::nullopt;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (Trim(lines[i]).empty()) continue;
+        auto record = RecordOf(lines[i]);
+        if (!record) return std::nullopt;
+        page.records.push_back(*std::move(record));
+    }
+    if (page.records.empty()) return std::nullopt;
+    return page;
+}
 
 void CheckForUpdates(Platform& os, Ui& ui) { CheckForUpdates(os, ui, kVersionPageUrl); }
 
@@ -69,32 +106,23 @@ void CheckForUpdates(Platform& os, Ui& ui, const std::string& pageUrl) {
     DisplayProductUpdateMessage(os, ui, page.body);
 }
 
-void DisplayProductUpdateMessage(Platform& os, Ui& ui, const std::string& page) {
-    try {
-        std::string text = PageText(os, page);
-        size_t lineEnd = std::min(text.find_first_of("\r\n"), text.size());
-        std::string notice = text.substr(0, lineEnd);
-        if (!Trim(notice).empty()) ui.Message(notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
+void DisplayProductUpdateMessage(Platform& os, Ui& ui, const std::string& bytes) {
+    std::optional<VersionPage> page = ParseVersionPage(os, bytes);
+    if (!page) return;
+    if (!Trim(page->notice).empty()) ui.Message(page->notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
 
-        size_t next = lineEnd;
-        if (next < text.size() && text[next] == '\r') ++next;
-        if (next < text.size() && text[next] == '\n') ++next;
-        DelimitedReader records(text.substr(next));
-        std::optional<ProductRecord> record = FindProductRecord(records);
-        if (!record) return;
-
-        if (!Trim(record->notice).empty()) ui.Message(record->notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
-        std::string running = VersionText();
-        if (!IsNewerVersion(record->version, running)) return;
-        std::string question = std::string("A new version of ") + kAppTitle +
-                               " is available. Do you wish to visit the Orvenko download page?" + "\r\n\r\n" +
-                               "Your current version: " + running + "\r\n" +
-                               "New version available for download: " + record->version + "\r\n";
-        if (ui.Message(question, kAppTitle, MsgButtons::YesNo, MsgIcon::None) == Answer::Yes)
-            OpenInBrowser(os, ui, kWebSiteUrl);
-    } catch (const RuntimeError& e) {
-        ReportError(ui, e.number(), "DisplayProductUpdateMessage");
-    }
+    auto record = std::find_if(page->records.begin(), page->records.end(),
+                               [](const ProductRecord& r) { return EqualsNoCase(Trim(r.name), kAppTitle); });
+    if (record == page->records.end()) return;
+    if (!Trim(record->notice).empty()) ui.Message(record->notice, kAppTitle, MsgButtons::Ok, MsgIcon::None);
+    std::string running = VersionText();
+    if (!IsNewerVersion(record->version, running)) return;
+    std::string question = std::string("A new version of ") + kAppTitle +
+                           " is available. Do you wish to visit the Orvenko download page?" + "\r\n\r\n" +
+                           "Your current version: " + running + "\r\n" +
+                           "New version available for download: " + record->version + "\r\n";
+    if (ui.Message(question, kAppTitle, MsgButtons::YesNo, MsgIcon::None) == Answer::Yes)
+        OpenInBrowser(os, ui, kWebSiteUrl);
 }
 
 void OpenInBrowser(Platform& os, Ui& ui, const std::string& url) {

@@ -1,5 +1,7 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/Ui.h"
@@ -24,10 +26,30 @@ void CheckForUpdates(Platform& os, Ui& ui);
 // The same check with the version page at `pageUrl`.
 void CheckForUpdates(Platform& os, Ui& ui, const std::string& pageUrl);
 
-// Reads a fetched product-version page: the first line is a notice for everyone,
-// then records of product name, version and notice. Shows the notices and, for a
-// newer version of this product, offers the web site. A page that ends before its
-// first record is reported under "DisplayProductUpdateMessage".
+// The product-version page as the check reads it: a notice line for everyone,
+// then one record per line of product name, version and notice (delimited values,
+// core/DelimitedReader.h). Only the first kMaxVersionPageBytes bytes are read; a
+// longer page is cut after its last whole line within them.
+inline constexpr size_t kMaxVersionPageBytes = 4096;
+inline constexpr size_t kMaxPageNoticeLength = 500;
+struct ProductRecord {
+    std::string name;
+    std::string version;
+    std::string notice;
+};
+struct VersionPage {
+    std::string notice;
+    std::vector<ProductRecord> records;
+};
+// The page, or nullopt when it is not in that form: a notice line longer than
+// kMaxPageNoticeLength characters or holding "<" (an HTML page), a line that is
+// not three fields, a version that is not 1 to 4 dot-separated parts of 1 to 5
+// digits, or no record at all. Blank lines between records are passed over.
+std::optional<VersionPage> ParseVersionPage(Platform& os, const std::string& bytes);
+
+// Reads a fetched product-version page. Shows the notices and, for a newer
+// version of this product, offers the web site. A page that is not in the form
+// above is passed over in silence, as a page that could not be fetched is.
 void DisplayProductUpdateMessage(Platform& os, Ui& ui, const std::string& page);
 
 // Opens the address in the user's browser; tells the user when it cannot.
@@ -35,7 +57,7 @@ void OpenInBrowser(Platform& os, Ui& ui, const std::string& url);
 
 // Whether `offered` names a later version than `running`: dot-separated whole
 // numbers compared part by part, missing parts counting as 0. A text that is not
-// such a version is never later.
+// such a version (1 to 4 parts of 1 to 5 digits) is never later.
 bool IsNewerVersion(const std::string& offered, const std::string& running);
 
 } // namespace stowly

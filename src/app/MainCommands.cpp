@@ -59,6 +59,14 @@ CommandOutcome OnCleanClicked(Context& ctx) {
     if (exists && ctx.ui.Message("File Exists.  Would you like to over write it?", "", MsgButtons::YesNo,
                                  MsgIcon::None) == Answer::No)
         return CommandOutcome::Done;
+    // Overwriting the key file of a closet that still holds items would lose the
+    // only record of them: such a clean stops as the quick one does.
+    bool empty = true;
+    PassOver([&] { empty = ClosetIsEmpty(ctx.os, PlacesOf(st)); });
+    if (!empty) {
+        ctx.ui.Message(kClosetNotEmpty, "", MsgButtons::Ok, MsgIcon::None);
+        return CommandOutcome::Done;
+    }
     return CommandOutcome::ShowAdvancedClean;
 }
 
@@ -76,8 +84,11 @@ CommandOutcome OnRestoreClicked(Context& ctx) {
     if (path.empty()) return CommandOutcome::Done;
 
     if (IsPositionFile(path)) {
-        PassOver([&] { RestoreLocations(ctx.os, ctx.ui, path); });
-        ctx.ui.Message("Your icon positions have been restored.", "", MsgButtons::Ok, MsgIcon::Information);
+        // RestoreLocations reports its own failures; success is told only after success.
+        bool applied = false;
+        PassOver([&] { applied = RestoreLocations(ctx.os, ctx.ui, path); });
+        if (applied)
+            ctx.ui.Message("Your icon positions have been restored.", "", MsgButtons::Ok, MsgIcon::Information);
         return CommandOutcome::Done;
     }
 
@@ -106,7 +117,8 @@ std::array<FavoriteItem, 4> FavoriteMenuItems(const Settings& settings) {
     std::array<FavoriteItem, 4> items;
     for (size_t i = 0; i < items.size(); ++i) {
         const std::string& name = settings.FavoriteLocation[i];
-        items[i] = name == "Blank" ? FavoriteItem{"Blank", false} : FavoriteItem{name, true};
+        // Done stores an empty name too; it is as free as "Blank".
+        items[i] = name.empty() || name == "Blank" ? FavoriteItem{"Blank", false} : FavoriteItem{name, true};
     }
     return items;
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <exception>
+#include <functional>
 
 #include "resource.h"
 #include "about/About.h"
@@ -17,9 +18,12 @@
 #include "app/PreferencesWindow_win.h"
 #include "app/ProgressWindow_win.h"
 #include "app/WindowThunk_win.h"
+#include "closet/AdvancedClosetDialogs_win.h"
 #include "core/Error.h"
 #include "core/ReportError.h"
 #include "core/Version.h"
+#include "icons/IconPositions.h"
+#include "icons/IconPositionsDialog_win.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Ui.h"
 #include "platform/win32/WinText.h"
@@ -103,6 +107,7 @@ private:
     template <typename Handler>
     void Guarded(const char* name, Handler&& handler);
     void RunClosetCommand(CommandOutcome (*command)(Context&), const char* name);
+    void RunIconCommand(const char* name, const std::function<void()>& command);
     void OnExitClicked();
     void ShowMainWindow();
     void UpdateFavorites();
@@ -375,7 +380,21 @@ void MainWindow::RunClosetCommand(CommandOutcome (*command)(Context&), const cha
     // not start inside the first.
     if (running_) return;
     running_ = true;
-    Guarded(name, [&] { command(ctx_); });
+    Guarded(name, [&] {
+        switch (command(ctx_)) {
+        case CommandOutcome::Done: break;
+        case CommandOutcome::ShowAdvancedClean: ShowAdvancedCleanDialog(hwnd_, ctx_, ui_); break;
+        case CommandOutcome::ShowAdvancedRestore: ShowAdvancedRestoreDialog(hwnd_, ctx_, ui_); break;
+        }
+    });
+    running_ = false;
+}
+
+void MainWindow::RunIconCommand(const char* name, const std::function<void()>& command) {
+    // Like a clean or restore, one at a time: they move the same icons.
+    if (running_) return;
+    running_ = true;
+    Guarded(name, command);
     running_ = false;
 }
 
@@ -409,6 +428,20 @@ void MainWindow::OnCommand(int id) {
     case kMenuRestore:
         RunClosetCommand(OnRestoreClicked, "Command2_Click");
         break;
+    case kPositionsCommand:
+    case kMenuIcons:
+        RunIconCommand("IconPositionsLoad", [this] {
+            if (ShowIconPositionsDialog(hwnd_, ctx_, ui_)) UpdateFavorites();
+        });
+        break;
+    case kMenuFavorite0:
+    case kMenuFavorite1:
+    case kMenuFavorite2:
+    case kMenuFavorite3: {
+        const int slot = id - kMenuFavorite0;
+        RunIconCommand("LoadFav", [this, slot] { LoadFav(ctx_, slot); });
+        break;
+    }
     case kExit:
         OnExitClicked();
         break;
@@ -441,7 +474,6 @@ void MainWindow::OnCommand(int id) {
         if (IsWindowEnabled(smallButtons_[0])) OnCommand(kPreferences);
         break;
     default:
-        // Icon Positions and the favourites open the dialogs of their own subsystem.
         break;
     }
 }

@@ -54,17 +54,6 @@ bool DesktopFoldersUsable(const AppState& st) {
 
 constexpr const char* kNoDesktopFolder = "The desktop folder could not be found. Nothing was moved.";
 
-// Both closet folders count: a clean of a desktop whose items were all shared
-// must still be restorable, and must not be cleaned over.
-bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places) {
-    return CheckCloset(os, places.closetFolder + "\\") && CheckCloset(os, places.commonClosetFolder + "\\");
-}
-
-std::string NotMovedSentence(int failed) {
-    if (failed == 0) return {};
-    return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
-}
-
 // A folder the moves go into; a file of that name, or a place that cannot be
 // written, stops the operation before anything moves.
 void MakeFolder(Platform& os, const std::string& folder) {
@@ -106,10 +95,14 @@ void Fail(Ui& ui, const RuntimeError& e, const char* procedure) {
 }
 
 // The clean's two labels, kept so that one can change while the other stays.
+// Without a progress window (the advanced clean) they are not shown.
 struct Labels {
     Ui& ui;
+    bool inUse;
     std::string status, count;
-    void Show(bool visible) { ui.SetProgressLabels(status, count, visible); }
+    void Show(bool visible) {
+        if (inUse) ui.SetProgressLabels(status, count, visible);
+    }
 };
 
 // Moves every item into `target`, one at a time. Returns the number of items
@@ -186,12 +179,13 @@ std::string SwapWallpaper(Platform& os, const Settings& settings, const ClosetPl
 // The restore's last steps, after the items are back: the recorded icon positions
 // and wallpaper. Returns the sentence the final message adds.
 std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlaces& places,
-                                         const KeyFileHeader& saved) {
+                                         const KeyFileHeader& saved, bool& positionsApplied) {
     std::string extra;
     int readError = 0;
     auto text = os.ReadFile(places.keyFile, &readError);
     const PositionRecords positions = ReadWholePositionRecords(text ? DecodeFileText(os, *text) : "");
-    ApplyIconPositions(os, ui, positions.records);
+    const bool reached = ApplyIconPositions(os, ui, positions.records);
+    positionsApplied = reached && text && !positions.damaged;
     if (!text || positions.damaged) extra += " Some icon positions could not be read from the key file.";
 
     if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
@@ -209,7 +203,79 @@ constexpr const char* kCleaned = "Your Desktop has been cleaned.";
 constexpr const char* kRestored = "Your Icons have been restored.";
 constexpr const char* kOtherCloset = " The key file named another closet folder; the one beside it was used.";
 
+void RequireDesktopFolders(const AppState& st) {
+    if (!DesktopFoldersUsable(st)) throw RuntimeError(err::PathNotFound);
+}
+
 } // namespace
+
+// Both closet folders count: a clean of a desktop whose items were all shared
+// must still be restorable, and must not be cleaned over.
+bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places) {
+    return CheckCloset(os, places.closetFolder) && CheckCloset(os, places.commonClosetFolder);
+}
+
+std::string NotMovedSentence(int failed) {
+    if (failed == 0) return {};
+    return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
+}
+
+CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& header,
+                            const std::vector<IconRecord>& icons, bool progressLabels) {
+    Platform& os = ctx.os;
+    Ui& ui = ctx.ui;
+    const AppState& st = ctx.st;
+    RequireDesktopFolders(st);
+    MakeFolder(os, places.closetFolder);
+    MakeFolder(os, places.commonClosetFolder);
+
+    Labels labels{ui, progressLabels, "Cleaning File:", "0 out of " + std::to_string(icons.size())};
+    labels.Show(true);
+    WriteKeyFile(os, places.keyFile, header, icons, [&] {
+        if (progressLabels) ui.PumpMessages();
+    });
+
+    const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder);
+    const std::vector<Item> shared = DesktopItems(os, st.CommonDesktopFolder);
+    const std::string journal = JournalPath(st.ProgramFolder);
+    WriteJournal(os, journal,
+                 PlanOf(Journal::Operation::Clean, st, {{&user, places.closetFolder}, {&shared, places.commonClosetFolder}}));
+
+    CleanResult result;
+    result.notMoved = CleanPass(os, ui, labels, user, places.closetFolder);
+    labels.status = "Cleaning File: ";
+    labels.Show(true);
+    result.notMoved += CleanPass(os, ui, labels, shared, places.commonClosetFolder);
+    labels.Show(false);
+
+    result.extra = SwapWallpaper(os, st.settings, places, header.wallpaper);
+    os.RemoveFile(journal);
+    return result;
+}
+
+RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& saved) {
+    Platform& os = ctx.os;
+    Ui& ui = ctx.ui;
+    const AppState& st = ctx.st;
+    RequireDesktopFolders(st);
+    RestoreResult result;
+    // The items come back from the closet found beside the key file. A key file
+    // that names another folder (the program folder moved, or the file is
+    // damaged) would otherwise send the restore to a closet that is not there.
+    if (!SamePath(saved.closetDirectory, st.ClosetDirectory)) result.extra = kOtherCloset;
+    const std::vector<Item> shared = ClosetItems(os, places.commonClosetFolder);
+    const std::vector<Item> user = ClosetItems(os, places.closetFolder);
+    const std::string journal = JournalPath(st.ProgramFolder);
+    WriteJournal(os, journal, PlanOf(Journal::Operation::Restore, st,
+                                     {{&shared, st.CommonDesktopFolder}, {&user, st.UserDesktopFolder}}));
+
+    result.notMoved = RestorePass(os, ui, shared, st.CommonDesktopFolder);
+    result.notMoved += RestorePass(os, ui, user, st.UserDesktopFolder);
+    const std::string after = PutBackPositionsAndWallpaper(os, ui, places, saved, result.positionsApplied);
+    result.extra += after;
+    os.RemoveFile(journal);
+    return result;
+}
 
 void CleanDesktop(Context& ctx) {
     Platform& os = ctx.os;
@@ -222,37 +288,16 @@ void CleanDesktop(Context& ctx) {
         }
         ClosetPlaces places = PlacesOf(st);
         if (!ClosetIsEmpty(os, places)) {
-            ui.Message("Your default closet is not empty please do a restore first.", "", MsgButtons::Ok, MsgIcon::None);
+            ui.Message(kClosetNotEmpty, "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
         Begin(ui, "Please wait cleaning desktop...");
-        MakeFolder(os, places.closetFolder);
-        MakeFolder(os, places.commonClosetFolder);
-
         const WallpaperSetting wallpaper = ReadCurrentWallpaper(os);
         // A desktop whose view does not answer is recorded without icons.
         const std::vector<IconRecord> icons = EnumDesktopIcons(os, ui).value_or(std::vector<IconRecord>{});
-        Labels labels{ui, "Cleaning File:", "0 out of " + std::to_string(icons.size())};
-        labels.Show(true);
-        WriteKeyFile(os, places.keyFile,
-                     {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""}, icons,
-                     [&] { ui.PumpMessages(); });
-
-        const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder);
-        const std::vector<Item> shared = DesktopItems(os, st.CommonDesktopFolder);
-        const std::string journal = JournalPath(st.ProgramFolder);
-        WriteJournal(os, journal, PlanOf(Journal::Operation::Clean, st,
-                                         {{&user, places.closetFolder}, {&shared, places.commonClosetFolder}}));
-
-        int failed = CleanPass(os, ui, labels, user, places.closetFolder);
-        labels.status = "Cleaning File: ";
-        labels.Show(true);
-        failed += CleanPass(os, ui, labels, shared, places.commonClosetFolder);
-        labels.Show(false);
-
-        const std::string extra = SwapWallpaper(os, st.settings, places, wallpaper.path);
-        os.RemoveFile(journal);
-        Finish(ui, kCleaned + NotMovedSentence(failed) + extra);
+        const CleanResult result = CleanIntoCloset(
+            ctx, places, {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""}, icons, true);
+        Finish(ui, kCleaned + NotMovedSentence(result.notMoved) + result.extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "CleanDesktop");
     }
@@ -277,8 +322,19 @@ void RestoreDesktop(Context& ctx) {
             return;
         }
         // Only the header is needed before the items move: icon lines that are
-        // missing or damaged must never keep the files in the closet.
-        const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
+        // missing or damaged must never keep the files in the closet. A header that
+        // cannot be read whole (cut off, a quote left open, a NUL) cannot say what
+        // the password is, so nothing moves; the user is told where the files are.
+        KeyFileHeader saved;
+        try {
+            saved = ReadKeyFileHeader(os, places.keyFile);
+        } catch (const RuntimeError& e) {
+            if (e.number() != err::BadFileFormat && e.number() != err::InputPastEnd) throw;
+            ui.Message("The closet key file is damaged, so nothing was moved. Your files are in \"" +
+                           places.closetFolder + "\".",
+                       "", MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
         st.ScreenSizeText = saved.screenSize;
 
         if (!saved.password.empty()) {
@@ -291,21 +347,8 @@ void RestoreDesktop(Context& ctx) {
 
         Begin(ui, "Please wait restoring desktop...");
 
-        // The items come back from the closet found beside the key file. A key file
-        // that names another folder (the program folder moved, or the file is
-        // damaged) would otherwise send the restore to a closet that is not there.
-        std::string extra = SamePath(saved.closetDirectory, st.ClosetDirectory) ? "" : kOtherCloset;
-        const std::vector<Item> shared = ClosetItems(os, places.commonClosetFolder);
-        const std::vector<Item> user = ClosetItems(os, places.closetFolder);
-        const std::string journal = JournalPath(st.ProgramFolder);
-        WriteJournal(os, journal, PlanOf(Journal::Operation::Restore, st,
-                                         {{&shared, st.CommonDesktopFolder}, {&user, st.UserDesktopFolder}}));
-
-        int failed = RestorePass(os, ui, shared, st.CommonDesktopFolder);
-        failed += RestorePass(os, ui, user, st.UserDesktopFolder);
-        extra += PutBackPositionsAndWallpaper(os, ui, places, saved);
-        os.RemoveFile(journal);
-        Finish(ui, kRestored + NotMovedSentence(failed) + extra);
+        const RestoreResult result = RestoreFromCloset(ctx, places, saved);
+        Finish(ui, kRestored + NotMovedSentence(result.notMoved) + result.extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "RestoreDesktop");
     }
@@ -331,14 +374,14 @@ void OfferToFinishInterrupted(Context& ctx) {
         st.ClosetKeyFile = journal->closetKeyFile;
         const ClosetPlaces places = PlacesOf(st);
         ui.SetBusy(true);
-        // Every planned item is either where it was or where it was going; only the
-        // ones still where they were move now.
+        // Every planned item is where it was, where it was going, or (across volumes)
+        // under a working name beside its destination; each is settled where it is.
         const long iconsBefore = CountDesktopIcons(os, ui);
         int failed = 0, moved = 0;
         for (const PlannedMove& move : journal->moves) {
-            if (!os.Attributes(move.from).exists) continue;
-            if (PerformShellAction(os, move.from, move.toFolder) != 0) ++failed;
-            else ++moved;
+            const bool pending = os.Attributes(move.from).exists;
+            if (FinishPlannedMove(os, move.from, move.toFolder) != 0) ++failed;
+            else if (pending) ++moved;
             ui.PumpMessages();
         }
         std::string message;
@@ -349,9 +392,10 @@ void OfferToFinishInterrupted(Context& ctx) {
             const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
             st.ScreenSizeText = saved.screenSize;
             WaitForIcons(os, ui, iconsBefore + moved);
+            bool positionsApplied = false;
             message = kRestored + NotMovedSentence(failed) +
                       (SamePath(saved.closetDirectory, st.ClosetDirectory) ? "" : kOtherCloset) +
-                      PutBackPositionsAndWallpaper(os, ui, places, saved);
+                      PutBackPositionsAndWallpaper(os, ui, places, saved, positionsApplied);
         }
         os.RemoveFile(path);
         ui.SetBusy(false);

@@ -1,4 +1,8 @@
 #pragma once
+#include <string>
+#include <vector>
+
+#include "closet/KeyFile.h"
 #include "core/AppState.h"
 
 namespace stowly {
@@ -12,5 +16,38 @@ void RestoreDesktop(Context& ctx);
 // there), says so and offers to finish it. Yes finishes it; No leaves everything
 // as it is, and the question comes again at the next start.
 void OfferToFinishInterrupted(Context& ctx);
+
+// The steps the quick operations share with the advanced dialogs.
+
+inline constexpr const char* kClosetNotEmpty = "Your default closet is not empty please do a restore first.";
+// True when neither closet folder holds anything but the shell's own hidden system
+// files: a clean goes only into an empty closet, so that no key file and no other
+// desktop's items are mixed in.
+bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places);
+// " N items could not be moved." (" 1 item ..."), or nothing when all moved.
+std::string NotMovedSentence(int failed);
+// The clean after its checks and prompts: makes the closet folders, writes the key
+// file and the journal, moves every item of both desktops into the closet one at a
+// time and swaps in the clean wallpaper. Throws RuntimeError before anything moves
+// (a desktop folder that cannot be used, a closet folder or key file that cannot be
+// made). `progressLabels` names each item in the progress window and lets messages
+// run while the key file is written.
+struct CleanResult {
+    int notMoved = 0;  // items that stayed where they were
+    std::string extra; // sentences the final message adds (the wallpaper backup failed)
+};
+CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& header,
+                            const std::vector<IconRecord>& icons, bool progressLabels);
+// The restore after its checks and prompts: moves the items of both closet folders
+// back, applies the key file's positions as far as its icon lines are whole and
+// puts the recorded wallpaper back. The items always come from the closet beside
+// the key file (`places`), whatever folder `saved` names. Throws RuntimeError
+// before anything moves.
+struct RestoreResult {
+    int notMoved = 0;
+    bool positionsApplied = false; // every icon line read, and the desktop reached
+    std::string extra;             // sentences the final message adds
+};
+RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& saved);
 
 } // namespace stowly

@@ -82,15 +82,18 @@ KeyFileContent ParseKeyFile(const std::string& text) {
     DelimitedReader reader(text);
     KeyFileContent content;
     content.header = ReadHeader(reader);
-    // The end is tested only after a whole icon line, never before the first one.
-    do {
-        if (content.icons.size() == kMaxIcons) throw RuntimeError(err::Overflow);
-        IconRecord icon;
-        icon.Name = Utf8Left(reader.Next(), kIconNameLength);
-        icon.X = reader.NextInt32();
-        icon.Y = reader.NextInt32();
-        content.icons.push_back(std::move(icon));
-    } while (!reader.AtEnd());
+    try {
+        while (!reader.OnlyEmptyLinesLeft()) {
+            if (content.icons.size() == kMaxIcons) throw RuntimeError(err::Overflow);
+            IconRecord icon;
+            icon.Name = Utf8Left(reader.Next(), kIconNameLength);
+            icon.X = reader.NextInt32();
+            icon.Y = reader.NextInt32();
+            content.icons.push_back(std::move(icon));
+        }
+    } catch (const RuntimeError&) {
+        content.iconsDamaged = true;
+    }
     return content;
 }
 

@@ -38,6 +38,7 @@ struct KeyFileHeader {
 struct KeyFileContent {
     KeyFileHeader header;
     std::vector<IconRecord> icons;
+    bool iconsDamaged = false; // the icon lines stopped being whole before the end
 };
 
 // The key file's text. A header value that would not read back whole (it holds a
@@ -51,8 +52,10 @@ void WriteKeyFile(Platform& os, const std::string& path, const KeyFileHeader& he
 
 // The five header values; throws RuntimeError (53 missing file, 62 past the end...).
 KeyFileHeader ReadKeyFileHeader(Platform& os, const std::string& path);
-// Header and icon lines. A file without any icon line, or with anything after the
-// last one (even an empty line), fails with RuntimeError 62 at the next icon line.
+// Header and icon lines. The header must be whole (RuntimeError 62 otherwise); the
+// icon lines are read as far as they are whole, so that a damaged one never keeps
+// a closet's files from coming back. A file without icon lines (the desktop did
+// not answer during the clean) is whole; empty lines after the last are ignored.
 KeyFileContent ReadKeyFile(Platform& os, const std::string& path);
 KeyFileContent ParseKeyFile(const std::string& text);
 

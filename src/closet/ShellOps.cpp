@@ -15,7 +15,104 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string ParentOf(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The working names of an item copied across volumes, beside its destination.
+struct WorkingNames {
+    std::string copying, copied;
+};
+WorkingNames WorkingNamesOf(const std::string& destFolder, const std::string& name) {
+    const std::string base = destFolder + "\\" + name;
+    return {base + ".stowly-copying", base + ".stowly-copied"};
+}
+
+int CopyTree(Platform& os, const std::string& from, const std::string& to) {
+    const FileAttributes a = os.Attributes(from);
+    if (!a.exists) return winerr::FileNotFound;
+    if (a.isLink) return os.CopyLink(from, to);
+    if (!a.isFolder) return os.CopyOneFile(from, to);
+    if (!os.CreateFolder(to)) return winerr::AccessDenied;
+    for (const DirEntry& e : os.ListAll(from))
+        if (int result = CopyTree(os, from + "\\" + e.name, to + "\\" + e.name)) return result;
+    return 0;
+}
+
+// Whether the copy holds what the source holds: the same entries, kinds and sizes.
+bool SameTree(Platform& os, const std::string& a, const std::string& b) {
+    const FileAttributes x = os.Attributes(a), y = os.Attributes(b);
+    if (!x.exists || !y.exists || x.isFolder != y.isFolder || x.isLink != y.isLink || x.size != y.size) return false;
+    if (!x.isFolder || x.isLink) return true;
+    std::vector<DirEntry> left = os.ListAll(a), right = os.ListAll(b);
+    if (left.size() != right.size()) return false;
+    for (const DirEntry& e : left)
+        if (!SameTree(os, a + "\\" + e.name, b + "\\" + e.name)) return false;
+    return true;
+}
+
+// Renames a whole copy into `destFolder` under the item's name, or a free one.
+int PlaceCopy(Platform& os, const std::string& copied, const std::string& destFolder, const std::string& name) {
+    int result = os.MoveItem(copied, destFolder + "\\" + name);
+    for (int attempt = 0; attempt < 3 && result == winerr::AlreadyExists; ++attempt) {
+        std::string to = FreeDestination(os, destFolder, name, os.Attributes(copied).isFolder);
+        if (to.empty()) break;
+        result = os.MoveItem(copied, to);
+    }
+    return result;
+}
+
+int MoveAcrossVolumes(Platform& os, const std::string& from, const std::string& to) {
+    const std::string destFolder = ParentOf(to), name = NameOf(from);
+    const WorkingNames work = WorkingNamesOf(destFolder, name);
+    // Something under a working name is never ours to replace: FinishPlannedMove
+    // deals with what a stopped run left.
+    if (os.Attributes(work.copying).exists || os.Attributes(work.copied).exists) return winerr::AlreadyExists;
+    int result = CopyTree(os, from, work.copying);
+    if (result == 0 && !SameTree(os, from, work.copying)) result = winerr::AccessDenied;
+    if (result == 0) result = os.MoveItem(work.copying, work.copied);
+    if (result != 0) {
+        RemoveTree(os, work.copying);
+        return result;
+    }
+    // From here the copy is the item: whatever of the source cannot be deleted
+    // stays where it was, and the move counts as failed, but the copy goes into place.
+    const int removed = RemoveTree(os, from);
+    const int placed = PlaceCopy(os, work.copied, destFolder, NameOf(to));
+    return placed != 0 ? placed : removed;
+}
+
+// One move: a rename, or a copy when the destination is on another volume.
+int MoveOne(Platform& os, const std::string& from, const std::string& to) {
+    const int result = os.MoveItem(from, to);
+    return result == winerr::NotSameDevice ? MoveAcrossVolumes(os, from, to) : result;
+}
+
 } // namespace
+
+int RemoveTree(Platform& os, const std::string& path) {
+    const FileAttributes a = os.Attributes(path);
+    if (!a.exists) return 0;
+    if (a.isLink) return a.isFolder ? os.RemoveFolder(path) : os.RemoveFile(path);
+    if (!a.isFolder) return os.RemoveFile(path);
+    int first = 0;
+    for (const DirEntry& e : os.ListAll(path))
+        if (int result = RemoveTree(os, path + "\\" + e.name); result && !first) first = result;
+    if (int result = os.RemoveFolder(path); result && !first) first = result;
+    return first;
+}
+
+int FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder) {
+    const WorkingNames work = WorkingNamesOf(destFolder, NameOf(source));
+    if (os.Attributes(work.copied).exists) {
+        RemoveTree(os, source);
+        return PlaceCopy(os, work.copied, destFolder, NameOf(source));
+    }
+    RemoveTree(os, work.copying);
+    if (!os.Attributes(source).exists) return 0;
+    return PerformShellAction(os, source, destFolder);
+}
 
 std::string FreeDestination(Platform& os, const std::string& folder, const std::string& name, bool isFolder) {
     std::string first = folder + "\\" + name;
@@ -38,10 +135,10 @@ int PerformShellAction(Platform& os, const std::string& source, const std::strin
     // Another program (a thumbnailer, a virus scanner) often holds a new file for a
     // moment; such an item is worth a few more tries.
     auto move = [&](const std::string& to) {
-        int result = os.MoveItem(source, to);
+        int result = MoveOne(os, source, to);
         for (int retry = 0; retry < kSharingRetries && result == winerr::Sharing; ++retry) {
             os.SleepMs(kSharingPauseMs);
-            result = os.MoveItem(source, to);
+            result = MoveOne(os, source, to);
         }
         return result;
     };

@@ -28,9 +28,12 @@ long long ParseNumber(const std::string& field, long long min, long long max) {
     return value;
 }
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-
 } // namespace
+
+DelimitedReader::DelimitedReader(std::string text) : text_(std::move(text)) {
+    size_t last = text_.find_last_not_of(" \r\n");
+    contentEnd_ = last == std::string::npos ? 0 : last + 1;
+}
 
 void DelimitedReader::SkipLineEnd() {
     if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
@@ -44,10 +47,9 @@ std::string DelimitedReader::Next() {
     std::string value;
     if (pos_ < text_.size() && text_[pos_] == '"') {
         size_t close = text_.find_first_of("\"\r\n", pos_ + 1);
-        if (close == std::string::npos) close = text_.size();
+        if (close == std::string::npos || text_[close] != '"') throw RuntimeError(err::BadFileFormat);
         value = text_.substr(pos_ + 1, close - pos_ - 1);
-        pos_ = close;
-        if (pos_ < text_.size() && text_[pos_] == '"') ++pos_;
+        pos_ = close + 1;
         size_t stop = text_.find_first_of(",\r\n", pos_);
         pos_ = stop == std::string::npos ? text_.size() : stop;
     } else {
@@ -57,6 +59,7 @@ std::string DelimitedReader::Next() {
         pos_ = stop;
     }
 
+    if (value.find('\0') != std::string::npos) throw RuntimeError(err::BadFileFormat);
     if (pos_ < text_.size()) {
         if (text_[pos_] == ',')
             ++pos_;
@@ -69,11 +72,5 @@ std::string DelimitedReader::Next() {
 int16_t DelimitedReader::NextInt16() { return static_cast<int16_t>(ParseNumber(Next(), INT16_MIN, INT16_MAX)); }
 
 int32_t DelimitedReader::NextInt32() { return static_cast<int32_t>(ParseNumber(Next(), INT32_MIN, INT32_MAX)); }
-
-bool DelimitedReader::OnlyEmptyLinesLeft() const {
-    for (size_t i = pos_; i < text_.size(); ++i)
-        if (text_[i] != ' ' && !IsLineEnd(text_[i])) return false;
-    return true;
-}
 
 } // namespace stowly

@@ -6,10 +6,14 @@
 //   - blanks before a field are skipped;
 //   - a field starting with a double quote runs to the next double quote (a comma
 //     inside belongs to the value); whatever follows the closing quote up to the
-//     next comma or line end is skipped. A quote left open ends at the line end;
+//     next comma or line end is skipped;
 //   - any other field runs to the next comma or line end, trailing blanks dropped;
 //   - an empty line is one empty field;
 //   - asking for a field at the end of the text is RuntimeError 62 (input past end).
+// A field that no writer of these files makes is RuntimeError 321 (bad file
+// format) rather than a value that would quietly mean something else: a quote left
+// open at its line end (its value would swallow the commas after it), or a NUL
+// character (it would cut a path short where the value is used).
 
 #include <cstdint>
 #include <string>
@@ -18,7 +22,7 @@ namespace stowly {
 
 class DelimitedReader {
 public:
-    explicit DelimitedReader(std::string text) : text_(std::move(text)) {}
+    explicit DelimitedReader(std::string text);
 
     // The next field as text. Throws RuntimeError 62 at the end of the text.
     std::string Next();
@@ -32,13 +36,15 @@ public:
     // Whether every field has been read.
     bool AtEnd() const { return pos_ >= text_.size(); }
     // Whether only empty lines (and blanks) are left.
-    bool OnlyEmptyLinesLeft() const;
+    bool OnlyEmptyLinesLeft() const { return pos_ >= contentEnd_; }
 
 private:
     void SkipLineEnd();
 
     std::string text_;
     size_t pos_ = 0;
+    // Just past the last character that is neither a blank nor a line end.
+    size_t contentEnd_ = 0;
 };
 
 } // namespace stowly

@@ -11,12 +11,14 @@
 namespace stowly {
 
 namespace err {
+constexpr int InvalidArgument = 5;
 constexpr int Overflow = 6;
 constexpr int TypeMismatch = 13;
 constexpr int FileNotFound = 53;
 constexpr int InputPastEnd = 62;
 constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
+constexpr int BadFileFormat = 321; // a file that is not in the format it should be
 constexpr int Cancelled = 32755; // the user cancelled a file dialog
 } // namespace err
 

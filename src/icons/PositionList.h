@@ -40,7 +40,8 @@ std::string PositionListText(const std::string& screenSizeText, const std::vecto
 // The icon records of a position list: the five header fields are skipped, then
 // records (name, X, Y) are read until the end. Names are cut to 128 characters;
 // X and Y are 16-bit. A text without any record is RuntimeError 62, more than
-// 32767 records RuntimeError 6. Empty lines after the last record are ignored.
+// 32767 records RuntimeError 6, a damaged field (a quote left open, a NUL)
+// RuntimeError 321. Empty lines after the last record are ignored.
 std::vector<IconRecord> ReadPositionList(const std::string& text);
 
 // The records of a position list as far as they are whole: reading stops at the

@@ -19,6 +19,7 @@ namespace winerr {
 constexpr int FileNotFound = 2;
 constexpr int PathNotFound = 3;
 constexpr int AccessDenied = 5;
+constexpr int NotSameDevice = 17; // a rename cannot cross volumes
 constexpr int Sharing = 32; // held open by another program
 constexpr int DiskFull = 112;
 constexpr int AlreadyExists = 183;
@@ -44,6 +45,8 @@ struct FileAttributes {
     bool hidden = false;
     bool system = false;
     bool readOnly = false;
+    bool isLink = false; // a symbolic link or junction: never followed by the moves
+    uint64_t size = 0;   // of a plain file
 };
 
 struct DirEntry {
@@ -123,13 +126,22 @@ public:
     // Copies byte for byte, replacing the target. 0 or an error number.
     // (Named so as not to meet the CopyFile and DeleteFile macros of <windows.h>.)
     virtual int CopyOneFile(const std::string& from, const std::string& to) = 0;
-    // Deletes a plain file; deleting what is already gone succeeds. 0 or an error number.
+    // Deletes a plain file (a read-only one too) or a link to a file; deleting what
+    // is already gone succeeds. 0 or an error number.
     virtual int RemoveFile(const std::string& path) = 0;
+    // Deletes an empty folder or a link to a folder (never what it points to);
+    // deleting what is already gone succeeds. 0 or an error number.
+    virtual int RemoveFolder(const std::string& path) = 0;
+    // Makes `to` a link to where the link `from` points, as a copy of the link itself.
+    // 0 or an error number.
+    virtual int CopyLink(const std::string& from, const std::string& to) = 0;
     // Creates one folder; false when it exists already or cannot be created.
     virtual bool CreateFolder(const std::string& path) = 0;
-    // Moves one file or folder tree to the full destination path `to`, which must not
-    // exist (nothing is ever replaced). 0 when the item arrived and left its source,
-    // otherwise a Windows error number.
+    // Renames one file or folder tree to the full destination path `to` on the same
+    // volume; `to` must not exist (nothing is ever replaced). 0 when the item arrived
+    // and left its source, otherwise a Windows error number: NotSameDevice, with
+    // nothing changed, when `to` lies on another volume (closet/ShellOps.h moves
+    // such an item by copying).
     virtual int MoveItem(const std::string& from, const std::string& to) = 0;
 
     // Decodes a picture file (at least BMP, JPEG and GIF; the first frame of an

@@ -46,24 +46,6 @@ char32_t Decode(std::string_view s, size_t& i) {
     return c;
 }
 
-void Encode(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 char32_t Upper(char32_t c) {
     if (c >= 'a' && c <= 'z') return c - 32;
     if (c < 0x80) return c;
@@ -84,6 +66,24 @@ char32_t Upper(char32_t c) {
 
 } // namespace
 
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
 std::string UpperCase(std::string_view s) {
     std::string out;
     out.reserve(s.size());
@@ -95,7 +95,7 @@ std::string UpperCase(std::string_view s) {
             // ASCII, or a byte that was not valid UTF-8: keep bytes as they are.
             out += static_cast<char>(c < 0x80 ? static_cast<char>(Upper(c)) : s[start]);
         } else {
-            Encode(Upper(c), out);
+            AppendUtf8(out, Upper(c));
         }
     }
     return out;

@@ -22,6 +22,8 @@ bool IsValidUtf8(std::string_view s);
 // Number of code points of a UTF-8 text, and its first `n` code points.
 size_t Utf8Length(std::string_view s);
 std::string Utf8Left(std::string_view s, size_t n);
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t c);
 // Decimal text of a whole number, as VB's Str(): one leading blank for zero and
 // positive values, "-" for negative ones.
 std::string StrNumber(long long n);

@@ -91,7 +91,9 @@ std::string IniFile::Get(std::string_view section, std::string_view key, size_t 
     return Utf8Left(value, bufferSize - 1);
 }
 
-void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
+bool IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
+    for (std::string_view text : {section, key, value})
+        if (text.find_first_of("\r\n") != std::string_view::npos) return false;
     section = TrimBlanks(section);
     key = TrimBlanks(key);
     auto s = FindSection(section);
@@ -99,12 +101,12 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
         if (!lines_.empty() && !TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
         lines_.push_back("[" + std::string(section) + "]");
         lines_.push_back(std::string(key) + "=" + std::string(value));
-        return;
+        return true;
     }
     if (auto k = FindKey(*s, key)) {
         Line line = Parse(*k);
         if (line.value != value) lines_[*k] = std::string(line.name) + "=" + std::string(value);
-        return;
+        return true;
     }
     size_t last = *s;
     for (size_t i = *s + 1; i < lines_.size(); ++i) {
@@ -113,6 +115,7 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
         if (line.kind == Line::Key) last = i;
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1), std::string(key) + "=" + std::string(value));
+    return true;
 }
 
 std::optional<IniFile> LoadIniFile(Platform& os, const std::string& path) {

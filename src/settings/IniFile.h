@@ -34,8 +34,10 @@ public:
     // What GetPrivateProfileString copies into a buffer of `bufferSize` characters
     // with the default "": "" for a missing section, key or value.
     std::string Get(std::string_view section, std::string_view key, size_t bufferSize) const;
-    // What WritePrivateProfileString does for one key.
-    void Set(std::string_view section, std::string_view key, std::string_view value);
+    // What WritePrivateProfileString does for one key. A section, key or value
+    // holding a line break would write lines of its own (a second section, say), so
+    // it is refused: false, and the document is unchanged.
+    bool Set(std::string_view section, std::string_view key, std::string_view value);
 
 private:
     struct Line;

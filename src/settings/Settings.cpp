@@ -3,10 +3,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "core/Error.h"
 #include "core/ReportError.h"
-#include "settings/IniFile.h"
 
 namespace stowly {
 
@@ -64,49 +65,74 @@ std::string NumberText(double value) {
 
 } // namespace
 
-Settings ReadINI(Platform& os, Ui& ui, const std::string& programFolder) {
+Settings SettingsFromIni(const IniFile& ini, int* firstError) {
     Settings s;
-    try {
-        // A file that is missing or cannot be read gives every key its missing value.
-        IniFile ini = LoadIniFile(os, programFolder + kIniName).value_or(IniFile{});
-        auto text = [&](const std::string& key, const char* missing) {
-            std::string value = ini.Get(kSection, key, kValueBuffer);
-            return value.empty() ? std::string(missing) : value;
-        };
-        auto number = [&](const char* key) { return LeadingNumber(ini.Get(kSection, key, kValueBuffer)); };
-
-        s.MinSystemTray = number("MinSystemTray");
-        s.RunOnStartUP = number("RunOnStartUP");
-        s.DefaultWindowsBackground = text("DefaultWindowsBackground", "");
-        s.WallPaperStyle = ToInteger16(number("WallPaperStyle"));
-        s.AdvancedMode = number("AdvancedMode");
-        for (int i = 0; i < 4; ++i) {
-            s.FavoriteLocation[i] = text(IndexedKey("FavoriteLocation", i), kFreeSlot);
-            s.FavoritePath[i] = text(IndexedKey("FavoritePath", i), kFreeSlot);
+    *firstError = 0;
+    auto text = [&](const std::string& key, const char* missing) {
+        std::string value = ini.Get(kSection, key, kValueBuffer);
+        return value.empty() ? std::string(missing) : value;
+    };
+    auto number = [&](const char* key) { return LeadingNumber(ini.Get(kSection, key, kValueBuffer)); };
+    // Each key on its own: a bad value leaves its field as it is.
+    auto read = [&](auto&& readKey) {
+        try {
+            readKey();
+        } catch (const RuntimeError& e) {
+            if (*firstError == 0) *firstError = e.number();
         }
-    } catch (const RuntimeError& e) {
-        ReportError(ui, e.number(), "ReadINI");
+    };
+
+    read([&] { s.MinSystemTray = number("MinSystemTray"); });
+    read([&] { s.RunOnStartUP = number("RunOnStartUP"); });
+    read([&] { s.DefaultWindowsBackground = text("DefaultWindowsBackground", ""); });
+    read([&] { s.WallPaperStyle = ToInteger16(number("WallPaperStyle")); });
+    read([&] { s.AdvancedMode = number("AdvancedMode"); });
+    for (int i = 0; i < 4; ++i) {
+        read([&] { s.FavoriteLocation[i] = text(IndexedKey("FavoriteLocation", i), kFreeSlot); });
+        read([&] { s.FavoritePath[i] = text(IndexedKey("FavoritePath", i), kFreeSlot); });
     }
     return s;
 }
 
-void WriteINI(Platform& os, const std::string& programFolder, const Settings& s) {
+void SettingsToIni(IniFile& ini, const Settings& s) {
+    // Checked before anything is set, so that a refused value changes nothing.
+    std::vector<std::string_view> texts{s.DefaultWindowsBackground};
+    texts.insert(texts.end(), s.FavoriteLocation.begin(), s.FavoriteLocation.end());
+    texts.insert(texts.end(), s.FavoritePath.begin(), s.FavoritePath.end());
+    for (std::string_view text : texts)
+        if (text.find_first_of("\r\n") != std::string_view::npos) throw RuntimeError(err::InvalidArgument);
+
+    ini.Set(kSection, "MinSystemTray", NumberText(s.MinSystemTray));
+    ini.Set(kSection, "RunOnStartUP", NumberText(s.RunOnStartUP));
+    ini.Set(kSection, "DefaultWindowsBackground", s.DefaultWindowsBackground);
+    ini.Set(kSection, "WallPaperStyle", NumberText(s.WallPaperStyle));
+    ini.Set(kSection, "AdvancedMode", NumberText(s.AdvancedMode));
+    for (int i = 0; i < 4; ++i) {
+        ini.Set(kSection, IndexedKey("FavoriteLocation", i), s.FavoriteLocation[i]);
+        ini.Set(kSection, IndexedKey("FavoritePath", i), s.FavoritePath[i]);
+    }
+}
+
+Settings ReadINI(Platform& os, Ui& ui, const std::string& programFolder) {
+    // A file that is missing or cannot be read gives every key its missing value.
+    IniFile ini = LoadIniFile(os, programFolder + kIniName).value_or(IniFile{});
+    int error = 0;
+    Settings s = SettingsFromIni(ini, &error);
+    if (error) ReportError(ui, error, "ReadINI");
+    return s;
+}
+
+int WriteINI(Platform& os, const std::string& programFolder, const Settings& s) {
     const std::string path = programFolder + kIniName;
     // A file that exists but cannot be read is left alone rather than written over.
     auto ini = LoadIniFile(os, path);
-    if (!ini) return;
-    ini->Set(kSection, "MinSystemTray", NumberText(s.MinSystemTray));
-    ini->Set(kSection, "RunOnStartUP", NumberText(s.RunOnStartUP));
-    ini->Set(kSection, "DefaultWindowsBackground", s.DefaultWindowsBackground);
-    ini->Set(kSection, "WallPaperStyle", NumberText(s.WallPaperStyle));
-    ini->Set(kSection, "AdvancedMode", NumberText(s.AdvancedMode));
-    for (int i = 0; i < 4; ++i) {
-        ini->Set(kSection, IndexedKey("FavoriteLocation", i), s.FavoriteLocation[i]);
-        ini->Set(kSection, IndexedKey("FavoritePath", i), s.FavoritePath[i]);
+    if (!ini) return err::PathFileAccess;
+    try {
+        SettingsToIni(*ini, s);
+    } catch (const RuntimeError& e) {
+        return e.number();
     }
-    // As with the profile functions, a failed write goes unnoticed: the record
-    // keeps the new values for this run and the file its old ones.
-    SaveIniFile(os, path, *ini);
+    return SaveIniFile(os, path, *ini);
 }
 
 } // namespace stowly

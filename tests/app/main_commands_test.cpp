@@ -4,6 +4,7 @@
 #include "app/MainCommands.h"
 #include "closet/ClosetMachine.h"
 #include "closet/KeyFile.h"
+#include "core/ReportError.h"
 
 using namespace stowly;
 using test::ClosetMachine;
@@ -99,6 +100,11 @@ TEST_CASE("Advanced Restore: the open dialog; a position file in any case is app
     CHECK(m.ui.MessageTexts() == Texts{"Your icon positions have been restored."});
     CHECK(Dialogs(m.ui) == 1);
     CHECK(m.st.ClosetKeyFile == "Stale.qvr");
+    m.ui.shown.clear(); // a damaged position file: its error report alone, no success
+    m.Put(kKeys + "bad.dpf", "\r\n\r\n\r\n\r\n\r\n");
+    m.ui.PushText(kKeys + "bad.dpf");
+    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
+    CHECK(m.ui.MessageTexts() == Texts{ErrorReportText(62, "RestoreLocations")});
     m.ui.shown.clear(); // a key file gone after it was chosen ends the command silently
     m.ui.PushText(kKeys + "Gone.qvr");
     CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);

@@ -265,7 +265,7 @@ TEST_CASE("the files always come back; a key file's damaged icon part costs only
 
 TEST_CASE("the closet beside the key file is restored, whatever folder its first line names") {
     for (const std::string& line1 : {std::string("E:\\OLD PLACE\\STOWLY\\"), std::string("closet\\"), std::string(""),
-                                    std::string(ClosetMachine::kProgram) + "..\\", std::string("C:\\\0X\\", 6),
+                                    std::string(ClosetMachine::kProgram) + "..\\",
                                     std::string("c:\\program files\\stowly")}) {
         CAPTURE(line1);
         const bool same = line1 == "c:\\program files\\stowly";
@@ -281,6 +281,23 @@ TEST_CASE("the closet beside the key file is restored, whatever folder its first
                           (same ? "" : " The key file named another closet folder; the one beside it was used.")));
         CHECK((m.Contents(kDesk) == Tree{{"a.txt", "a"}} && m.Contents(kPublic) == Tree{{"s.lnk", "s"}}));
         CHECK(m.st.ClosetDirectory == ClosetMachine::kProgram);
+    }
+}
+
+TEST_CASE("a key file whose header is damaged moves nothing and says where the files are") {
+    for (const std::string& header : {std::string("C:\\AP\0P\\\r\n\r\n\r\n1024x768x32\r\n\r\n", 27),
+                                      std::string("\"C:\\APP\\,\r\n\r\n\r\n1024x768x32\r\n\r\n"),
+                                      std::string("C:\\APP\\\r\n\r\n")}) {
+        CAPTURE(header);
+        ClosetMachine m;
+        m.Put(kDesk + "a.txt", "a");
+        CleanDesktop(m.ctx);
+        m.Put(kKeyFile, header);
+        m.ui = {};
+        RestoreDesktop(m.ctx);
+        CHECK(m.ui.MessageTexts() == Texts{"The closet key file is damaged, so nothing was moved. Your files are in \"" +
+                                           kCloset.substr(0, kCloset.size() - 1) + "\"."});
+        CHECK(m.Contents(kCloset) == Tree{{"a.txt", "a"}});
     }
 }
 
@@ -332,4 +349,39 @@ TEST_CASE("a wallpaper backup that fails after every item moved is told, and the
     CHECK(m.ui.MessageTexts().empty());
     CHECK(Done(m, std::string(kCleaned) + " The wallpaper could not be backed up, so it was left as it is."));
     CHECK((m.os.wallpaper == beach && m.Contents(kCloset) == Tree{{"a.txt", "a"}}));
+}
+
+TEST_CASE("links move as links, on one volume or across two, and what they point to stays where it is") {
+    namespace fs = std::filesystem;
+    for (const std::string& program : {std::string(ClosetMachine::kProgram), std::string("D:\\STOWLY\\")}) {
+        CAPTURE(program);
+        ClosetMachine m;
+        m.st.ProgramFolder = m.st.ClosetDirectory = program;
+        fs::create_directories(m.os.Root() / "D");
+        m.Put("C:\\Data\\Projects\\plan.txt", "plan");
+        m.Put("C:\\Data\\notes.txt", "notes");
+        m.Put(kDesk + "a.txt", "a");
+        const fs::path desk = m.os.HostPath(kDesk);
+        fs::create_directory_symlink(m.os.HostPath("C:\\Data\\Projects"), desk / "Projects");
+        fs::create_symlink(m.os.HostPath("C:\\Data\\notes.txt"), desk / "notes.txt");
+        fs::create_directory_symlink(desk, desk / "Loop"); // a link to the desktop itself
+        const Tree data = m.Contents("C:\\Data\\");
+
+        CleanDesktop(m.ctx);
+        CHECK(Done(m, kCleaned));
+        const fs::path closet = m.os.HostPath(program + "QuickClean");
+        for (const char* link : {"Projects", "notes.txt", "Loop"}) {
+            CAPTURE(link);
+            CHECK(fs::is_symlink(fs::symlink_status(closet / link)));
+        }
+        CHECK(fs::read_symlink(closet / "Projects") == m.os.HostPath("C:\\Data\\Projects"));
+        CHECK((m.Contents("C:\\Data\\") == data && m.Get(program + "QuickClean\\a.txt") == "a"));
+
+        RestoreDesktop(m.ctx);
+        CHECK(Done(m, kRestored));
+        CHECK((fs::is_symlink(fs::symlink_status(desk / "Projects")) && fs::is_symlink(fs::symlink_status(desk / "Loop"))));
+        CHECK((m.Get(kDesk + "notes.txt") == "notes" && m.Get(kDesk + "a.txt") == "a"));
+        CHECK(m.Contents("C:\\Data\\") == data);
+        CHECK(m.Contents(program + "QuickClean\\").empty());
+    }
 }

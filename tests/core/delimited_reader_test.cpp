@@ -8,6 +8,7 @@
 #include "support/ErrorOf.h"
 
 using namespace stowly;
+using namespace std::string_literals;
 using stowly::test::ErrorOf;
 
 TEST_CASE("field rules of the delimited reader") {
@@ -21,7 +22,6 @@ TEST_CASE("field rules of the delimited reader") {
         {"My Computer,1\r\n", {"My Computer", "1"}},
         {"  \" a,b \",1\r\n", {" a,b ", "1"}},          // quoted: commas and blanks stay
         {"\"a\"junk,1\r\n", {"a", "1"}},               // after the closing quote: skipped
-        {"\"abc\r\nx\r\n", {"abc", "x"}},               // an open quote ends at the line end
         {"\r\n\r\na,\r\nb", {"", "", "a", "", "b"}},     // empty lines and fields; no last line end
         {"a\nb\rc", {"a", "b", "c"}},
         {"a\"b,c\r\n", {"a\"b", "c"}},
@@ -35,6 +35,31 @@ TEST_CASE("field rules of the delimited reader") {
         CHECK(reader.AtEnd());
         CHECK(ErrorOf([&] { reader.Next(); }) == err::InputPastEnd);
     }
+}
+
+TEST_CASE("fields that no writer makes are a bad file format, not a value that means something else") {
+    struct Case {
+        std::string text;
+        size_t goodFields; // read before the bad one
+    };
+    const Case cases[] = {
+        {"\"C:\\Closet\\,\r\nC:\\wall.bmp\r\n", 0}, // a quote left open would swallow the comma and more
+        {"a,\"b", 1},                                   // ... also at the end of the text
+        {"a,\"b\nc\"\n", 1},                             // a quote does not run across lines
+        {"C:\\Clo\0set\r\n"s, 0},     // a NUL would cut the path short
+        {"a,\"b\0\",c"s, 1},
+        {"a,1\0"s, 1},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.text);
+        DelimitedReader reader(c.text);
+        for (size_t i = 0; i < c.goodFields; ++i) CHECK(ErrorOf([&] { reader.Next(); }) == 0);
+        CHECK(ErrorOf([&] { reader.Next(); }) == err::BadFileFormat);
+    }
+    // After a closing quote the rest of the field is skipped, NUL or not.
+    DelimitedReader skipped("\"a\"\0x,b"s);
+    CHECK(skipped.Next() == "a");
+    CHECK(skipped.Next() == "b");
 }
 
 TEST_CASE("numbers: 16-bit range, empty is 0, anything else is a type mismatch") {
@@ -57,4 +82,22 @@ TEST_CASE("numbers: 16-bit range, empty is 0, anything else is a type mismatch")
     DelimitedReader wide("-2147483648,2147483648\r\n");
     CHECK(wide.NextInt32() == INT32_MIN);
     CHECK(ErrorOf([&] { wide.NextInt32(); }) == err::Overflow);
+}
+
+TEST_CASE("only empty lines left: blanks and line ends after the last field") {
+    struct Case {
+        std::string text;
+        size_t fields;
+        bool onlyEmpty;
+    };
+    const Case cases[] = {
+        {"a,1\r\n\r\n  \r\n\n", 2, true}, {"a,1\r\n\r\nb", 2, false}, {"", 0, true},
+        {"a,1\r\n\r\n", 1, false},        {"a\t\r\n", 0, false},        {"\"a\"  \r\n", 1, true},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.text);
+        DelimitedReader reader(c.text);
+        for (size_t i = 0; i < c.fields; ++i) reader.Next();
+        CHECK(reader.OnlyEmptyLinesLeft() == c.onlyEmpty);
+    }
 }

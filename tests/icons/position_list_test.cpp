@@ -6,8 +6,10 @@
 #include "platform/sim/SimPlatform.h"
 #include "support/ErrorOf.h"
 #include "support/TestDir.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
+using namespace std::string_literals;
 using stowly::test::ErrorOf;
 
 namespace {
@@ -56,6 +58,8 @@ TEST_CASE("reading position lists and closet key files") {
         {"\r\n\r\n", err::InputPastEnd},        {kHeader + "A,1\r\n", err::InputPastEnd},
         {kHeader + "A,40000,1\r\n", err::Overflow}, {many + "a,1,2\r\n", err::Overflow},
         {kHeader + "a,b,1,2\r\n", err::TypeMismatch}, // an unquoted comma shifts the fields
+        {kHeader + "\"A,1,2\r\n", err::BadFileFormat},  // a quote left open
+        {kHeader + "A\0B,1,2\r\n"s, err::BadFileFormat},
     };
     for (const auto& b : bad) {
         CAPTURE(b.text.substr(0, 40));
@@ -83,5 +87,17 @@ TEST_CASE("position files on disk: ANSI when every name fits, UTF-8 with a mark 
         REQUIRE(back.size() == 2);
         CHECK(back[0].Name == c.icons[0].Name);
         CHECK(back[1].Name == c.icons[1].Name);
+    }
+}
+
+TEST_CASE("a position file saved as UTF-16 reads like the program's own") {
+    test::TestDir dir;
+    SimPlatform os(dir.path());
+    for (bool bigEndian : {false, true}) {
+        CAPTURE(bigEndian);
+        test::WriteHostFile(os.HostPath("C:\\u.dpf"), test::Utf16File(u"\r\n\r\n\r\nS\r\n\r\nCaf\u00E9,1,2\r\n", bigEndian));
+        auto icons = ReadPositionFile(os, "C:\\u.dpf");
+        REQUIRE(icons.size() == 1);
+        CHECK((icons[0].Name == "Caf\xC3\xA9" && icons[0].X == 1 && icons[0].Y == 2));
     }
 }

@@ -46,3 +46,19 @@ TEST_CASE("simulated moves never replace and honour injected faults") {
     CHECK(os.WriteFile("C:\\e.txt", "z") == 112);
     CHECK_FALSE(os.Attributes("C:\\e.txt").exists);
 }
+
+TEST_CASE("a simulated path that climbs out of its drive stops the test instead of reaching the host") {
+    test::TestDir dir;
+    SimPlatform os(dir.path());
+    CHECK(os.HostPath("C:\\Temp\\..\\Temp\\.\\a.txt") == os.HostPath("C:\\Temp\\a.txt"));
+    REQUIRE(os.WriteFile("C:\\Temp\\..\\inside.txt", "x") == 0);
+    CHECK(std::filesystem::exists(dir.path() / "C" / "inside.txt"));
+    for (const char* path : {"C:\\..\\outside.txt", "C:\\Temp\\..\\..\\outside.txt", "..\\outside.txt", "C:/Temp/../../../x",
+                             ".\\x"}) {
+        CAPTURE(path);
+        CHECK_THROWS_AS(os.HostPath(path), SandboxEscape);
+        CHECK_THROWS_AS(os.WriteFile(path, "x"), SandboxEscape);
+    }
+    CHECK_FALSE(std::filesystem::exists(dir.path() / "outside.txt"));
+    CHECK_FALSE(std::filesystem::exists(dir.path().parent_path() / "outside.txt"));
+}

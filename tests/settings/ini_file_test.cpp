@@ -32,7 +32,21 @@ TEST_CASE("IniFile writes like the profile functions and keeps everything else")
     for (const auto& c : cases) {
         CAPTURE(c.name);
         IniFile ini(c.before);
-        ini.Set(c.section, c.key, c.value);
+        CHECK(ini.Set(c.section, c.key, c.value));
         CHECK(ini.Text() == c.after);
+    }
+}
+
+TEST_CASE("IniFile refuses a line break that would write lines of its own") {
+    const std::string before = "[PREFS]\r\nx=1\r\n";
+    const struct { const char* section; const char* key; const char* value; } cases[] = {
+        {"PREFS", "x", "a\r\n[Other]\r\ny=2"}, {"PREFS", "x", "a\nb"}, {"PREFS", "x", "a\r"},
+        {"PREFS", "new\r\nkey", "1"},         {"New\nSection", "k", "1"},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.value);
+        IniFile ini(before);
+        CHECK_FALSE(ini.Set(c.section, c.key, c.value));
+        CHECK(ini.Text() == before);
     }
 }

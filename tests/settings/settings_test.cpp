@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 #include "support/SimMachine.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
 
@@ -75,7 +76,7 @@ TEST_CASE("Numbers are written as VB's Str writes them and read as their leading
     }
 }
 
-TEST_CASE("A WallPaperStyle outside 16 bits stops ReadINI at that key") {
+TEST_CASE("A bad value costs only its own setting, and is reported once") {
     for (const char* text : {"40000", "-32769", "32767.5"}) {
         CAPTURE(text);
         Machine m;
@@ -83,7 +84,48 @@ TEST_CASE("A WallPaperStyle outside 16 bits stops ReadINI at that key") {
                            "\r\nAdvancedMode=1\r\nFavoriteLocation0=Work\r\n");
         REQUIRE(m.ui.MessageTexts().size() == 1);
         CHECK(m.ui.MessageTexts()[0].ends_with("Error Number:1056 from module ReadINI"));
-        CHECK((s.MinSystemTray == 1 && s.WallPaperStyle == 0 && s.AdvancedMode == 0 && s.FavoriteLocation[0].empty()));
+        CHECK((s.MinSystemTray == 1 && s.WallPaperStyle == 0 && s.AdvancedMode == 1));
+        CHECK(s.FavoriteLocation == std::array<std::string, 4>{"Work", "Blank", "Blank", "Blank"});
+        CHECK(s.FavoritePath == std::array<std::string, 4>{"Blank", "Blank", "Blank", "Blank"});
+    }
+    // The first key of a name is the one read; the keys after a bad one still are.
+    Machine m;
+    m.Read("WallPaperStyle=99999\r\nwallpaperstyle=1\r\nRunOnStartUP=1\r\n");
+    CHECK(m.ui.MessageTexts().size() == 1);
+    CHECK(m.st.settings.RunOnStartUP == 1);
+}
+
+TEST_CASE("A settings file saved as UTF-16 is read like the program's own") {
+    const std::u16string prefs = u"[PREFS]\r\nMinSystemTray=1\r\nWallPaperStyle=2\r\nFavoritePath0=C:\\M\u00FCde\\\r\n";
+    for (bool bigEndian : {false, true}) {
+        CAPTURE(bigEndian);
+        const std::string bytes = test::Utf16File(prefs, bigEndian);
+        Machine m;
+        m.WriteIni(bytes);
+        Settings s = ReadINI(m.os, m.ui, m.st.ProgramFolder);
+        CHECK((s.MinSystemTray == 1 && s.WallPaperStyle == 2 && s.FavoritePath[0] == "C:\\M\xC3\xBC" "de\\"));
+        CHECK(m.ui.shown.empty());
+        // Written back in the program's own encoding, other keys kept.
+        REQUIRE(WriteINI(m.os, m.st.ProgramFolder, s) == 0);
+        CHECK(m.IniBytes().starts_with("[PREFS]\r\nMinSystemTray= 1\r\nWallPaperStyle= 2\r\nFavoritePath0=C:\\M\xFC" "de\\\r\n"));
+    }
+}
+
+TEST_CASE("WriteINI refuses a text with a line break and leaves the file as it was") {
+    for (int field = 0; field < 3; ++field) {
+        CAPTURE(field);
+        Machine m;
+        const std::string original = "[PREFS]\r\nMinSystemTray= 0\r\n";
+        m.WriteIni(original);
+        Settings s;
+        s.MinSystemTray = 1;
+        std::string& text = field == 0 ? s.DefaultWindowsBackground : field == 1 ? s.FavoriteLocation[3] : s.FavoritePath[0];
+        text = "C:\\a.bmp\r\n[PREFS]\r\nAdvancedMode=1";
+        CHECK(WriteINI(m.os, m.st.ProgramFolder, s) == 5);
+        CHECK(m.IniBytes() == original);
+        text = "two\nlines";
+        CHECK(WriteINI(m.os, m.st.ProgramFolder, s) == 5);
+        CHECK(m.IniBytes() == original);
     }
 }
 

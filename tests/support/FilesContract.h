@@ -81,6 +81,7 @@ inline void CheckFileContract(Platform& os, const std::string& root,
         CHECK_FALSE(os.Utf8ToAnsi(name));
         CHECK(os.Utf8ToAnsi("caf\xC3\xA9") == std::optional<std::string>("caf\xE9"));
         CHECK(os.AnsiToUtf8("caf\xE9") == "caf\xC3\xA9");
+        CHECK_FALSE(os.Utf8ToAnsi("caf\xC3" "A")); // broken UTF-8 is no character at all
     }
 }
 

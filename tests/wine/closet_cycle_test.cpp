@@ -10,6 +10,7 @@
 #include "WineHarness.h"
 #include "closet/CleanRestore.h"
 #include "closet/KeyFile.h"
+#include "closet/ShellOps.h"
 #include "closet/Wallpaper.h"
 #include "platform/Text.h"
 #include "platform/sim/ScriptedUi.h"
@@ -84,7 +85,7 @@ struct Machine {
 
 } // namespace
 
-TEST_CASE("MoveItem moves files and folder trees, on one volume and across, and never replaces") {
+TEST_CASE("Items move whole, on one volume and across (a copy at a time), and nothing is replaced") {
     // /dev/shm is another file system than the prefix's drive C:.
     for (bool across : {false, true}) {
         CAPTURE(across);
@@ -97,20 +98,24 @@ TEST_CASE("MoveItem moves files and folder trees, on one volume and across, and 
         fs::remove_all(fs::path(Widen(from))); // Wine reuses process ids: a failed run's leftover
         REQUIRE((os.CreateFolder(from) && os.CreateFolder(to) && os.CreateFolder(from + "\\Tree")));
         REQUIRE(os.WriteFile(from + "\\a.txt", "alpha") + os.WriteFile(from + "\\Tree\\" + kGreek + ".txt", "deep") == 0);
-        CHECK(os.MoveItem(from + "\\a.txt", to + "\\renamed.txt") == 0);
-        CHECK(os.MoveItem(from + "\\Tree", to + "\\Tree") == 0);
+        // A rename alone never crosses volumes, and then changes nothing.
+        if (across) CHECK(os.MoveItem(from + "\\a.txt", to + "\\a.txt") == winerr::NotSameDevice);
+        CHECK(PerformShellAction(os, from + "\\a.txt", to) == 0);
+        CHECK(PerformShellAction(os, from + "\\Tree", to) == 0);
         CHECK(Snapshot(os, from).empty());
-        const Tree arrived{{"renamed.txt", "alpha"}, {"Tree", "/"}, {"Tree/" + kGreek + ".txt", "deep"}};
+        const Tree arrived{{"a.txt", "alpha"}, {"Tree", "/"}, {"Tree/" + kGreek + ".txt", "deep"}};
         CHECK(Snapshot(os, to) == arrived);
 
         REQUIRE(os.WriteFile(from + "\\b.txt", "new") + os.WriteFile(to + "\\b.txt", "old") == 0);
         REQUIRE((os.CreateFolder(from + "\\Tree") && os.WriteFile(from + "\\Tree\\other.txt", "other") == 0));
         CHECK(os.MoveItem(from + "\\b.txt", to + "\\B.TXT") != 0);
         CHECK(os.MoveItem(from + "\\Tree", to + "\\Tree") != 0);
-        CHECK(os.MoveItem(from + "\\missing", to + "\\missing") != 0);
-        CHECK(Snapshot(os, from) == Tree{{"b.txt", "new"}, {"Tree", "/"}, {"Tree/other.txt", "other"}});
-        Tree kept = arrived;
-        kept["b.txt"] = "old";
+        CHECK(PerformShellAction(os, from + "\\b.txt", to) == 0);
+        CHECK(PerformShellAction(os, from + "\\Tree", to) == 0);
+        CHECK(PerformShellAction(os, from + "\\missing", to) != 0);
+        CHECK(Snapshot(os, from).empty());
+        Tree kept = arrived; // and no working copy left behind
+        kept.insert({{"b.txt", "old"}, {"b (2).txt", "new"}, {"Tree (2)", "/"}, {"Tree (2)/other.txt", "other"}});
         CHECK(Snapshot(os, to) == kept);
         fs::remove_all(fs::path(Widen(from)));
     }

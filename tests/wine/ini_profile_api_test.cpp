@@ -9,6 +9,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "settings/IniFile.h"
 #include "support/TestDir.h"
+#include "support/Utf16File.h"
 
 using namespace stowly;
 
@@ -65,6 +66,9 @@ TEST_CASE("IniFile reads what GetPrivateProfileStringA reads") {
         {"only the first of two equal sections", "[S]\r\na=1\r\n[s]\r\nb=2\r\n", "S", "b"},
         {"blanks inside the brackets, text after them", "[ PREFS ] ; prefs\r\nKey=1\r\n", "PREFS", "Key"},
         {"LF line ends, none at the end", "[PREFS]\nA=1\nKey=2", "PREFS", "Key"},
+        // Notepad's "Unicode" and "Unicode big endian"
+        {"UTF-16 LE", test::Utf16File(u"[PREFS]\r\nA=1\r\nKey= M\u00FCde \r\n[Other]\r\nx=y\r\n", false), "PREFS", "Key"},
+        {"UTF-16 BE", test::Utf16File(u"[PREFS]\r\nKey=\"caf\u00E9\"\r\n", true), "PREFS", "Key"},
     };
     test::TestDir dir;
     Win32Platform os;

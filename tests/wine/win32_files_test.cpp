@@ -31,6 +31,22 @@ TEST_CASE("Win32 listing leaves out system entries too") {
     for (const auto& e : all) CHECK(e.system == (e.name == "desktop.ini"));
 }
 
+TEST_CASE("Long paths get the extended-length prefix, network paths its UNC form; short ones stay") {
+    const std::wstring longName(260, L'n');
+    const std::pair<std::wstring, std::wstring> rows[] = {
+        {L"C:\\short\\a.txt", L"C:\\short\\a.txt"},
+        {L"\\\\server\\share\\a.txt", L"\\\\server\\share\\a.txt"},
+        {L"C:\\" + longName, L"\\\\?\\C:\\" + longName},
+        {L"\\\\server\\share\\" + longName, L"\\\\?\\UNC\\server\\share\\" + longName},
+        {L"\\\\?\\C:\\" + longName, L"\\\\?\\C:\\" + longName},
+        {L"relative\\" + longName, L"relative\\" + longName},
+    };
+    for (const auto& [path, extended] : rows) {
+        CAPTURE(Narrow(path.substr(0, 24)));
+        CHECK(ExtendedPath(path) == extended);
+    }
+}
+
 TEST_CASE("Win32 single instance: the second claim in the prefix fails") {
     Win32Platform first, second;
     CHECK(first.ClaimSingleInstance());

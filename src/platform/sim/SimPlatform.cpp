@@ -98,9 +98,24 @@ fs::path SimPlatform::HostPath(const std::string& windowsPath) const {
     if (parts.empty()) return p;
     std::string drive = parts[0];
     if (drive.size() == 2 && drive[1] == ':') drive = std::string(1, static_cast<char>(std::toupper(drive[0])));
+    // A path that climbs out of its drive would reach the host's own files: that is
+    // a fault of the test, which must stop before it touches anything.
+    auto escape = [&] {
+        return SandboxEscape("simulated path leaves the sandbox " + root_.string() + ": \"" + windowsPath + "\"");
+    };
+    if (drive == "." || drive == "..") throw escape();
     p /= drive;
+    size_t depth = 0; // names below the drive
     for (size_t i = 1; i < parts.size(); ++i) {
         const std::string& part = parts[i];
+        if (part == ".") continue;
+        if (part == "..") {
+            if (depth == 0) throw escape();
+            p = p.parent_path();
+            --depth;
+            continue;
+        }
+        ++depth;
         fs::path exact = p / ToPath(part);
         std::error_code ec;
         if (!fs::exists(exact, ec)) {
@@ -188,7 +203,11 @@ std::optional<std::string> SimPlatform::Utf8ToAnsi(const std::string& utf8) {
         int extra = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
         if (extra < 0 || i + extra >= utf8.size() + (extra == 0)) return std::nullopt;
         c = extra == 0 ? b : (b & (0x3F >> extra));
-        for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        for (int k = 1; k <= extra; ++k) {
+            auto t = static_cast<unsigned char>(utf8[i + k]);
+            if ((t & 0xC0) != 0x80) return std::nullopt; // not UTF-8: no character to write
+            c = (c << 6) | (t & 0x3F);
+        }
         i += extra + 1;
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
             out += static_cast<char>(c);
@@ -289,12 +308,15 @@ FileAttributes SimPlatform::Attributes(const std::string& path) {
     FileAttributes a;
     std::error_code ec;
     fs::path host = HostPath(path);
-    auto st = fs::status(host, ec);
+    auto st = fs::symlink_status(host, ec);
     if (ec || !fs::exists(st)) return a;
     a.exists = true;
+    a.isLink = fs::is_symlink(st);
+    if (a.isLink) st = fs::status(host, ec); // what the link points to, as Windows tells it
     a.isFolder = fs::is_directory(st);
     a.hidden = IsHiddenName(NameOf(host));
     a.readOnly = (st.permissions() & fs::perms::owner_write) == fs::perms::none;
+    if (!a.isFolder && !a.isLink) a.size = fs::file_size(host, ec);
     return a;
 }
 
@@ -369,9 +391,37 @@ int SimPlatform::RemoveFile(const std::string& path) {
     if (IsLocked(path)) return winerr::Sharing;
     std::error_code ec;
     fs::path host = HostPath(path);
-    if (fs::is_directory(host, ec)) return winerr::AccessDenied;
+    const auto st = fs::symlink_status(host, ec);
+    if (fs::is_directory(st)) return winerr::AccessDenied;
+    if (fs::is_symlink(st) && fs::is_directory(host, ec)) return winerr::AccessDenied; // a folder's link
     fs::remove(host, ec);
     Note(host);
+    return ec ? ErrorFromCode(ec) : 0;
+}
+
+int SimPlatform::RemoveFolder(const std::string& path) {
+    Change();
+    if (IsLocked(path)) return winerr::Sharing;
+    std::error_code ec;
+    fs::path host = HostPath(path);
+    const auto st = fs::symlink_status(host, ec);
+    if (!fs::exists(st)) return 0;
+    if (!fs::is_directory(st) && !(fs::is_symlink(st) && fs::is_directory(host, ec))) return winerr::AccessDenied;
+    if (!fs::is_symlink(st) && !fs::is_empty(host, ec)) return 145; // the folder is not empty
+    fs::remove(host, ec);
+    Note(host);
+    return ec ? ErrorFromCode(ec) : 0;
+}
+
+int SimPlatform::CopyLink(const std::string& from, const std::string& to) {
+    Change();
+    if (faults.diskFull) return winerr::DiskFull;
+    std::error_code ec;
+    fs::path src = HostPath(from), dst = HostPath(to);
+    if (!fs::is_symlink(fs::symlink_status(src, ec))) return winerr::AccessDenied;
+    if (fs::exists(fs::symlink_status(dst, ec))) return winerr::AlreadyExists;
+    fs::copy_symlink(src, dst, ec);
+    Note(dst);
     return ec ? ErrorFromCode(ec) : 0;
 }
 
@@ -395,16 +445,9 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
     if (!fs::exists(fs::symlink_status(src, ec))) return winerr::FileNotFound;
     if (fs::exists(fs::symlink_status(dst, ec))) return winerr::AlreadyExists;
     if (!fs::is_directory(dst.parent_path(), ec)) return winerr::PathNotFound;
+    // Every drive letter is a volume of its own.
+    if (UpperCase(from.substr(0, 2)) != UpperCase(to.substr(0, 2))) return winerr::NotSameDevice;
     fs::rename(src, dst, ec);
-    if (ec == std::errc::cross_device_link) {
-        ec.clear();
-        fs::copy(src, dst, fs::copy_options::recursive, ec);
-        if (ec) {
-            fs::remove_all(dst, ec);
-            return winerr::AccessDenied;
-        }
-        fs::remove_all(src, ec);
-    }
     Note(src);
     Note(dst);
     if (ec) return ErrorFromCode(ec);

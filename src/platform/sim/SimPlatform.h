@@ -5,17 +5,25 @@
 //
 // Windows paths map into the sandbox: "C:\Users\Sim\Desktop\a.txt" is
 // <root>/C/Users/Sim/Desktop/a.txt. Names compare without regard to case, as on
-// Windows. A name starting with "." counts as hidden.
+// Windows. A name starting with "." counts as hidden. ".." climbs one name; a path
+// that would climb out of its drive throws SandboxEscape, so that a faulty test
+// fails before it can touch the host's own files.
 
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "platform/Platform.h"
 
 namespace stowly {
+
+// Thrown by the simulated platform when a path would leave its sandbox.
+struct SandboxEscape : std::logic_error {
+    using std::logic_error::logic_error;
+};
 
 class SimPlatform : public Platform {
 public:
@@ -101,6 +109,8 @@ public:
     int WriteFile(const std::string& path, const std::string& bytes) override;
     int CopyOneFile(const std::string& from, const std::string& to) override;
     int RemoveFile(const std::string& path) override;
+    int RemoveFolder(const std::string& path) override;
+    int CopyLink(const std::string& from, const std::string& to) override;
     bool CreateFolder(const std::string& path) override;
     int MoveItem(const std::string& from, const std::string& to) override;
     int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;

@@ -205,13 +205,16 @@ std::vector<DirEntry> Win32Platform::ListAll(const std::string& folder) {
 
 FileAttributes Win32Platform::Attributes(const std::string& path) {
     FileAttributes a;
-    DWORD attr = GetFileAttributesW(LongPath(path).c_str());
-    if (attr == INVALID_FILE_ATTRIBUTES) return a;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) return a;
+    const DWORD attr = data.dwFileAttributes;
     a.exists = true;
     a.isFolder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
     a.hidden = (attr & FILE_ATTRIBUTE_HIDDEN) != 0;
     a.system = (attr & FILE_ATTRIBUTE_SYSTEM) != 0;
     a.readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
+    a.isLink = (attr & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!a.isFolder) a.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return a;
 }
 
@@ -267,9 +270,24 @@ int Win32Platform::CopyOneFile(const std::string& from, const std::string& to) {
 }
 
 int Win32Platform::RemoveFile(const std::string& path) {
-    if (DeleteFileW(LongPath(path).c_str())) return 0;
+    const std::wstring target = LongPath(path);
+    if (DeleteFileW(target.c_str())) return 0;
     DWORD e = GetLastError();
+    const DWORD attr = GetFileAttributesW(target.c_str());
+    if (e == ERROR_ACCESS_DENIED && attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesW(target.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
+        if (DeleteFileW(target.c_str())) return 0;
+        e = GetLastError();
+        SetFileAttributesW(target.c_str(), attr);
+    }
     return e == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(e);
+}
+
+int Win32Platform::RemoveFolder(const std::string& path) {
+    // A junction or folder link goes as itself; what it points to is not touched.
+    if (RemoveDirectoryW(LongPath(path).c_str())) return 0;
+    DWORD e = GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? 0 : static_cast<int>(e);
 }
 
 bool Win32Platform::CreateFolder(const std::string& path) {

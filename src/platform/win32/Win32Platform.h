@@ -39,6 +39,8 @@ public:
     int WriteFile(const std::string& path, const std::string& bytes) override;
     int CopyOneFile(const std::string& from, const std::string& to) override;
     int RemoveFile(const std::string& path) override;
+    int RemoveFolder(const std::string& path) override;
+    int CopyLink(const std::string& from, const std::string& to) override;
     bool CreateFolder(const std::string& path) override;
     int MoveItem(const std::string& from, const std::string& to) override;
     std::optional<PixelImage> DecodePicture(const std::string& path, int* error) override;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <winioctl.h>
+
 #include <vector>
 
 #include "platform/win32/Handle.h"
@@ -15,61 +17,11 @@ namespace {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Every entry of a folder, hidden and system ones included.
-std::vector<std::wstring> Entries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    FindHandle find(FindFirstFileExW(ExtendedPath(folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                     nullptr, 0));
-    if (!find) return names;
-    do {
-        std::wstring name = fd.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find.get(), &fd));
-    return names;
-}
-
-bool IsRealFolder(DWORD attributes) {
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Copies a file or folder tree to `to`, which must not exist; 0 or the first error.
-DWORD CopyTree(const std::wstring& from, const std::wstring& to) {
-    DWORD attributes = GetFileAttributesW(ExtendedPath(from).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return CopyFileW(ExtendedPath(from).c_str(), ExtendedPath(to).c_str(), TRUE) ? 0 : GetLastError();
-    if (!CreateDirectoryW(ExtendedPath(to).c_str(), nullptr)) return GetLastError();
-    for (const auto& name : Entries(from))
-        if (DWORD e = CopyTree(from + L"\\" + name, to + L"\\" + name)) return e;
-    SetFileAttributesW(ExtendedPath(to).c_str(), attributes);
-    return 0;
-}
-
-// Deletes a file or folder tree; links inside are removed, never followed.
-DWORD DeleteTree(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(ExtendedPath(path).c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return DeleteFileW(ExtendedPath(path).c_str()) ? 0 : GetLastError();
-    DWORD first = 0;
-    if (IsRealFolder(attributes))
-        for (const auto& name : Entries(path))
-            if (DWORD e = DeleteTree(path + L"\\" + name); e && !first) first = e;
-    if (!RemoveDirectoryW(ExtendedPath(path).c_str()) && !first) first = GetLastError();
-    return first;
-}
-
-// Across volumes a rename cannot work: copy the whole item, and only when every
-// part arrived delete the source. A failed copy is taken back; the source stays.
-int CopyThenDelete(const std::wstring& from, const std::wstring& to) {
-    if (DWORD e = CopyTree(from, to)) {
-        DeleteTree(to);
-        return static_cast<int>(e);
-    }
-    return static_cast<int>(DeleteTree(from));
+// A handle that reads or writes the link itself, not what it points to.
+FileHandle OpenLink(const std::wstring& path, DWORD access) {
+    return FileHandle(CreateFileW(ExtendedPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                  nullptr));
 }
 
 } // namespace
@@ -78,17 +30,42 @@ int Win32Platform::MoveItem(const std::string& from, const std::string& to) {
     std::wstring source = WidePath(from), target = WidePath(to);
     if (!Exists(source)) return ERROR_FILE_NOT_FOUND;
     if (Exists(target)) return ERROR_ALREADY_EXISTS;
-    int result = 0;
-    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), 0)) {
-        DWORD error = GetLastError();
-        if (error != ERROR_NOT_SAME_DEVICE) return static_cast<int>(error);
-        result = CopyThenDelete(source, target);
-    }
+    // Without MOVEFILE_COPY_ALLOWED a move across volumes fails and changes nothing;
+    // the portable move copies such an item itself, a step at a time.
+    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), 0))
+        return static_cast<int>(GetLastError());
     // What counts is where the item is now.
     bool arrived = Exists(target), left = !Exists(source);
     if (arrived && left) return 0;
-    if (result != 0) return result;
     return arrived ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+}
+
+int Win32Platform::CopyLink(const std::string& from, const std::string& to) {
+    // The link's own reparse data, written onto a new file or folder of the same kind,
+    // copies any kind of link exactly (symbolic links, junctions).
+    const std::wstring source = WidePath(from), target = WidePath(to);
+    const DWORD attr = GetFileAttributesW(ExtendedPath(source).c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_REPARSE_POINT)) return ERROR_ACCESS_DENIED;
+    FileHandle in = OpenLink(source, GENERIC_READ);
+    if (!in) return static_cast<int>(GetLastError());
+    std::vector<BYTE> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD size = 0;
+    if (!DeviceIoControl(in.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(), static_cast<DWORD>(data.size()),
+                         &size, nullptr))
+        return static_cast<int>(GetLastError());
+    const bool folder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder ? !CreateDirectoryW(ExtendedPath(target).c_str(), nullptr)
+               : !FileHandle(CreateFileW(ExtendedPath(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr)))
+        return static_cast<int>(GetLastError());
+    DWORD done = 0;
+    FileHandle out = OpenLink(target, GENERIC_WRITE);
+    if (out && DeviceIoControl(out.get(), FSCTL_SET_REPARSE_POINT, data.data(), size, nullptr, 0, &done, nullptr))
+        return 0;
+    const int error = static_cast<int>(GetLastError());
+    out.reset();
+    folder ? RemoveDirectoryW(ExtendedPath(target).c_str()) : DeleteFileW(ExtendedPath(target).c_str());
+    return error;
 }
 
 } // namespace stowly

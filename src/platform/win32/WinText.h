@@ -31,10 +31,12 @@ inline std::wstring WidePath(std::string_view utf8) {
     return w;
 }
 
-// Paths beyond MAX_PATH need the extended-length prefix (the shell takes none).
+// Paths beyond MAX_PATH need the extended-length prefix (the shell takes none):
+// "\\?\C:\..." for a drive path, "\\?\UNC\server\share\..." for a network one.
 inline std::wstring ExtendedPath(std::wstring w) {
-    if (w.size() >= MAX_PATH - 12 && w.size() > 2 && w[1] == L':' && w.rfind(L"\\\\?\\", 0) != 0)
-        return L"\\\\?\\" + w;
+    if (w.size() < MAX_PATH - 12 || w.rfind(L"\\\\?\\", 0) == 0 || w.rfind(L"\\\\.\\", 0) == 0) return w;
+    if (w.size() > 2 && w[1] == L':' && w[2] == L'\\') return L"\\\\?\\" + w;
+    if (w.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + w.substr(2);
     return w;
 }
 

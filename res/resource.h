@@ -14,6 +14,12 @@
 #define IDR_ART_POSITIONS_HOT 150 // positions.svg  card-hot.css  5565x1695
 #define IDR_ART_PANEL         160 // panel.svg      -             5640x6360
 
+// The about box (300-399): its logo and the three pictures its logo's double-click reveals.
+#define IDR_ART_ABOUT_LOGO    300 // icon.svg       -             1200x1200
+#define IDR_ART_ABOUT_BOX     310 // about-box.svg  -             1200x1200
+#define IDR_ART_ABOUT_SPARKLE 320 // about-sparkle.svg -         1080x1080
+#define IDR_ART_ABOUT_SCREEN  330 // about-screen.svg -           1440x1080
+
 // The icon positions dialog and the advanced clean and restore dialogs (res/dialogs.rc).
 #define IDD_ICON_POSITIONS          400
 #define IDC_POSITIONS_BANNER        401

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build/windows}
 shots="$build/screenshots"
 # The pictures the help shows; each must come from the test run.
-names=(main-window main-window-highlighted progress-window tray-menu)
+names=(main-window main-window-highlighted progress-window tray-menu preferences about)
 for n in "${names[@]}"; do
   [ -f "$shots/$n.png" ] || { echo "help-shots.sh: $shots/$n.png is missing; run the Wine GUI test first" >&2; exit 1; }
 done

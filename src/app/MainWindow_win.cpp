@@ -10,9 +10,12 @@
 #include <functional>
 
 #include "resource.h"
+#include "about/About.h"
+#include "app/AboutWindow_win.h"
 #include "app/MainCommands.h"
 #include "app/MainWindow.h"
 #include "app/Picture_win.h"
+#include "app/PreferencesWindow_win.h"
 #include "app/ProgressWindow_win.h"
 #include "app/WindowThunk_win.h"
 #include "closet/AdvancedClosetDialogs_win.h"
@@ -442,6 +445,19 @@ void MainWindow::OnCommand(int id) {
     case kExit:
         OnExitClicked();
         break;
+    // The notification-area menu stays usable while a dialog disables this
+    // window; one dialog at a time.
+    case kPreferences:
+    case kMenuPreferences:
+        if (IsWindowEnabled(hwnd_)) ShowPreferencesWindow(hwnd_, ctx_);
+        break;
+    case kHelp:
+        RunHelp(ctx_.os, ctx_.ui, ctx_.st.ProgramFolder);
+        break;
+    case kAbout:
+    case kMenuAbout:
+        if (IsWindowEnabled(hwnd_)) ShowAboutWindow(hwnd_, ctx_);
+        break;
     case kMenuShow:
         ShowMainWindow();
         break;
@@ -458,7 +474,6 @@ void MainWindow::OnCommand(int id) {
         if (IsWindowEnabled(smallButtons_[0])) OnCommand(kPreferences);
         break;
     default:
-        // Preferences, Help and About open the dialogs of their own subsystems.
         break;
     }
 }

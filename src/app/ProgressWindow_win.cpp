@@ -1,5 +1,6 @@
 #include "app/ProgressWindow_win.h"
 
+#include "app/Fonts_win.h"
 #include "app/MainCommands.h"
 #include "platform/win32/Win32Ui.h"
 #include "platform/win32/WinText.h"
@@ -27,17 +28,6 @@ constexpr TwipsRect kStatus{120, 840, 3975, 255};
 constexpr TwipsRect kCount{4200, 840, 1095, 255};
 constexpr TwipsRect kOKButton{2280, 1200, 975, 375};
 constexpr int kOuterWidth = 5475, kOuterHeight = 1680;
-
-HFONT MessageFont(UINT dpi, int tenthsOfPoint, LONG weight) {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    LOGFONTW lf = ncm.lfMessageFont;
-    lf.lfHeight = -MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720);
-    lf.lfWidth = 0;
-    lf.lfWeight = weight;
-    return CreateFontIndirectW(&lf);
-}
 
 void Place(HWND control, const TwipsRect& r, UINT dpi) {
     const int d = static_cast<int>(dpi);

@@ -30,6 +30,7 @@ struct OsVersionInfo {
     uint32_t platformId = 2; // 1: Windows 95 family, 2: NT family
     uint32_t major = 10;
     uint32_t minor = 0;
+    uint32_t build = 19045; // tells Windows 11 (22000 on) from Windows 10
 };
 
 struct ScreenInfo {
@@ -73,6 +74,14 @@ struct DesktopItem {
     int32_t y = 0;
 };
 
+// A decoded picture: width x height pixels, rows from the top, 4 bytes a pixel in
+// the order blue, green, red, alpha.
+struct PixelImage {
+    int width = 0;
+    int height = 0;
+    std::string bgra;
+};
+
 struct HttpResult {
     int status = 0; // HTTP status; 0 when no answer came (refused, timed out, bad address)
     std::string body;
@@ -99,6 +108,8 @@ public:
     virtual bool StartProgram(const std::string& commandLine) = 0;
     // Opens an address the system's own way (the default browser); false on failure.
     virtual bool OpenUrl(const std::string& url) = 0;
+    // The Windows folder ("C:\WINDOWS"), without a trailing backslash.
+    virtual std::string WindowsFolder() = 0;
 
     // --- Text of files: the system's ANSI code page ----------------------------
     // nullopt when some character has no place in the code page.
@@ -139,6 +150,12 @@ public:
     // nothing changed, when `to` lies on another volume (closet/ShellOps.h moves
     // such an item by copying).
     virtual int MoveItem(const std::string& from, const std::string& to) = 0;
+
+    // Decodes a picture file (at least BMP, JPEG and GIF; the first frame of an
+    // animation). nullopt with *error set on failure: 53, 75 or 76 as ReadFile gives
+    // them, kInvalidPicture when the bytes are no picture the decoder knows.
+    static constexpr int kInvalidPicture = 481;
+    virtual std::optional<PixelImage> DecodePicture(const std::string& path, int* error = nullptr) = 0;
 
     // --- Registry ------------------------------------------------------------------
     // Windows error codes: 0 success, 2 missing key or value; -1 for an unhandled type.

@@ -5,9 +5,12 @@
 
 #include <shlobj.h>
 
+#include <doctest/doctest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "../../tools/guidriver/GuiDriver.h"
@@ -28,6 +31,41 @@ inline std::filesystem::path BuildPath(const std::string& name) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return Widen(path);
 }
+
+// A screenshot into <build>/screenshots/`name`, cut to the windows shown (with a
+// small margin), or of the whole screen.
+inline void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
+    std::filesystem::create_directories(BuildPath("screenshots"));
+    RECT area{}, r;
+    for (HWND h : windows)
+        if (GetWindowRect(h, &r)) UnionRect(&area, &area, &r);
+    if (!IsRectEmpty(&area)) {
+        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        InflateRect(&area, 6, 6);
+        IntersectRect(&area, &area, &screen);
+    }
+    CHECK_MESSAGE(guidriver::Screenshot(BuildDirUnix() + "/screenshots/" + name, IsRectEmpty(&area) ? nullptr : &area),
+                  name);
+}
+
+// The program copied into `folder` (made afresh), with `ini` beside it; the folder
+// goes when the test is done (declare it before the program that runs from it).
+struct InstalledCopy {
+    explicit InstalledCopy(const std::filesystem::path& folder, const std::string& ini = "")
+        : exe(folder / L"stowly.exe") {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(BuildPath("stowly.exe"), exe);
+        if (!ini.empty()) std::ofstream(folder / L"stowly.ini", std::ios::binary) << ini;
+    }
+    ~InstalledCopy() {
+        std::error_code ec;
+        std::filesystem::remove_all(exe.parent_path(), ec);
+    }
+    InstalledCopy(const InstalledCopy&) = delete;
+    InstalledCopy& operator=(const InstalledCopy&) = delete;
+    const std::filesystem::path exe;
+};
 
 // Both desktop folders emptied when made and again when done (never deleted).
 class EmptyDesktops {

@@ -49,28 +49,6 @@ Places StartDesktop(StandinDesktop& standin, Win32Platform& os, size_t count, in
     return Icons(os);
 }
 
-void Shot(const std::string& name) {
-    fs::create_directories(BuildPath("screenshots"));
-    CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name), name);
-}
-
-// The program copied beside `ini`, removed when done.
-struct InstalledCopy {
-    explicit InstalledCopy(const std::string& ini) : exe(kProgramFolder / L"stowly.exe") {
-        fs::remove_all(kProgramFolder);
-        fs::create_directories(kProgramFolder);
-        fs::copy_file(BuildPath("stowly.exe"), exe);
-        std::ofstream(kProgramFolder / L"stowly.ini", std::ios::binary) << ini;
-    }
-    ~InstalledCopy() {
-        std::error_code ec;
-        fs::remove_all(kProgramFolder, ec);
-    }
-    InstalledCopy(const InstalledCopy&) = delete;
-    InstalledCopy& operator=(const InstalledCopy&) = delete;
-    const fs::path exe;
-};
-
 // Starts the copy and returns its main window (hidden ones too).
 HWND StartProgram(Program& stowly, const InstalledCopy& copy) {
     REQUIRE(stowly.Start(copy.exe));
@@ -180,7 +158,7 @@ TEST_CASE("Icon positions: save a layout, scramble, load it back; favourite slot
     test::TestDir layouts;
     const std::wstring file = (layouts.path() / L"Work.dpf").wstring();
 
-    InstalledCopy copy("[PREFS]\r\nMinSystemTray= 1\r\n");
+    InstalledCopy copy(kProgramFolder, "[PREFS]\r\nMinSystemTray= 1\r\n");
     Program stowly;
     HWND main = StartProgram(stowly, copy);
     const DWORD pid = stowly.pid();
@@ -276,7 +254,7 @@ TEST_CASE("Advanced clean with a password; advanced restore asks for it in any c
     const std::wstring keyFile = (keys.path() / L"Mine.qvr").wstring();
     const std::string keyPath = Narrow(keyFile);
 
-    InstalledCopy copy("[PREFS]\r\nAdvancedMode= 1\r\n");
+    InstalledCopy copy(kProgramFolder, "[PREFS]\r\nAdvancedMode= 1\r\n");
     Program stowly;
     HWND main = StartProgram(stowly, copy);
     const DWORD pid = stowly.pid();

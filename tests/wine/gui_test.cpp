@@ -27,38 +27,6 @@ constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1; // the program's notifica
 // A folder of its own, so that the copy run by tools/run.sh keeps its settings.
 const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (test)";
 
-// The program copied into `folder` (made afresh), with `ini` beside it; the folder
-// goes when the test is done (declare it before the program that runs from it).
-struct InstalledCopy {
-    explicit InstalledCopy(const fs::path& folder, const std::string& ini = "") : exe(folder / L"stowly.exe") {
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        fs::copy_file(BuildPath("stowly.exe"), exe);
-        if (!ini.empty()) std::ofstream(folder / L"stowly.ini", std::ios::binary) << ini;
-    }
-    ~InstalledCopy() {
-        std::error_code ec;
-        fs::remove_all(exe.parent_path(), ec);
-    }
-    InstalledCopy(const InstalledCopy&) = delete;
-    InstalledCopy& operator=(const InstalledCopy&) = delete;
-    const fs::path exe;
-};
-
-// A screenshot cut to the windows shown (with a small margin), or of the whole screen.
-void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
-    fs::create_directories(BuildPath("screenshots"));
-    RECT area{}, r;
-    for (HWND h : windows)
-        if (GetWindowRect(h, &r)) UnionRect(&area, &area, &r);
-    if (!IsRectEmpty(&area)) {
-        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        InflateRect(&area, 6, 6);
-        IntersectRect(&area, &area, &screen);
-    }
-    CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name, IsRectEmpty(&area) ? nullptr : &area), name);
-}
-
 bool Shown(HWND h) { return IsWindowVisible(h) != FALSE; }
 
 std::map<std::string, std::pair<int, int>> Icons(Win32Platform& os) {

@@ -182,8 +182,12 @@ uint64_t SimPlatform::TickCountMs() {
 void SimPlatform::SleepMs(unsigned ms) { clock_ += ms; }
 
 bool SimPlatform::StartProgram(const std::string& commandLine) {
-    return !Trim(commandLine).empty();
+    if (!programsStart || Trim(commandLine).empty()) return false;
+    startedPrograms.push_back(commandLine);
+    return true;
 }
+
+std::string SimPlatform::WindowsFolder() { return windowsFolder; }
 
 bool SimPlatform::OpenUrl(const std::string& url) {
     openedUrls.push_back(url);

@@ -38,6 +38,11 @@ public:
     ScreenInfo screen{1024, 768, 32};
     bool anotherCopyRunning = false;
     std::string wallpaper;
+    std::string windowsFolder = "C:\\Windows";
+    // Every command line StartProgram was given, in order; programsStart false makes
+    // each start fail.
+    std::vector<std::string> startedPrograms;
+    bool programsStart = true;
 
     // --- Fault injection ------------------------------------------------------------
     struct Faults {
@@ -95,6 +100,9 @@ public:
     void SleepMs(unsigned ms) override;
     bool StartProgram(const std::string& commandLine) override;
     bool OpenUrl(const std::string& url) override;
+    std::string WindowsFolder() override;
+    // BMP, JPEG and GIF through a small decoder of its own.
+    std::optional<PixelImage> DecodePicture(const std::string& path, int* error) override;
     std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
     std::string AnsiToUtf8(const std::string& ansi) override;
     std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;

@@ -4,6 +4,8 @@
 // closed twice.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <utility>
 
 namespace stowly {
@@ -141,6 +143,21 @@ public:
 
 private:
     T* p_ = nullptr;
+};
+
+// COM on this thread for one scope: the program sets it up once, a caller without
+// it (a test, a helper) gets it for the length of one call.
+class ComScope {
+public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT hr_;
 };
 
 } // namespace stowly

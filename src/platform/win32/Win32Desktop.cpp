@@ -211,19 +211,6 @@ private:
 
 // ---- The shell's folder view of the desktop ----------------------------------
 
-class ComScope {
-public:
-    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComScope() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT hr_;
-};
-
 struct ShellDesktopView {
     ComPtr<IFolderView> view;
     ComPtr<IShellFolder> folder;

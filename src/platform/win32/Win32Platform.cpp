@@ -60,6 +60,7 @@ OsVersionInfo Win32Platform::OsVersion() {
     info.platformId = v.dwPlatformId;
     info.major = v.dwMajorVersion;
     info.minor = v.dwMinorVersion;
+    info.build = v.dwBuildNumber;
     return info;
 }
 
@@ -129,6 +130,15 @@ bool Win32Platform::StartProgram(const std::string& commandLine) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return true;
+}
+
+std::string Win32Platform::WindowsFolder() {
+    wchar_t buf[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return "C:\\Windows";
+    std::wstring folder(buf, n);
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return Narrow(folder);
 }
 
 std::optional<std::string> Win32Platform::Utf8ToAnsi(const std::string& utf8) {

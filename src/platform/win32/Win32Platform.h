@@ -6,6 +6,7 @@
 //   Win32Shell.cpp      moves of desktop items
 //   Win32Wallpaper.cpp  the wallpaper
 //   Win32Net.cpp        HTTP and opening addresses
+//   Win32Picture.cpp    decoding pictures with the system's codecs
 
 #include "platform/Platform.h"
 
@@ -28,6 +29,7 @@ public:
     void SleepMs(unsigned ms) override;
     bool StartProgram(const std::string& commandLine) override;
     bool OpenUrl(const std::string& url) override;
+    std::string WindowsFolder() override;
     std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
     std::string AnsiToUtf8(const std::string& ansi) override;
     std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;
@@ -41,6 +43,7 @@ public:
     int CopyLink(const std::string& from, const std::string& to) override;
     bool CreateFolder(const std::string& path) override;
     int MoveItem(const std::string& from, const std::string& to) override;
+    std::optional<PixelImage> DecodePicture(const std::string& path, int* error) override;
     int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;
     int RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
                  bool createKey) override;

@@ -1,0 +1,285 @@
+// The real stowly.exe driven from outside: Preferences (wallpaper conversion, the
+// start-up entry, Cancel), About and Help. Screenshots go to <build>/screenshots
+// (the help's pictures are taken from there: tools/help-shots.sh).
+#include <doctest/doctest.h>
+#include <windows.h>
+
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <fstream>
+
+#include "WineHarness.h"
+#include "app/MainCommands.h"
+#include "platform/win32/Win32Platform.h"
+#include "support/TinyPictures.h"
+
+using namespace stowly;
+using namespace stowly::wine;
+using namespace guidriver;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
+const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (prefs test)";
+// The program folder as the program names it: upper case, with its backslash.
+const std::string kProgramFolderText = "C:\\PROGRAM FILES\\STOWLY (PREFS TEST)\\";
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+HWND ChildOfClass(HWND parent, const std::wstring& cls) {
+    HWND child = nullptr;
+    while ((child = FindWindowExW(parent, child, cls.c_str(), nullptr)))
+        if (IsWindowVisible(child)) return child;
+    return nullptr;
+}
+
+RegData RunEntry(Platform& os) {
+    RegData value;
+    os.RegRead(RegRoot::CurrentUser, kRunKey, "Stowly", value);
+    return value;
+}
+
+// The program started from its own folder, up to its main window.
+struct Running {
+    explicit Running(const std::string& ini = "") : copy(kProgramFolder, ini) {
+        REQUIRE(stowly.Start(copy.exe));
+        REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle, true)) != nullptr; }, 30000));
+    }
+    ~Running() { stowly.Stop(main); }
+    // Presses one of the main window's buttons and waits for the dialog it opens.
+    HWND Open(const wchar_t* button, const std::wstring& dialogTitle) {
+        REQUIRE(Click(FindChild(main, button)));
+        HWND dialog = nullptr;
+        REQUIRE(WaitFor([&] { return (dialog = FindWindowByTitle(stowly.pid(), dialogTitle, true)) != nullptr; }));
+        return dialog;
+    }
+    InstalledCopy copy;
+    Program stowly;
+    HWND main = nullptr;
+};
+
+// What an edit box holds now (GetWindowText of another process's control gives
+// only the text it was created with).
+std::wstring EditText(HWND edit) {
+    wchar_t text[1024] = {};
+    SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Pictures of the test in the shared Pictures folder, removed when it is done.
+class Pictures {
+public:
+    Pictures() { fs::create_directories(folder_); }
+    ~Pictures() {
+        std::error_code ec;
+        for (const auto& p : put_) fs::remove(p, ec);
+    }
+    Pictures(const Pictures&) = delete;
+    Pictures& operator=(const Pictures&) = delete;
+    fs::path Put(const wchar_t* name, const std::string& bytes) {
+        put_.push_back(folder_ / name);
+        std::ofstream(put_.back(), std::ios::binary) << bytes;
+        return put_.back();
+    }
+
+private:
+    const fs::path folder_ = L"C:\\Users\\Public\\Pictures";
+    std::vector<fs::path> put_;
+};
+
+bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Clicks and waits until the click has been handled.
+void Press(HWND dialog, const wchar_t* text) {
+    HWND control = FindChild(dialog, text);
+    REQUIRE(Click(control));
+    SendMessageW(control, WM_NULL, 0, 0); // returns once the posted click is through
+}
+
+// The command line of a running process, read from its process parameters.
+std::wstring CommandLineOf(DWORD pid) {
+    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    if (!process) return {};
+    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0) return {};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS params{};
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, &got) ||
+        !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, &got))
+        return {};
+    std::wstring line(params.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, &got))
+        return {};
+    return line;
+}
+
+// Processes that `parent` started, named `exe`.
+std::vector<DWORD> ChildProcesses(DWORD parent, const std::wstring& exe) {
+    std::vector<DWORD> found;
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{sizeof entry};
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe.c_str()) == 0)
+            found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+} // namespace
+
+TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap and writes the quoted start-up entry") {
+    Pictures pictures; // where a person keeps them: the path shows in the help's picture
+    const fs::path jpeg = pictures.Put(L"Sea view.jpg", test::kTinyJpeg);
+    const fs::path brokenJpeg = pictures.Put(L"Broken.jpg", "not a picture");
+    Win32Platform os;
+    os.RegDelete(RegRoot::CurrentUser, kRunKey, "Stowly");
+    Running app;
+    const fs::path ini = kProgramFolder / L"stowly.ini", bmp = kProgramFolder / L"StowlyWallpaper.bmp";
+
+    HWND prefs = app.Open(L"Preferences", L"Preferences");
+    HWND box = ChildOfClass(prefs, L"Edit");
+    REQUIRE(box);
+    CHECK(Checked(FindChild(prefs, L"Center")));
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
+    Press(prefs, L"Run on Start Up");
+    Press(prefs, L"Stretch");
+    Shot("preferences.png", {prefs});
+    Press(prefs, L"Cancel");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    CHECK_FALSE(fs::exists(ini));
+    CHECK_FALSE(fs::exists(bmp));
+    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+
+    // Opened again, it shows the settings, not the cancelled change.
+    prefs = app.Open(L"Preferences", L"Preferences");
+    box = ChildOfClass(prefs, L"Edit");
+    CHECK(EditText(box).empty());
+    CHECK_FALSE(Checked(FindChild(prefs, L"Run on Start Up")));
+    CHECK(Checked(FindChild(prefs, L"Center")));
+
+    // A picture that cannot be converted: reported, and the dialog stays open.
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(brokenJpeg.c_str()));
+    Press(prefs, L"Run on Start Up");
+    REQUIRE(Click(FindChild(prefs, L"Done")));
+    HWND error = nullptr; // the dialog is a #32770 window too: the box is told by its title
+    REQUIRE(WaitFor([&] { return (error = FindWindowByTitle(app.stowly.pid(), L"Error", true)) != nullptr; }));
+    CHECK(Text(GetDlgItem(error, 0xFFFF)).ends_with(L"from module PreferenceDone"));
+    REQUIRE(Click(GetDlgItem(error, IDOK)));
+    REQUIRE(WaitFor([&] { return !IsWindow(error); }));
+    CHECK(IsWindowVisible(prefs));
+    CHECK_FALSE(fs::exists(ini));
+    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
+    Press(prefs, L"Tile");
+    Press(prefs, L"Done");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    const std::string bmpText = kProgramFolderText + "StowlyWallpaper.bmp";
+    const auto picture = os.DecodePicture(bmpText, nullptr);
+    REQUIRE(picture);
+    CHECK(picture->width == test::kTinyWidth);
+    CHECK(picture->height == test::kTinyHeight);
+    CHECK(os.ReadFile(bmpText, nullptr)->substr(0, 2) == "BM");
+    const std::string settings = os.ReadFile(Narrow(ini.wstring()), nullptr).value_or("");
+    CHECK(settings.find("\r\nDefaultWindowsBackground=" + bmpText + "\r\n") != std::string::npos);
+    CHECK(settings.find("\r\nRunOnStartUP= 1\r\n") != std::string::npos);
+    CHECK(settings.find("\r\nWallPaperStyle= 1\r\n") != std::string::npos);
+    CHECK(RunEntry(os) == RegData("\"" + kProgramFolderText + "stowly.exe\""));
+
+    // Unticked, the entry goes.
+    prefs = app.Open(L"Preferences", L"Preferences");
+    CHECK(EditText(ChildOfClass(prefs, L"Edit")) == Widen(bmpText));
+    REQUIRE(Checked(FindChild(prefs, L"Run on Start Up")));
+    Press(prefs, L"Run on Start Up");
+    Press(prefs, L"Done");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+    CHECK(os.ReadFile(Narrow(ini.wstring()), nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
+}
+
+TEST_CASE("About shows the version and the running Windows and closes on OK; Help starts the viewer on the quoted help file") {
+    Running app;
+    // From the keyboard: Escape in the main window opens Preferences, Escape there cancels it.
+    PostKeys(app.main, {VK_ESCAPE});
+    HWND prefs = nullptr;
+    REQUIRE(WaitFor([&] { return (prefs = FindWindowByTitle(app.stowly.pid(), L"Preferences", true)) != nullptr; }));
+    PostKeys(prefs, {VK_ESCAPE});
+    CHECK(WaitFor([&] { return !IsWindow(prefs); }));
+    // Enter presses About's default button, OK.
+    HWND about = app.Open(L"About", L"About Stowly(tm)");
+    PostKeys(about, {VK_RETURN});
+    CHECK(WaitFor([&] { return !IsWindow(about); }));
+
+    about = app.Open(L"About", L"About Stowly(tm)");
+    CHECK(FindChild(about, L"Version 4.0.0"));
+    CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
+    CHECK(FindChild(about, L"&System Info..."));
+    Shot("about.png", {about});
+    // The hidden pictures are the drawn pictures without a name; each is told by its
+    // left edge, placed in twips at the window's DPI.
+    const int dpi = static_cast<int>(GetDpiForWindow(about));
+    const auto shownPictures = [&] {
+        std::vector<int> lefts;
+        for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(c) || (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW ||
+                !Text(c).empty())
+                continue;
+            RECT r;
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, about, reinterpret_cast<POINT*>(&r), 2);
+            lefts.push_back(r.left);
+        }
+        return lefts;
+    };
+    HWND logo = FindChild(about, L"Stowly logo");
+    REQUIRE(logo);
+    const auto doubleClick = [&] {
+        PostMessageW(logo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        SendMessageW(logo, WM_NULL, 0, 0);
+    };
+    CHECK(shownPictures().empty());
+    // Shift+B held, typed for real into the window: the first picture.
+    SetForegroundWindow(about);
+    const auto keys = [](std::initializer_list<WORD> vks, DWORD flags) {
+        for (WORD vk : vks) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = flags;
+            SendInput(1, &in, sizeof in);
+        }
+    };
+    keys({VK_SHIFT, 'B'}, 0);
+    Sleep(200);
+    doubleClick();
+    CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(2080, dpi)}; }));
+    keys({'B', VK_SHIFT}, KEYEVENTF_KEYUP);
+    Sleep(200);
+    // No keys: the first goes and the third shows.
+    doubleClick();
+    CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(240, dpi)}; }));
+    Shot("about-hidden-picture.png", {about});
+    Press(about, L"OK");
+    CHECK(WaitFor([&] { return !IsWindow(about); }));
+
+    REQUIRE(Click(FindChild(app.main, L"Help")));
+    std::vector<DWORD> viewers;
+    REQUIRE(WaitFor([&] { return !(viewers = ChildProcesses(app.stowly.pid(), L"hh.exe")).empty(); }));
+    std::wstring line;
+    CHECK(WaitFor([&] { return !(line = CommandLineOf(viewers[0])).empty(); }));
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    CHECK(line == L"\"" + std::wstring(windows) + L"\\hh.exe\" \"" + Widen(kProgramFolderText) + L"stowly.chm\"");
+    // The prefix has no HTML engine, so the viewer shows nothing worth keeping.
+    KernelHandle viewer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, viewers[0]));
+    if (viewer) {
+        TerminateProcess(viewer.get(), 0);
+        WaitForSingleObject(viewer.get(), 5000);
+    }
+    CHECK(IsWindowVisible(app.main)); // Help did not wait for the viewer
+}

@@ -11,13 +11,28 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "../../tools/guidriver/GuiDriver.h"
+#include "platform/Platform.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/WinText.h"
 
 namespace stowly::wine {
+
+// The main window's title, and its notification-area icon's callback message and id.
+inline const std::wstring kMainWindowTitle = L"Stowly\u2122 - Version: 4.0.0";
+constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1;
+
+// The desktop's icons by name, with their places.
+using Places = std::map<std::string, std::pair<int, int>>;
+inline Places Icons(Platform& os) {
+    Places icons;
+    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
+        icons[item.name] = {item.x, item.y};
+    return icons;
+}
 
 // The build folder as a Unix path (for programs such as import) and as this
 // process sees it (drive Z:).

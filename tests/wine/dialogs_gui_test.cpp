@@ -20,18 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
-constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1;
 const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (dialogs test)";
-
-using Places = std::map<std::string, std::pair<int, int>>;
-
-Places Icons(Win32Platform& os) {
-    Places icons;
-    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-        icons[item.name] = {item.x, item.y};
-    return icons;
-}
 
 // Moves every icon to a place of its own, `seed` making each layout different.
 void Arrange(Win32Platform& os, int seed) {
@@ -53,7 +42,7 @@ Places StartDesktop(StandinDesktop& standin, Win32Platform& os, size_t count, in
 HWND StartProgram(Program& stowly, const InstalledCopy& copy) {
     REQUIRE(stowly.Start(copy.exe));
     HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle)) != nullptr; }, 30000));
+    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle)) != nullptr; }, 30000));
     return main;
 }
 

@@ -20,21 +20,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
 const wchar_t* const kButtons[] = {L"Clean Desktop", L"Restore Desktop", L"Icon Positions", L"Preferences",
                                    L"Help",          L"About",           L"Exit"};
-constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1; // the program's notification-area callback and icon
 // A folder of its own, so that the copy run by tools/run.sh keeps its settings.
 const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (test)";
 
 bool Shown(HWND h) { return IsWindowVisible(h) != FALSE; }
-
-std::map<std::string, std::pair<int, int>> Icons(Win32Platform& os) {
-    std::map<std::string, std::pair<int, int>> icons;
-    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-        icons[item.name] = {item.x, item.y};
-    return icons;
-}
 
 int EnabledButtons(HWND main) {
     int n = 0;
@@ -117,7 +108,7 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean Des
     CHECK_FALSE(secondShowed);
     REQUIRE(WaitFor([&] { return !Shown(splash[0]); }, 15000));
     HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle, true)) != nullptr; }, 30000));
+    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle, true)) != nullptr; }, 30000));
     Shot("main-window.png", {main});
     for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop"}) { // the pointer arrives as a person's would
         REQUIRE(MoveMouseOver(FindChild(main, name)));
@@ -152,7 +143,7 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
     Program stowly;
     REQUIRE(stowly.Start(copy.exe));
     HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle)) != nullptr; }, 30000));
+    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle)) != nullptr; }, 30000));
     Sleep(500);
     CHECK(TopWindows(stowly.pid(), Shown).empty());
     CHECK(TrayIconPresent(main));

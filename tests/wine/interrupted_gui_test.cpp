@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
 const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (stopped)";
 using Tree = std::map<std::wstring, std::string>; // relative path -> content, "/" for a folder
 
@@ -55,7 +54,7 @@ void MoveAll(const fs::path& from, const fs::path& to) {
     for (const auto& e : fs::directory_iterator(from, ec)) fs::rename(e.path(), to / e.path().filename());
 }
 
-HWND MainWindow(const Program& p) { return FindWindowByTitle(p.pid(), kTitle, true); }
+HWND MainWindow(const Program& p) { return FindWindowByTitle(p.pid(), kMainWindowTitle, true); }
 
 } // namespace
 

@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::wstring kTitle = L"Stowly\u2122 - Version: 4.0.0";
 const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (prefs test)";
 // The program folder as the program names it: upper case, with its backslash.
 const std::string kProgramFolderText = "C:\\PROGRAM FILES\\STOWLY (PREFS TEST)\\";
@@ -44,7 +43,7 @@ RegData RunEntry(Platform& os) {
 struct Running {
     explicit Running(const std::string& ini = "") : copy(kProgramFolder, ini) {
         REQUIRE(stowly.Start(copy.exe));
-        REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kTitle, true)) != nullptr; }, 30000));
+        REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle, true)) != nullptr; }, 30000));
     }
     ~Running() { stowly.Stop(main); }
     // Presses one of the main window's buttons and waits for the dialog it opens.

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <shlobj.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <doctest/doctest.h>
 
@@ -185,5 +187,59 @@ private:
 
     Program program_;
 };
+
+// The command line of a running process, read from its process parameters.
+inline std::wstring CommandLineOf(DWORD pid) {
+    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    if (!process) return {};
+    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0) return {};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS params{};
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, &got) ||
+        !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, &got))
+        return {};
+    std::wstring line(params.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, &got))
+        return {};
+    return line;
+}
+
+// Processes that `parent` started, named `exe`.
+inline std::vector<DWORD> ChildProcesses(DWORD parent, const std::wstring& exe) {
+    std::vector<DWORD> found;
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{sizeof entry};
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe.c_str()) == 0)
+            found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+// What Help starts for a program in `programFolder` (ending with a backslash).
+inline std::wstring HelpCommandLine(const std::wstring& programFolder) {
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return L"\"" + std::wstring(windows) + L"\\hh.exe\" \"" + programFolder + L"stowly.chm\"";
+}
+
+// The command line of the help viewer that program `pid` started; the viewer is
+// then ended (the test prefix has no HTML engine, so it shows nothing worth keeping).
+inline std::wstring HelpViewerCommandLine(DWORD pid) {
+    std::vector<DWORD> viewers;
+    if (!guidriver::WaitFor([&] { return !(viewers = ChildProcesses(pid, L"hh.exe")).empty(); })) return {};
+    std::wstring line;
+    guidriver::WaitFor([&] { return !(line = CommandLineOf(viewers[0])).empty(); });
+    KernelHandle viewer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, viewers[0]));
+    if (viewer) {
+        TerminateProcess(viewer.get(), 0);
+        WaitForSingleObject(viewer.get(), 5000);
+    }
+    return line;
+}
 
 } // namespace stowly::wine

@@ -137,6 +137,11 @@ TEST_CASE("Installed silently, the program starts; the uninstaller warns of a fu
         HWND main = nullptr;
         const std::wstring title = L"Stowly\u2122 - Version: " + kVersion;
         REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), title, true)) != nullptr; }, 30000));
+        // Help opens the installed help file, by the program's own (upper-case) folder.
+        std::wstring folder = kFolder.wstring() + L"\\";
+        CharUpperW(folder.data());
+        REQUIRE(Click(FindChild(main, L"Help")));
+        CHECK(HelpViewerCommandLine(stowly.pid()) == HelpCommandLine(folder));
         PostMessageW(main, WM_CLOSE, 0, 0);
         CHECK(stowly.WaitEnd(10000));
     }

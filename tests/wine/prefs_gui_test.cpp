@@ -4,9 +4,6 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
-#include <tlhelp32.h>
-#include <winternl.h>
-
 #include <fstream>
 
 #include "WineHarness.h"
@@ -94,38 +91,6 @@ void Press(HWND dialog, const wchar_t* text) {
     HWND control = FindChild(dialog, text);
     REQUIRE(Click(control));
     SendMessageW(control, WM_NULL, 0, 0); // returns once the posted click is through
-}
-
-// The command line of a running process, read from its process parameters.
-std::wstring CommandLineOf(DWORD pid) {
-    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-    if (!process) return {};
-    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (!query || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0) return {};
-    PEB peb{};
-    RTL_USER_PROCESS_PARAMETERS params{};
-    SIZE_T got = 0;
-    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, &got) ||
-        !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, &got))
-        return {};
-    std::wstring line(params.CommandLine.Length / sizeof(wchar_t), L'\0');
-    if (!ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, &got))
-        return {};
-    return line;
-}
-
-// Processes that `parent` started, named `exe`.
-std::vector<DWORD> ChildProcesses(DWORD parent, const std::wstring& exe) {
-    std::vector<DWORD> found;
-    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
-        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe.c_str()) == 0)
-            found.push_back(entry.th32ProcessID);
-    return found;
 }
 
 } // namespace
@@ -267,18 +232,6 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
     CHECK(WaitFor([&] { return !IsWindow(about); }));
 
     REQUIRE(Click(FindChild(app.main, L"Help")));
-    std::vector<DWORD> viewers;
-    REQUIRE(WaitFor([&] { return !(viewers = ChildProcesses(app.stowly.pid(), L"hh.exe")).empty(); }));
-    std::wstring line;
-    CHECK(WaitFor([&] { return !(line = CommandLineOf(viewers[0])).empty(); }));
-    wchar_t windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    CHECK(line == L"\"" + std::wstring(windows) + L"\\hh.exe\" \"" + Widen(kProgramFolderText) + L"stowly.chm\"");
-    // The prefix has no HTML engine, so the viewer shows nothing worth keeping.
-    KernelHandle viewer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, viewers[0]));
-    if (viewer) {
-        TerminateProcess(viewer.get(), 0);
-        WaitForSingleObject(viewer.get(), 5000);
-    }
+    CHECK(HelpViewerCommandLine(app.stowly.pid()) == HelpCommandLine(Widen(kProgramFolderText)));
     CHECK(IsWindowVisible(app.main)); // Help did not wait for the viewer
 }

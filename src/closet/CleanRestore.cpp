@@ -195,8 +195,7 @@ std::string SwapWallpaper(Platform& os, const Settings& settings, const ClosetPl
 std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlaces& places,
                                          const KeyFileHeader& saved, bool& positionsApplied) {
     std::string extra;
-    int readError = 0;
-    auto text = os.ReadFile(places.keyFile, &readError);
+    auto text = os.ReadFile(places.keyFile, nullptr);
     const PositionRecords positions = ReadWholePositionRecords(text ? DecodeFileText(os, *text) : "");
     const bool reached = ApplyIconPositions(os, ui, positions.records);
     positionsApplied = reached && text && !positions.damaged;
@@ -215,7 +214,13 @@ std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlace
 
 constexpr const char* kCleaned = "Your Desktop has been cleaned.";
 constexpr const char* kRestored = "Your Icons have been restored.";
-constexpr const char* kOtherCloset = " The key file named another closet folder; the one beside it was used.";
+// The items come back from the closet found beside the key file. A key file that
+// names another folder (the program folder moved, or the file is damaged) would
+// otherwise send the restore to a closet that is not there; the user is told.
+std::string OtherClosetSentence(const KeyFileHeader& saved, const AppState& st) {
+    if (SamePath(saved.closetDirectory, st.ClosetDirectory)) return {};
+    return " The key file named another closet folder; the one beside it was used.";
+}
 
 void RequireDesktopFolders(const AppState& st) {
     if (!DesktopFoldersUsable(st)) throw RuntimeError(err::PathNotFound);
@@ -273,10 +278,7 @@ RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const 
     const AppState& st = ctx.st;
     RequireDesktopFolders(st);
     RestoreResult result;
-    // The items come back from the closet found beside the key file. A key file
-    // that names another folder (the program folder moved, or the file is
-    // damaged) would otherwise send the restore to a closet that is not there.
-    if (!SamePath(saved.closetDirectory, st.ClosetDirectory)) result.extra = kOtherCloset;
+    result.extra = OtherClosetSentence(saved, st);
     const std::vector<Item> shared = ClosetItems(os, places.commonClosetFolder);
     const std::vector<Item> user = ClosetItems(os, places.closetFolder);
     const std::string journal = JournalPath(st.ProgramFolder);
@@ -408,7 +410,7 @@ void OfferToFinishInterrupted(Context& ctx) {
             WaitForIcons(os, ui, iconsBefore + moved);
             bool positionsApplied = false;
             message = kRestored + NotMovedSentence(failed) +
-                      (SamePath(saved.closetDirectory, st.ClosetDirectory) ? "" : kOtherCloset) +
+                      OtherClosetSentence(saved, st) +
                       PutBackPositionsAndWallpaper(os, ui, places, saved, positionsApplied);
         }
         os.RemoveFile(path);

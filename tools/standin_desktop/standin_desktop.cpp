@@ -3,11 +3,20 @@
 // showing "Recycle Bin" and every visible entry of the two desktop folders with the
 // shell's icons. Items follow the folders within a second; new ones take the first
 // free grid slot; a person can drag them. Ends on WM_CLOSE to "Progman".
+//
+// It keeps up with desktops of thousands of items: the free slots are found in one
+// pass over the items' positions, and new items are added a chunk at a time between
+// turns of the message loop, so that other programs' messages to the view are
+// answered while a large desktop fills. A benchmark can hold back its looks at the
+// folders (kPauseSync), to see what a program does while icons are slow to show.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -19,8 +28,16 @@ namespace {
 
 constexpr UINT_PTR kSyncTimer = 1;
 constexpr UINT kSyncMs = 250;
-// The grid that new items are placed on, in list-view coordinates.
+// Posted to itself while new items wait to be added.
+constexpr UINT kAddMore = WM_APP + 1;
+constexpr size_t kAddChunk = 100;
+// Sent by others: wParam 1 stops the looks at the folders, 0 lets them go on.
+constexpr UINT kPauseSync = WM_APP + 2;
+// The grid that new items are placed on, in list-view coordinates: columns of as
+// many rows as the screen holds, and when the columns reach the right end of what
+// a 16-bit position can say, another band of rows below.
 constexpr int kGridX = 75, kGridY = 75, kLeft = 10, kTop = 5;
+constexpr int kColumnsPerBand = (32767 - kLeft - kGridX) / kGridX;
 
 // Paths compare without regard to case.
 std::wstring PathKey(std::wstring path) {
@@ -46,7 +63,11 @@ private:
     void FitToScreen();
     void AddRecycleBin();
     void Sync();
+    void AddPending();
     void Append(const std::wstring& name, int image, std::wstring source);
+    int Rows() const;
+    POINT SlotPoint(long slot) const;
+    void MarkTakenSlots();
     POINT FreeSlot();
     void EndDrag(bool drop);
 
@@ -56,6 +77,12 @@ private:
     std::wstring folders_[2];
     // The file or folder behind each item, in the list's order; "" for virtual items.
     std::vector<std::wstring> sources_;
+    // Entries found by the last look at the folders, not yet shown.
+    std::deque<std::wstring> pending_;
+    // Grid slots with an item near them, and where the search for a free one goes on.
+    std::set<long> taken_;
+    long nextSlot_ = 0;
+    bool paused_ = false;
     bool dragging_ = false;
     POINT dragStart_{};
 };
@@ -136,6 +163,7 @@ void StandinDesktop::AddRecycleBin() {
 // Items whose entry left disappear; new entries are appended, so the order of the
 // others never changes.
 void StandinDesktop::Sync() {
+    if (paused_ || !pending_.empty()) return; // held back, or still adding what the last look found
     std::map<std::wstring, std::wstring> present; // key -> path
     for (const auto& folder : folders_) {
         if (folder.empty()) continue;
@@ -160,13 +188,24 @@ void StandinDesktop::Sync() {
             sources_.erase(sources_.begin() + static_cast<ptrdiff_t>(i));
         }
     }
-    for (const auto& [key, path] : present) {
-        if (known.count(key)) continue;
+    for (auto& [key, path] : present)
+        if (!known.count(key)) pending_.push_back(std::move(path));
+    if (pending_.empty()) return;
+    MarkTakenSlots();
+    AddPending();
+}
+
+// Adds a chunk of the waiting entries, and asks to be called again for the rest.
+void StandinDesktop::AddPending() {
+    for (size_t n = 0; n < kAddChunk && !pending_.empty(); ++n) {
+        std::wstring path = std::move(pending_.front());
+        pending_.pop_front();
         SHFILEINFOW sfi{};
         SHGetFileInfoW(path.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_DISPLAYNAME);
         std::wstring name = sfi.szDisplayName[0] ? sfi.szDisplayName : path.substr(path.rfind(L'\\') + 1);
-        Append(name, sfi.iIcon, path);
+        Append(name, sfi.iIcon, std::move(path));
     }
+    if (!pending_.empty()) PostMessageW(progman_, kAddMore, 0, 0);
 }
 
 void StandinDesktop::Append(const std::wstring& name, int image, std::wstring source) {
@@ -182,24 +221,41 @@ void StandinDesktop::Append(const std::wstring& name, int image, std::wstring so
     SendMessageW(list_, LVM_SETITEMPOSITION32, index, reinterpret_cast<LPARAM>(&slot));
 }
 
-// The first grid slot, column by column, that no item sits near.
-POINT StandinDesktop::FreeSlot() {
+int StandinDesktop::Rows() const {
     RECT rc{};
     GetClientRect(list_, &rc);
-    int rows = (rc.bottom - kTop) / kGridY;
-    if (rows < 1) rows = 1;
-    int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-    std::vector<POINT> taken(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        SendMessageW(list_, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&taken[static_cast<size_t>(i)]));
-    for (int slot = 0;; ++slot) {
-        POINT p{kLeft + (slot / rows) * kGridX, kTop + (slot % rows) * kGridY};
-        bool free = true;
-        for (const auto& t : taken)
-            if (t.x > p.x - kGridX / 2 && t.x < p.x + kGridX / 2 && t.y > p.y - kGridY / 2 && t.y < p.y + kGridY / 2)
-                free = false;
-        if (free) return p;
+    return std::max(1, static_cast<int>((rc.bottom - kTop) / kGridY));
+}
+
+// Slots run down each column, then across, band after band.
+POINT StandinDesktop::SlotPoint(long slot) const {
+    const long rows = Rows(), perBand = rows * kColumnsPerBand;
+    const long band = slot / perBand, inBand = slot % perBand;
+    return {kLeft + static_cast<int>(inBand / rows) * kGridX,
+            kTop + static_cast<int>(band * rows + inBand % rows) * kGridY};
+}
+
+// Which slots have an item within half a grid step of them, read in one pass.
+void StandinDesktop::MarkTakenSlots() {
+    taken_.clear();
+    nextSlot_ = 0;
+    const long rows = Rows();
+    const int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        POINT p{};
+        SendMessageW(list_, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&p));
+        const long column = (p.x - kLeft + kGridX / 2) / kGridX, row = (p.y - kTop + kGridY / 2) / kGridY;
+        if (p.x < kLeft - kGridX / 2 || p.y < kTop - kGridY / 2 || column >= kColumnsPerBand) continue;
+        const POINT slotAt{kLeft + static_cast<int>(column) * kGridX, kTop + static_cast<int>(row) * kGridY};
+        if (std::abs(p.x - slotAt.x) * 2 >= kGridX || std::abs(p.y - slotAt.y) * 2 >= kGridY) continue;
+        taken_.insert((row / rows) * rows * kColumnsPerBand + column * rows + row % rows);
     }
+}
+
+// The first grid slot that no item sits near.
+POINT StandinDesktop::FreeSlot() {
+    while (taken_.count(nextSlot_)) ++nextSlot_;
+    return SlotPoint(nextSlot_++);
 }
 
 // Moves the selected items by how far the mouse travelled since the drag began.
@@ -237,6 +293,12 @@ LRESULT StandinDesktop::ProgmanProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) n
     }
     case WM_TIMER:
         if (wp == kSyncTimer) Sync();
+        return 0;
+    case kAddMore:
+        AddPending();
+        return 0;
+    case kPauseSync:
+        paused_ = wp != 0;
         return 0;
     case WM_CLOSE:
         DestroyWindow(hwnd);

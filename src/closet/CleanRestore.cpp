@@ -106,7 +106,7 @@ struct Labels {
     }
 };
 
-// Moves every item into `target`, one at a time. Returns the number of items
+// Moves every item into `target` (made beforehand), one at a time. Returns the number of items
 // that could not be moved; they stay where they were. The labels and the window
 // messages are seen to a few times a second, not for every item, and always for
 // the first and the last, so that the final count is exact.
@@ -122,7 +122,7 @@ int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& ite
             ui.PumpMessages();
             shown = now;
         }
-        if (PerformShellAction(os, items[i].path, target) != 0) ++failed;
+        if (MoveIntoFolder(os, items[i].path, target) != 0) ++failed;
     }
     ui.PumpMessages();
     return failed;

@@ -127,11 +127,18 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
     return {};
 }
 
-int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder) {
-    if (!os.Attributes(destFolder).isFolder) {
-        CreateFolderPath(os, destFolder);
-        if (!os.Attributes(destFolder).isFolder) return winerr::PathNotFound;
-    }
+namespace {
+
+// The folder a move goes into, made when it is missing; false when it cannot be had.
+bool HaveFolder(Platform& os, const std::string& folder) {
+    if (os.Attributes(folder).isFolder) return true;
+    CreateFolderPath(os, folder);
+    return os.Attributes(folder).isFolder;
+}
+
+} // namespace
+
+int MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder) {
     // Another program (a thumbnailer, a virus scanner) often holds a new file for a
     // moment; such an item is worth a few more tries.
     auto move = [&](const std::string& to) {
@@ -154,10 +161,17 @@ int PerformShellAction(Platform& os, const std::string& source, const std::strin
     return result;
 }
 
+int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder) {
+    if (!HaveFolder(os, destFolder)) return winerr::PathNotFound;
+    return MoveIntoFolder(os, source, destFolder);
+}
+
 int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder) {
+    if (paths.empty()) return 0;
+    if (!HaveFolder(os, destFolder)) return static_cast<int>(paths.size());
     int failed = 0;
     for (const auto& path : paths)
-        if (PerformShellAction(os, path, destFolder) != 0) ++failed;
+        if (MoveIntoFolder(os, path, destFolder) != 0) ++failed;
     return failed;
 }
 

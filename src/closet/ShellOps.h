@@ -24,6 +24,10 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
 // FinishPlannedMove knows which copy to keep. Links move as links.
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder);
 
+// The same move into a `destFolder` that is known to exist (made once for many
+// items), without a look at the folder for every item.
+int MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder);
+
 // Finishes the move of `source` into `destFolder` that a stopped run had planned:
 // a whole copy left under its working name goes into place (what is left of the
 // source goes), a partial one is removed, and an item still at its source moves.

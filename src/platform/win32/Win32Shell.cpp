@@ -27,17 +27,20 @@ FileHandle OpenLink(const std::wstring& path, DWORD access) {
 } // namespace
 
 int Win32Platform::MoveItem(const std::string& from, const std::string& to) {
-    std::wstring source = WidePath(from), target = WidePath(to);
-    if (!Exists(source)) return ERROR_FILE_NOT_FOUND;
-    if (Exists(target)) return ERROR_ALREADY_EXISTS;
-    // Without MOVEFILE_COPY_ALLOWED a move across volumes fails and changes nothing;
-    // the portable move copies such an item itself, a step at a time.
-    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), 0))
-        return static_cast<int>(GetLastError());
+    const std::wstring source = LongPath(from), target = LongPath(to);
+    // Without MOVEFILE_REPLACE_EXISTING the rename itself refuses a taken name, so
+    // nothing is replaced; without MOVEFILE_COPY_ALLOWED a move across volumes fails
+    // and changes nothing (the portable move copies such an item a step at a time).
+    // The checks below run only to name a failure: a look before every move would
+    // cost a search of both folders per item.
+    if (!MoveFileExW(source.c_str(), target.c_str(), 0)) {
+        const DWORD error = GetLastError();
+        if (!Exists(source)) return ERROR_FILE_NOT_FOUND;
+        if (Exists(target)) return ERROR_ALREADY_EXISTS;
+        return static_cast<int>(error);
+    }
     // What counts is where the item is now.
-    bool arrived = Exists(target), left = !Exists(source);
-    if (arrived && left) return 0;
-    return arrived ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+    return Exists(target) ? 0 : ERROR_FILE_NOT_FOUND;
 }
 
 int Win32Platform::CopyLink(const std::string& from, const std::string& to) {

@@ -37,25 +37,39 @@ std::string IconListingText(const std::vector<IconRecord>& icons) {
     return text;
 }
 
-std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
+namespace {
+
+// A read of the view (`read` gives every item, or names alone); nullopt, and an
+// error reported, when the view cannot be reached or holds more than a list can.
+template <typename Read>
+auto ReadView(Platform& os, Ui& ui, Read read) -> decltype(read()) {
     try {
         if (!GetDesktopHwnd(os)) return std::nullopt;
-        auto items = os.ReadDesktopItems();
-        if (!items) return std::nullopt;
-        if (items->size() > kMaxIcons) throw RuntimeError(err::Overflow);
-        std::vector<IconRecord> icons;
-        icons.reserve(items->size());
-        for (const auto& item : *items) icons.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
-        return icons;
+        auto items = read();
+        if (items && items->size() > kMaxIcons) throw RuntimeError(err::Overflow);
+        return items;
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "EnumDesktopIcons");
         return std::nullopt;
     }
 }
 
+} // namespace
+
+std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
+    auto items = ReadView(os, ui, [&] { return os.ReadDesktopItems(); });
+    if (!items) return std::nullopt;
+    std::vector<IconRecord> icons;
+    icons.reserve(items->size());
+    for (const auto& item : *items) icons.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
+    return icons;
+}
+
 bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records) {
-    const auto icons = EnumDesktopIcons(os, ui);
-    if (!icons) return false;
+    // Only the names are needed to match, and reading places too would double the
+    // messages to the view.
+    const auto names = ReadView(os, ui, [&] { return os.ReadDesktopItemNames(); });
+    if (!names) return false;
 
     // The first record of each name, so that matching costs one look-up per item.
     std::unordered_map<std::string, const IconRecord*> firstByName;
@@ -63,8 +77,8 @@ bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& rec
     for (const auto& record : records) firstByName.try_emplace(MatchKey(record.Name), &record);
 
     std::vector<ItemPosition> positions;
-    for (size_t i = 0; i < icons->size(); ++i) {
-        auto found = firstByName.find(MatchKey((*icons)[i].Name));
+    for (size_t i = 0; i < names->size(); ++i) {
+        auto found = firstByName.find(MatchKey(Utf8Left((*names)[i], kIconNameLength)));
         if (found == firstByName.end()) continue;
         positions.push_back({static_cast<int>(i), static_cast<int16_t>(found->second->X),
                              static_cast<int16_t>(found->second->Y)});

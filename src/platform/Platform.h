@@ -179,6 +179,8 @@ public:
     // Every item in the view's own order; nullopt when the view cannot be reached.
     // Names are at most 79 bytes in the ANSI code page, as the list view gives them.
     virtual std::optional<std::vector<DesktopItem>> ReadDesktopItems() = 0;
+    // The same items' names alone, for less than half the cost of a whole read.
+    virtual std::optional<std::vector<std::string>> ReadDesktopItemNames() = 0;
     // Moves items to their positions, all through one opening of the view.
     virtual void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) = 0;
     // Moves item `index` (0-based, order as read) to (x, y).

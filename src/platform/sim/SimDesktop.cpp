@@ -121,6 +121,15 @@ std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItems() {
     return items;
 }
 
+std::optional<std::vector<std::string>> SimPlatform::ReadDesktopItemNames() {
+    if (!desktopRunning) return std::nullopt;
+    SyncIcons(false);
+    std::vector<std::string> names;
+    names.reserve(shown_.size());
+    for (size_t i : shown_) names.push_back(icons_[i].name);
+    return names;
+}
+
 void SimPlatform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
     ++positionBatches;
     for (const auto& [index, x, y] : positions) {

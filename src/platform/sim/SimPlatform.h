@@ -125,6 +125,7 @@ public:
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
+    std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
 

@@ -140,38 +140,55 @@ public:
         return static_cast<long>(*n);
     }
 
-    // The item's name and position; zeroed buffers (an empty name at 0, 0) when the
-    // item vanished since the count. nullopt when the process cannot be worked with.
-    std::optional<DesktopItem> Item(int index) {
+    // The item's name and, when `place` is asked for, its position (else 0, 0); an
+    // empty name at 0, 0 when the item vanished since the count. nullopt when the
+    // process cannot be worked with. LVM_GETITEMTEXTW takes the index beside the
+    // request, so one request written into the view's process serves every item.
+    std::optional<DesktopItem> Item(int index, bool place) {
         if (!block_) {
             block_ = RemoteMemory(process_.get(), kBlockBytes);
             if (!block_ || (narrow_ && reinterpret_cast<uintptr_t>(block_.get()) > 0xFFFFFFFFu)) return std::nullopt;
         }
         auto remote = reinterpret_cast<uintptr_t>(block_.get());
         unsigned char local[kBlockBytes] = {};
-        if (narrow_)
-            FillRequest<uint32_t>(local, index, remote);
-        else
-            FillRequest<uint64_t>(local, index, remote);
         SIZE_T done = 0;
-        if (!WriteProcessMemory(process_.get(), block_.get(), local, kBlockBytes, &done) || done != kBlockBytes)
-            return std::nullopt;
-        if (!Send(list_, LVM_GETITEMW, index, static_cast<LPARAM>(remote + kItemAt)) ||
-            !Send(list_, LVM_GETITEMPOSITION, index, static_cast<LPARAM>(remote + kPointAt)))
-            return std::nullopt;
+        for (int attempt = 0;; ++attempt) {
+            if (!requestWritten_) {
+                std::memset(local, 0, sizeof(local));
+                if (narrow_)
+                    FillRequest<uint32_t>(local, remote);
+                else
+                    FillRequest<uint64_t>(local, remote);
+                if (!WriteProcessMemory(process_.get(), block_.get(), local, kBlockBytes, &done) || done != kBlockBytes)
+                    return std::nullopt;
+                requestWritten_ = true;
+            }
+            auto length = Send(list_, LVM_GETITEMTEXTW, index, static_cast<LPARAM>(remote + kItemAt));
+            if (!length || (place && !Send(list_, LVM_GETITEMPOSITION, index, static_cast<LPARAM>(remote + kPointAt))))
+                return std::nullopt;
+            // No text: an empty name, or an item that is gone, which leaves the last
+            // item's answer in place; asked again over a cleared block to tell.
+            if (*length == 0 && attempt == 0) {
+                requestWritten_ = false;
+                continue;
+            }
+            break;
+        }
         if (!ReadProcessMemory(process_.get(), block_.get(), local, kBlockBytes, &done) || done != kBlockBytes)
             return std::nullopt;
         wchar_t text[kTextUnits];
         std::memcpy(text, local + kTextAt, sizeof(text));
-        // A view may answer by pointing at text of its own instead of filling the buffer.
+        // A view may answer by pointing at text of its own instead of filling the
+        // buffer; the request is then written afresh for the next item.
         uintptr_t answered = narrow_ ? AnsweredText<uint32_t>(local) : AnsweredText<uint64_t>(local);
         if (answered && answered != remote + kTextAt) {
             std::memset(text, 0, sizeof(text));
             ReadProcessMemory(process_.get(), reinterpret_cast<void*>(answered), text, sizeof(text), &done);
+            requestWritten_ = false;
         }
         text[kTextUnits - 1] = L'\0';
-        POINT point;
-        std::memcpy(&point, local + kPointAt, sizeof(point));
+        POINT point{};
+        if (place) std::memcpy(&point, local + kPointAt, sizeof(point));
         return DesktopItem{ViewName(text), point.x, point.y};
     }
 
@@ -187,10 +204,9 @@ private:
     }
 
     template <typename Ptr>
-    static void FillRequest(unsigned char* local, int index, uintptr_t remote) {
+    static void FillRequest(unsigned char* local, uintptr_t remote) {
         RemoteLvItem<Ptr> item{};
         item.mask = LVIF_TEXT;
-        item.iItem = index;
         item.pszText = static_cast<Ptr>(remote + kTextAt);
         item.cchTextMax = kTextUnits;
         std::memcpy(local + kItemAt, &item, sizeof(item));
@@ -206,6 +222,7 @@ private:
     HWND list_;
     KernelHandle process_;
     RemoteMemory block_;
+    bool requestWritten_ = false;
     bool narrow_ = false;
 };
 
@@ -255,7 +272,7 @@ struct ChildId {
     ~ChildId() { CoTaskMemFree(pidl); }
 };
 
-std::optional<std::vector<DesktopItem>> ReadThroughShell(const ShellDesktopView& desktop) {
+std::optional<std::vector<DesktopItem>> ReadThroughShell(const ShellDesktopView& desktop, bool places) {
     int n = 0;
     if (FAILED(desktop.view->ItemCount(SVGIO_ALLVIEW, &n))) return std::nullopt;
     std::vector<DesktopItem> items;
@@ -265,7 +282,7 @@ std::optional<std::vector<DesktopItem>> ReadThroughShell(const ShellDesktopView&
         POINT point{};
         std::wstring name;
         if (SUCCEEDED(desktop.view->Item(i, &id.pidl))) {
-            desktop.view->GetItemPosition(id.pidl, &point);
+            if (places) desktop.view->GetItemPosition(id.pidl, &point);
             STRRET ret{};
             wchar_t* text = nullptr;
             if (SUCCEEDED(desktop.folder->GetDisplayNameOf(id.pidl, SHGDN_NORMAL, &ret)) &&
@@ -316,12 +333,23 @@ std::optional<long> Win32Platform::DesktopItemCount() {
     return remote.Count();
 }
 
-std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() {
+std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() { return ReadItems(true); }
+
+std::optional<std::vector<std::string>> Win32Platform::ReadDesktopItemNames() {
+    auto items = ReadItems(false);
+    if (!items) return std::nullopt;
+    std::vector<std::string> names;
+    names.reserve(items->size());
+    for (auto& item : *items) names.push_back(std::move(item.name));
+    return names;
+}
+
+std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool places) {
     ComScope com;
     DesktopView desktop = OpenDesktopView();
     if (!desktop.list) return std::nullopt;
     if (desktop.shell) {
-        if (auto items = ReadThroughShell(*desktop.shell)) return items;
+        if (auto items = ReadThroughShell(*desktop.shell, places)) return items;
     }
     RemoteListView remote(desktop.list);
     if (!remote) return std::nullopt;
@@ -330,7 +358,7 @@ std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() {
     std::vector<DesktopItem> items;
     items.reserve(static_cast<size_t>(*n > 0 ? *n : 0));
     for (int i = 0; i < *n; ++i) {
-        auto item = remote.Item(i);
+        auto item = remote.Item(i, places);
         if (!item) return std::nullopt;
         items.push_back(std::move(*item));
     }

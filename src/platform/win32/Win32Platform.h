@@ -53,10 +53,12 @@ public:
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
+    std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
 
 private:
+    std::optional<std::vector<DesktopItem>> ReadItems(bool places);
     void* instanceMutex_ = nullptr; // HANDLE of the single-instance mutex
 };
 

@@ -10,7 +10,6 @@ namespace stowly {
 namespace {
 
 constexpr wchar_t kClass[] = L"StowlyWait";
-constexpr UINT_PTR kDoneTimer = 1;
 constexpr int kOK = IDOK;
 constexpr COLORREF kYellow = RGB(255, 255, 192);
 
@@ -47,7 +46,6 @@ void ProgressWindow::Show(HWND owner, const std::string& message) {
         wc.lpszClassName = kClass;
         RegisterClassExW(&wc);
     }
-    finished_ = false;
     done_ = false;
     dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
     background_.reset(CreateSolidBrush(kYellow));
@@ -66,7 +64,7 @@ void ProgressWindow::Show(HWND owner, const std::string& message) {
     okButton_ = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON | WS_DISABLED, kOK);
     Layout();
 
-    // Loading: topmost, centred on the owner's screen, the timer on.
+    // Loading: topmost, centred on the owner's screen.
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     MONITORINFO mi{sizeof mi};
     GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
@@ -75,7 +73,6 @@ void ProgressWindow::Show(HWND owner, const std::string& message) {
     const int w = wr.right - wr.left, h = wr.bottom - wr.top;
     SetWindowPos(hwnd_, nullptr, mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2,
                  mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SetTimer(hwnd_, kDoneTimer, 1000, nullptr);
     ui_.AddModeless(hwnd_);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
@@ -108,21 +105,15 @@ void ProgressWindow::Close() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+// The final message shows as soon as the operation ends, and before OK can be pressed.
 void ProgressWindow::Finish(const std::string& message) {
-    finalMessage_ = message;
-    finished_ = true;
-}
-
-void ProgressWindow::OnTimer() {
-    if (!finished_) return;
-    // The final message is up before OK can be pressed.
-    SetWindowTextW(messageLabel_, Widen(finalMessage_).c_str());
+    if (!hwnd_ || done_) return;
+    SetWindowTextW(messageLabel_, Widen(message).c_str());
     done_ = true;
     Place(messageLabel_, MessageRect(done_, statusLabel_), dpi_);
     ShowWindow(okButton_, SW_SHOWNA);
     EnableWindow(okButton_, TRUE);
     MessageBeep(MB_OK);
-    KillTimer(hwnd_, kDoneTimer);
     if (GetForegroundWindow() == hwnd_ || GetActiveWindow() == hwnd_) SetFocus(okButton_);
 }
 
@@ -133,9 +124,6 @@ void ProgressWindow::OnOkClicked() {
 
 LRESULT ProgressWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
     switch (msg) {
-    case WM_TIMER:
-        if (wp == kDoneTimer) OnTimer();
-        return 0;
     case WM_COMMAND:
         // Enter reaches here as IDOK too; it counts only once OK can be pressed.
         if (LOWORD(wp) == kOK && IsWindowEnabled(okButton_) && IsWindowVisible(okButton_)) OnOkClicked();
@@ -159,7 +147,6 @@ LRESULT ProgressWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         Layout();
         return 0;
     case WM_DESTROY:
-        KillTimer(hwnd_, kDoneTimer);
         ui_.RemoveModeless(hwnd_);
         return 0;
     default:

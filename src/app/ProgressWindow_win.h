@@ -20,10 +20,9 @@ public:
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-    // Loads a fresh window over `owner` that shows `message` and looks once a
-    // second whether the operation has finished.
+    // Loads a fresh window over `owner` that shows `message`.
     void Show(HWND owner, const std::string& message);
-    // The operation has ended with `message`; the next look shows it and OK.
+    // The operation has ended with `message`: it shows, then OK.
     void Finish(const std::string& message);
     // The status and count labels, written by the clean.
     void SetLabels(const std::string& status, const std::string& count, bool visible);
@@ -34,14 +33,11 @@ private:
     friend LRESULT CALLBACK stowly::WindowThunk<ProgressWindow>(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept;
     void Layout();
-    void OnTimer();
     void OnOkClicked();
 
     HINSTANCE instance_;
     Win32Ui& ui_;
     HWND hwnd_ = nullptr;
-    std::string finalMessage_;
-    bool finished_ = false; // the operation has ended; the timer shows it
     UINT dpi_ = 96;
     bool done_ = false; // the final message and OK are showing
     HWND messageLabel_ = nullptr, statusLabel_ = nullptr, countLabel_ = nullptr, okButton_ = nullptr;

@@ -162,6 +162,16 @@ private:
     DWORD pid_ = 0;
 };
 
+// The main window of a program just started, once it is there (hidden ones too
+// unless `visibleOnly`); null when it has not come within half a minute.
+inline HWND WaitMainWindow(const Program& program, bool visibleOnly = false) {
+    HWND main = nullptr;
+    guidriver::WaitFor([&] {
+        return (main = guidriver::FindWindowByTitle(program.pid(), kMainWindowTitle, visibleOnly)) != nullptr;
+    }, 30000);
+    return main;
+}
+
 // The stand-in Explorer desktop (tools/standin_desktop), up with its list view.
 class StandinDesktop {
 public:

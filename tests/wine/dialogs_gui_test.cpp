@@ -41,8 +41,8 @@ Places StartDesktop(StandinDesktop& standin, Win32Platform& os, size_t count, in
 // Starts the copy and returns its main window (hidden ones too).
 HWND StartProgram(Program& stowly, const InstalledCopy& copy) {
     REQUIRE(stowly.Start(copy.exe));
-    HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle)) != nullptr; }, 30000));
+    HWND main = WaitMainWindow(stowly);
+    REQUIRE(main);
     return main;
 }
 

@@ -107,8 +107,8 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean Des
     }));
     CHECK_FALSE(secondShowed);
     REQUIRE(WaitFor([&] { return !Shown(splash[0]); }, 15000));
-    HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle, true)) != nullptr; }, 30000));
+    HWND main = WaitMainWindow(stowly, true);
+    REQUIRE(main);
     Shot("main-window.png", {main});
     for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop"}) { // the pointer arrives as a person's would
         REQUIRE(MoveMouseOver(FindChild(main, name)));
@@ -142,8 +142,8 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
     InstalledCopy copy(kProgramFolder, "[PREFS]\r\nMinSystemTray= 1\r\n");
     Program stowly;
     REQUIRE(stowly.Start(copy.exe));
-    HWND main = nullptr;
-    REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle)) != nullptr; }, 30000));
+    HWND main = WaitMainWindow(stowly);
+    REQUIRE(main);
     Sleep(500);
     CHECK(TopWindows(stowly.pid(), Shown).empty());
     CHECK(TrayIconPresent(main));

@@ -40,7 +40,7 @@ RegData RunEntry(Platform& os) {
 struct Running {
     explicit Running(const std::string& ini = "") : copy(kProgramFolder, ini) {
         REQUIRE(stowly.Start(copy.exe));
-        REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), kMainWindowTitle, true)) != nullptr; }, 30000));
+        REQUIRE((main = WaitMainWindow(stowly, true)));
     }
     ~Running() { stowly.Stop(main); }
     // Presses one of the main window's buttons and waits for the dialog it opens.

@@ -156,9 +156,7 @@ struct RunningStowly {
     HWND main = nullptr;
 
     bool Start() {
-        return program.Start(copy.exe) &&
-               WaitFor([&] { return (main = FindWindowByTitle(program.pid(), kMainWindowTitle, true)) != nullptr; },
-                       60000);
+        return program.Start(copy.exe) && (main = WaitMainWindow(program, true)) != nullptr;
     }
     // Presses `button`, waits for the progress window to say `final`; the seconds between.
     double Run(const wchar_t* button, const wchar_t* final) {

@@ -106,21 +106,38 @@ struct Labels {
     }
 };
 
-// Moves every item into `target` (made beforehand), one at a time. Returns the number of items
-// that could not be moved; they stay where they were. The labels and the window
-// messages are seen to a few times a second, not for every item, and always for
-// the first and the last, so that the final count is exact.
+// Says when the progress labels and window messages are due again: the first time
+// it is asked, then a few times a second, however many items go by between.
+class Throttle {
+public:
+    explicit Throttle(Platform& os) : os_(os) {}
+    bool Due() {
+        const uint64_t now = os_.TickCountMs();
+        if (asked_ && now - last_ < kProgressMs) return false;
+        asked_ = true;
+        last_ = now;
+        return true;
+    }
+
+private:
+    Platform& os_;
+    uint64_t last_ = 0;
+    bool asked_ = false;
+};
+
+// Moves every item into `target` (made beforehand), one at a time. Returns the
+// number of items that could not be moved; they stay where they were. The labels
+// and the window messages are seen to a few times a second, not for every item,
+// and always for the first and the last, so that the final count is exact.
 int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& items, const std::string& target) {
     int failed = 0;
-    uint64_t shown = 0;
+    Throttle throttle(os);
     for (size_t i = 0; i < items.size(); ++i) {
-        const uint64_t now = os.TickCountMs();
-        if (i == 0 || i + 1 == items.size() || now - shown >= kProgressMs) {
+        if (throttle.Due() || i + 1 == items.size()) {
             labels.status = "Cleaning File: " + items[i].name;
             labels.count = std::to_string(i + 1) + " out of " + std::to_string(items.size());
             labels.Show(true);
             ui.PumpMessages();
-            shown = now;
         }
         if (MoveIntoFolder(os, items[i].path, target) != 0) ++failed;
     }
@@ -153,7 +170,10 @@ int RestorePass(Platform& os, Ui& ui, const std::vector<Item>& items, const std:
     paths.reserve(items.size());
     for (auto& item : items) paths.push_back(item.path);
     long before = CountDesktopIcons(os, ui);
-    int failed = ShellFileCopy(os, paths, destination);
+    Throttle throttle(os);
+    int failed = ShellFileCopy(os, paths, destination, [&] {
+        if (throttle.Due()) ui.PumpMessages();
+    });
     WaitForIcons(os, ui, before + static_cast<long>(items.size()) - failed);
     return failed;
 }
@@ -250,8 +270,9 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
 
     Labels labels{ui, progressLabels, "Cleaning File:", "0 out of " + std::to_string(icons.size())};
     labels.Show(true);
+    Throttle throttle(os);
     WriteKeyFile(os, places.keyFile, header, icons, [&] {
-        if (progressLabels) ui.PumpMessages();
+        if (progressLabels && throttle.Due()) ui.PumpMessages();
     });
 
     const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder);

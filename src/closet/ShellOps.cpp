@@ -166,12 +166,15 @@ int PerformShellAction(Platform& os, const std::string& source, const std::strin
     return MoveIntoFolder(os, source, destFolder);
 }
 
-int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder) {
+int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
+                  const std::function<void()>& beforeEach) {
     if (paths.empty()) return 0;
     if (!HaveFolder(os, destFolder)) return static_cast<int>(paths.size());
     int failed = 0;
-    for (const auto& path : paths)
+    for (const auto& path : paths) {
+        if (beforeEach) beforeEach();
         if (MoveIntoFolder(os, path, destFolder) != 0) ++failed;
+    }
     return failed;
 }
 

@@ -2,6 +2,7 @@
 // Moves of desktop items between the desktops and the closet folders. Every item
 // moves on its own to an explicit destination that names nothing yet, so nothing
 // is ever replaced: a name that is taken gets Explorer's " (2)", " (3)"... form.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,10 @@ int FinishPlannedMove(Platform& os, const std::string& source, const std::string
 // the first Windows error (the rest is deleted all the same).
 int RemoveTree(Platform& os, const std::string& path);
 
-// Moves every path of the list into `destFolder`, one by one. Returns how many
-// could not be moved; those stay where they were.
-int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder);
+// Moves every path of the list into `destFolder`, one by one, calling `beforeEach`
+// (when given) before each move. Returns how many could not be moved; those stay
+// where they were.
+int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
+                  const std::function<void()>& beforeEach = {});
 
 } // namespace stowly

@@ -3,6 +3,8 @@
 #include <doctest/doctest.h>
 #include <windows.h>
 
+#include <set>
+
 #include "WineHarness.h"
 #include "icons/DesktopIcons.h"
 #include "icons/PositionList.h"
@@ -99,4 +101,30 @@ TEST_CASE("Icons read from the view's process, saved to a position file and scra
     }
     CHECK(restored->back().x == scrambled->back().x);
     CHECK(restored->back().y == scrambled->back().y);
+}
+
+TEST_CASE("A desktop of more items than one request block holds is read and placed whole, names alone or with places") {
+    Win32Platform os;
+    wine::EmptyDesktops desktops;
+    constexpr int kFiles = 600;
+    for (int i = 0; i < kFiles; ++i)
+        CloseHandle(CreateFileW((desktops.user() / (L"file " + std::to_wstring(i))).c_str(), GENERIC_WRITE, 0,
+                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    wine::StandinDesktop desktop;
+    REQUIRE(desktop.Start());
+    REQUIRE(guidriver::WaitFor([&] { return os.DesktopItemCount() == kFiles + 1; }, 60000));
+    const auto names = os.ReadDesktopItemNames();
+    REQUIRE(names);
+    std::vector<ItemPosition> places;
+    for (int i = 0; i <= kFiles; ++i)
+        places.push_back({i, static_cast<int16_t>(5 + 37 * (i % 25)), static_cast<int16_t>(-300 + 29 * (i / 25))});
+    os.SetDesktopItemPositions(places);
+    const auto items = os.ReadDesktopItems();
+    REQUIRE(items);
+    CHECK(Names(items) == *names);
+    CHECK(std::set<std::string>(names->begin(), names->end()).size() == kFiles + 1);
+    for (int i = 0; i <= kFiles; ++i) {
+        CAPTURE(i);
+        CHECK(std::pair<int, int>{(*items)[i].x, (*items)[i].y} == std::pair<int, int>{places[i].x, places[i].y});
+    }
 }

@@ -23,10 +23,12 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <vector>
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/WinText.h"
@@ -63,11 +65,16 @@ using NativeLvItem = RemoteLvItem<std::conditional_t<sizeof(void*) == 8, uint64_
 static_assert(offsetof(NativeLvItem, pszText) == offsetof(LVITEMW, pszText));
 static_assert(offsetof(NativeLvItem, iIndent) == offsetof(LVITEMW, iIndent));
 
-// Layout of the one block reserved in the view's process: the item request, the
-// text buffer and the point. The item part is as large as a whole LVITEMW of
+// Layout of one slot of the block reserved in the view's process: the item request,
+// the text buffer and the point. The item part is as large as a whole LVITEMW of
 // either width, so that a view reading past iIndent finds zeros.
 constexpr size_t kItemAt = 0, kTextAt = 128, kPointAt = kTextAt + kTextUnits * sizeof(wchar_t);
-constexpr size_t kBlockBytes = kPointAt + sizeof(POINT);
+constexpr size_t kSlotBytes = kPointAt + sizeof(POINT);
+// Items asked for before their answers are read back in one piece: each call into
+// the view's process costs about as much as a message, so one per item would
+// double the cost of a read.
+constexpr size_t kSlots = 256;
+constexpr size_t kBlockBytes = kSlots * kSlotBytes;
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -140,56 +147,66 @@ public:
         return static_cast<long>(*n);
     }
 
-    // The item's name and, when `place` is asked for, its position (else 0, 0); an
-    // empty name at 0, 0 when the item vanished since the count. nullopt when the
-    // process cannot be worked with. LVM_GETITEMTEXTW takes the index beside the
-    // request, so one request written into the view's process serves every item.
-    std::optional<DesktopItem> Item(int index, bool place) {
+    // The first `n` items' names and, when `places` are asked for, positions (else
+    // 0, 0); an empty name at 0, 0 for an item that vanished since the count.
+    // nullopt when the process cannot be worked with. LVM_GETITEMTEXTW takes the
+    // index beside the request, so the requests written into the view's process
+    // once serve every item.
+    std::optional<std::vector<DesktopItem>> Read(long n, bool places) {
         if (!block_) {
             block_ = RemoteMemory(process_.get(), kBlockBytes);
             if (!block_ || (narrow_ && reinterpret_cast<uintptr_t>(block_.get()) > 0xFFFFFFFFu)) return std::nullopt;
         }
-        auto remote = reinterpret_cast<uintptr_t>(block_.get());
-        unsigned char local[kBlockBytes] = {};
+        const auto remote = reinterpret_cast<uintptr_t>(block_.get());
+        std::vector<unsigned char> local(kBlockBytes);
+        std::vector<DesktopItem> items;
+        items.reserve(static_cast<size_t>(std::max(n, 0L)));
         SIZE_T done = 0;
-        for (int attempt = 0;; ++attempt) {
-            if (!requestWritten_) {
-                std::memset(local, 0, sizeof(local));
-                if (narrow_)
-                    FillRequest<uint32_t>(local, remote);
-                else
-                    FillRequest<uint64_t>(local, remote);
-                if (!WriteProcessMemory(process_.get(), block_.get(), local, kBlockBytes, &done) || done != kBlockBytes)
+        for (long first = 0; first < n; first += static_cast<long>(kSlots)) {
+            const size_t count = std::min(kSlots, static_cast<size_t>(n - first));
+            if (!requestsWritten_) {
+                std::fill(local.begin(), local.end(), 0);
+                for (size_t k = 0; k < kSlots; ++k) FillRequest(local.data() + k * kSlotBytes, remote + k * kSlotBytes);
+                if (!WriteProcessMemory(process_.get(), block_.get(), local.data(), kBlockBytes, &done) ||
+                    done != kBlockBytes)
                     return std::nullopt;
-                requestWritten_ = true;
+                requestsWritten_ = true;
             }
-            auto length = Send(list_, LVM_GETITEMTEXTW, index, static_cast<LPARAM>(remote + kItemAt));
-            if (!length || (place && !Send(list_, LVM_GETITEMPOSITION, index, static_cast<LPARAM>(remote + kPointAt))))
+            // The answers say what the buffers cannot: no text (an empty name, or an
+            // item gone, whose buffer keeps an older answer) and no position.
+            std::vector<LRESULT> lengths(count), placed(count);
+            for (size_t k = 0; k < count; ++k) {
+                const int index = static_cast<int>(first + static_cast<long>(k));
+                const uintptr_t slot = remote + k * kSlotBytes;
+                auto length = Send(list_, LVM_GETITEMTEXTW, index, static_cast<LPARAM>(slot + kItemAt));
+                auto point = places ? Send(list_, LVM_GETITEMPOSITION, index, static_cast<LPARAM>(slot + kPointAt))
+                                    : std::optional<LRESULT>(0);
+                if (!length || !point) return std::nullopt;
+                lengths[k] = *length;
+                placed[k] = *point;
+            }
+            const SIZE_T bytes = count * kSlotBytes;
+            if (!ReadProcessMemory(process_.get(), block_.get(), local.data(), bytes, &done) || done != bytes)
                 return std::nullopt;
-            // No text: an empty name, or an item that is gone, which leaves the last
-            // item's answer in place; asked again over a cleared block to tell.
-            if (*length == 0 && attempt == 0) {
-                requestWritten_ = false;
-                continue;
+            for (size_t k = 0; k < count; ++k) {
+                const unsigned char* answer = local.data() + k * kSlotBytes;
+                wchar_t text[kTextUnits] = {};
+                if (lengths[k] > 0) std::memcpy(text, answer + kTextAt, sizeof(text));
+                // A view may answer by pointing at text of its own instead of filling
+                // the buffer; the requests are then written afresh.
+                const uintptr_t answered = AnsweredText(answer);
+                if (answered && answered != remote + k * kSlotBytes + kTextAt) {
+                    std::memset(text, 0, sizeof(text));
+                    ReadProcessMemory(process_.get(), reinterpret_cast<void*>(answered), text, sizeof(text), &done);
+                    requestsWritten_ = false;
+                }
+                text[kTextUnits - 1] = L'\0';
+                POINT point{};
+                if (placed[k]) std::memcpy(&point, answer + kPointAt, sizeof(point));
+                items.push_back({ViewName(text), point.x, point.y});
             }
-            break;
         }
-        if (!ReadProcessMemory(process_.get(), block_.get(), local, kBlockBytes, &done) || done != kBlockBytes)
-            return std::nullopt;
-        wchar_t text[kTextUnits];
-        std::memcpy(text, local + kTextAt, sizeof(text));
-        // A view may answer by pointing at text of its own instead of filling the
-        // buffer; the request is then written afresh for the next item.
-        uintptr_t answered = narrow_ ? AnsweredText<uint32_t>(local) : AnsweredText<uint64_t>(local);
-        if (answered && answered != remote + kTextAt) {
-            std::memset(text, 0, sizeof(text));
-            ReadProcessMemory(process_.get(), reinterpret_cast<void*>(answered), text, sizeof(text), &done);
-            requestWritten_ = false;
-        }
-        text[kTextUnits - 1] = L'\0';
-        POINT point{};
-        if (place) std::memcpy(&point, local + kPointAt, sizeof(point));
-        return DesktopItem{ViewName(text), point.x, point.y};
+        return items;
     }
 
 private:
@@ -204,25 +221,34 @@ private:
     }
 
     template <typename Ptr>
-    static void FillRequest(unsigned char* local, uintptr_t remote) {
+    static void FillRequestOf(unsigned char* slot, uintptr_t remoteSlot) {
         RemoteLvItem<Ptr> item{};
         item.mask = LVIF_TEXT;
-        item.pszText = static_cast<Ptr>(remote + kTextAt);
+        item.pszText = static_cast<Ptr>(remoteSlot + kTextAt);
         item.cchTextMax = kTextUnits;
-        std::memcpy(local + kItemAt, &item, sizeof(item));
+        std::memcpy(slot + kItemAt, &item, sizeof(item));
+    }
+    void FillRequest(unsigned char* slot, uintptr_t remoteSlot) const {
+        if (narrow_)
+            FillRequestOf<uint32_t>(slot, remoteSlot);
+        else
+            FillRequestOf<uint64_t>(slot, remoteSlot);
     }
 
     template <typename Ptr>
-    static uintptr_t AnsweredText(const unsigned char* local) {
+    static uintptr_t AnsweredTextOf(const unsigned char* slot) {
         RemoteLvItem<Ptr> item;
-        std::memcpy(&item, local + kItemAt, sizeof(item));
+        std::memcpy(&item, slot + kItemAt, sizeof(item));
         return static_cast<uintptr_t>(item.pszText);
+    }
+    uintptr_t AnsweredText(const unsigned char* slot) const {
+        return narrow_ ? AnsweredTextOf<uint32_t>(slot) : AnsweredTextOf<uint64_t>(slot);
     }
 
     HWND list_;
     KernelHandle process_;
     RemoteMemory block_;
-    bool requestWritten_ = false;
+    bool requestsWritten_ = false;
     bool narrow_ = false;
 };
 
@@ -355,14 +381,7 @@ std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool places) {
     if (!remote) return std::nullopt;
     auto n = remote.Count();
     if (!n) return std::nullopt;
-    std::vector<DesktopItem> items;
-    items.reserve(static_cast<size_t>(*n > 0 ? *n : 0));
-    for (int i = 0; i < *n; ++i) {
-        auto item = remote.Item(i, places);
-        if (!item) return std::nullopt;
-        items.push_back(std::move(*item));
-    }
-    return items;
+    return remote.Read(*n, places);
 }
 
 void Win32Platform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {

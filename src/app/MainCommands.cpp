@@ -92,11 +92,13 @@ CommandOutcome OnRestoreClicked(Context& ctx) {
         return CommandOutcome::Done;
     }
 
+    // The closet is the one beside the chosen key file, as in the quick restore: a
+    // closet moved with its key file is found, and another one named in the file
+    // is never taken instead.
     SplitKeyFilePath(st, path);
     std::string password;
     try {
         const KeyFileHeader header = ReadKeyFileHeader(ctx.os, path);
-        st.ClosetDirectory = header.closetDirectory;
         st.ScreenSizeText = header.screenSize;
         password = header.password;
     } catch (const RuntimeError& e) {

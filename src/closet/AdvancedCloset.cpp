@@ -76,11 +76,11 @@ RestoreDialog LoadRestoreDialog(Context& ctx) {
     try {
         dialog.key = ReadKeyFile(ctx.os, PlacesOf(st).keyFile);
         const KeyFileHeader& header = dialog.key.header;
-        st.ClosetDirectory = header.closetDirectory;
         st.ScreenSizeText = header.screenSize;
         st.ClosetPassword = header.password;
-        dialog.fields = {header.closetDirectory, st.ClosetKeyFile,  header.wallpaper,
-                         header.screenSize,      header.password,   IconListingText(dialog.key.icons)};
+        // The folder shown is the one the restore takes: the key file's own.
+        dialog.fields = {st.ClosetDirectory,  st.ClosetKeyFile, header.wallpaper,
+                         header.screenSize,   header.password,  IconListingText(dialog.key.icons)};
         dialog.loaded = true;
     } catch (const RuntimeError& e) {
         ReportError(ctx.ui, e.number(), "RestoreDesktopRemove");

@@ -174,3 +174,24 @@ TEST_CASE("A restore whose key file cannot be read moves nothing; one whose posi
     CHECK(m.ui.MessageTexts() == Texts{"Your Icons have been restored."});
     CHECK((m.Contents(kCloset).empty() && !m.Contents(kDesk).empty()));
 }
+
+TEST_CASE("A key file moved with its closet restores from where it is now, and says the file named another folder") {
+    Advanced m;
+    const Tree desk = m.Contents(kDesk), shared = m.Contents(kPublic);
+    REQUIRE(m.Clean("") == DialogEnd::Close);
+    std::filesystem::rename(m.os.HostPath("C:\\Keys"), m.os.HostPath("C:\\Moved"));
+    m.Folder("C:\\Keys\\"); // an empty folder where the key file says the closet is
+    m.Reset();
+    m.ui = {};
+    m.st.ClosetDirectory = "C:\\Moved\\";
+    m.st.ClosetKeyFile = "Desk.qvr";
+    const RestoreDialog dialog = LoadRestoreDialog(m.ctx);
+    REQUIRE(dialog.loaded);
+    CHECK(dialog.fields.closetDirectory == "C:\\Moved\\");
+    CHECK(RunAdvancedRestore(m.ctx, dialog, "") == DialogEnd::Close);
+    CHECK(m.ui.MessageTexts() ==
+          Texts{std::string(kRestored) + " The key file named another closet folder; the one beside it was used."});
+    CHECK(m.Contents(kDesk) == desk);
+    CHECK(m.Contents(kPublic) == shared);
+    CHECK(m.Contents("C:\\Moved\\Desk\\").empty());
+}

@@ -100,7 +100,8 @@ std::optional<VersionPage> ParseVersionPage(Platform& os, const std::string& byt
 void CheckForUpdates(Platform& os, Ui& ui) { CheckForUpdates(os, ui, kVersionPageUrl); }
 
 void CheckForUpdates(Platform& os, Ui& ui, const std::string& pageUrl) {
-    HttpResult page = os.HttpGet(pageUrl, kUpdateConnectTimeoutMs, kUpdateTotalTimeoutMs);
+    // One byte past the part that is read tells a longer page from one that fits.
+    HttpResult page = os.HttpGet(pageUrl, kUpdateConnectTimeoutMs, kUpdateTotalTimeoutMs, kMaxVersionPageBytes + 1);
     // No answer, an error page or a redirect: the user hears nothing.
     if (page.status != 200) return;
     DisplayProductUpdateMessage(os, ui, page.body);

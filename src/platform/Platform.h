@@ -187,8 +187,10 @@ public:
     void SetDesktopItemPosition(int index, int16_t x, int16_t y) { SetDesktopItemPositions({{index, x, y}}); }
 
     // --- Network ---------------------------------------------------------------------
-    // GET over HTTP(S), bypassing caches, with connect and total time-outs.
-    virtual HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) = 0;
+    // GET over HTTP(S), bypassing caches, with connect and total time-outs. At most
+    // `maxBytes` of the body are kept; the rest is not downloaded.
+    virtual HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
+                               size_t maxBytes) = 0;
 };
 
 } // namespace stowly

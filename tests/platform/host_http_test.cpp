@@ -7,7 +7,7 @@
 using namespace stowly;
 using namespace stowly::test;
 
-TEST_CASE("HostHttpGet returns the status and the body byte for byte, and follows no redirect") {
+TEST_CASE("HostHttpGet returns the status and the body byte for byte, up to the bytes asked for, and follows no redirect") {
     std::string big;
     for (int i = 0; i < 200000; ++i) big += static_cast<char>(i * 7 % 256);
     LocalHttpServer server({{"/big", {200, big}}, {"/gone", {404, "no such page"}},
@@ -16,9 +16,15 @@ TEST_CASE("HostHttpGet returns the status and the body byte for byte, and follow
     for (const Case& c : {Case{"/big", 200, big}, Case{"/gone", 404, "no such page"},
                           Case{"/missing", 404, "Not Found"}, Case{"/moved", 302, ""}}) {
         CAPTURE(c.path);
-        HttpResult r = HostHttpGet(server.Url(c.path), 2000, 5000);
+        HttpResult r = HostHttpGet(server.Url(c.path), 2000, 5000, 1 << 20);
         CHECK(r.status == c.status);
         CHECK(r.body == c.body);
+    }
+    for (size_t cut : {size_t{0}, size_t{5000}, big.size()}) {
+        CAPTURE(cut);
+        HttpResult r = HostHttpGet(server.Url("/big"), 2000, 5000, cut);
+        CHECK(r.status == 200);
+        CHECK(r.body == big.substr(0, cut));
     }
 }
 
@@ -27,7 +33,7 @@ TEST_CASE("HostHttpGet gives status 0 at once when no answer can come") {
                                                            "ftp://127.0.0.1/page", "file:///etc/hosts", "http://"}) {
         CAPTURE(url);
         HttpResult r;
-        CHECK(MillisecondsOf([&] { r = HostHttpGet(url, 1000, 2000); }) < 2000 + 1500);
+        CHECK(MillisecondsOf([&] { r = HostHttpGet(url, 1000, 2000, 4096); }) < 2000 + 1500);
         CHECK(r.status == 0);
         CHECK(r.body.empty());
     }
@@ -38,7 +44,7 @@ TEST_CASE("HostHttpGet keeps to its total time-out with a server that is silent 
     for (std::string path : {"/silent", "/slow"}) {
         CAPTURE(path);
         HttpResult r;
-        long long ms = MillisecondsOf([&] { r = HostHttpGet(server.Url(path), 500, 1000); });
+        long long ms = MillisecondsOf([&] { r = HostHttpGet(server.Url(path), 500, 1000, 4096); });
         MESSAGE(path << " gave up after " << ms << " ms (total time-out 1000 ms)");
         CHECK(r.status == 0);
         CHECK(ms >= 900);

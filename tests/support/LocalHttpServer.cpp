@@ -1,5 +1,7 @@
 #include "support/LocalHttpServer.h"
 
+#include <algorithm>
+#include <atomic>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -31,9 +33,22 @@ bool Readable(Socket s, int ms) {
     return select(static_cast<int>(s) + 1, &set, nullptr, nullptr, &tv) > 0;
 }
 
-bool SendAll(Socket s, const std::string& bytes) {
+bool Writable(Socket s, int ms) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    timeval tv{0, ms * 1000};
+    return select(static_cast<int>(s) + 1, nullptr, &set, nullptr, &tv) > 0;
+}
+
+// Sends in small pieces, each once there is room, so that a client which stops
+// reading cannot hold the server past its end.
+bool SendAll(Socket s, const std::string& bytes, const std::atomic<bool>& stopping) {
     for (size_t sent = 0; sent < bytes.size();) {
-        int n = send(s, bytes.data() + sent, static_cast<int>(bytes.size() - sent), kSendFlags);
+        if (stopping) return false;
+        if (!Writable(s, 50)) continue;
+        const size_t piece = std::min<size_t>(bytes.size() - sent, 4096);
+        int n = send(s, bytes.data() + sent, static_cast<int>(piece), kSendFlags);
         if (n <= 0) return false;
         sent += static_cast<size_t>(n);
     }
@@ -90,9 +105,9 @@ void LocalHttpServer::Handle(std::uintptr_t connection) {
     size_t start = head.find(' ') + 1; // "GET /path HTTP/1.1"
     auto it = routes_.find(head.substr(start, head.find(' ', start) - start));
     Route route = it == routes_.end() ? Route{404, "Not Found"} : it->second;
-    if (route.reply == Reply::Answer) SendAll(s, Head(route.status, route.body.size(), route.headers) + route.body);
-    if (route.reply == Reply::Trickle) SendAll(s, Head(200, 1000000, ""));
-    while (route.reply != Reply::Answer && !stopping_ && (route.reply == Reply::Silent || SendAll(s, "x")))
+    if (route.reply == Reply::Answer) SendAll(s, Head(route.status, route.body.size(), route.headers) + route.body, stopping_);
+    if (route.reply == Reply::Trickle) SendAll(s, Head(200, 1000000, ""), stopping_);
+    while (route.reply != Reply::Answer && !stopping_ && (route.reply == Reply::Silent || SendAll(s, "x", stopping_)))
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     CloseSocket(s);
 }

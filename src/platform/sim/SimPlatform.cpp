@@ -489,9 +489,12 @@ bool SimPlatform::SetWallpaper(const std::string& path) {
     return true;
 }
 
-HttpResult SimPlatform::HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) {
-    if (http) return http(url, connectTimeoutMs, totalTimeoutMs);
-    return HostHttpGet(url, connectTimeoutMs, totalTimeoutMs);
+HttpResult SimPlatform::HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
+                                size_t maxBytes) {
+    if (!http) return HostHttpGet(url, connectTimeoutMs, totalTimeoutMs, maxBytes);
+    HttpResult result = http(url, connectTimeoutMs, totalTimeoutMs);
+    if (result.body.size() > maxBytes) result.body.resize(maxBytes);
+    return result;
 }
 
 } // namespace stowly

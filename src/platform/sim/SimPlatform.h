@@ -127,7 +127,8 @@ public:
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
-    HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
+    HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
+                       size_t maxBytes) override;
 
 private:
     bool IsLocked(const std::string& path) const;

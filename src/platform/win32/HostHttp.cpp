@@ -32,7 +32,7 @@ bool LimitNextStep(HINTERNET request, ULONGLONG deadline) {
 
 } // namespace
 
-HttpResult HostHttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) {
+HttpResult HostHttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs, size_t maxBytes) {
     const ULONGLONG deadline = GetTickCount64() + totalTimeoutMs;
     std::wstring address = Widen(url);
     URL_COMPONENTS parts{};
@@ -88,7 +88,8 @@ HttpResult HostHttpGet(const std::string& url, unsigned connectTimeoutMs, unsign
         DWORD got = 0;
         if (!WinHttpReadData(request.get(), buffer, std::min<DWORD>(available, sizeof buffer), &got)) return {};
         if (got == 0) break;
-        result.body.append(buffer, got);
+        result.body.append(buffer, std::min<size_t>(got, maxBytes - result.body.size()));
+        if (result.body.size() == maxBytes) break; // the rest is not wanted
     }
     result.status = static_cast<int>(status);
     return result;

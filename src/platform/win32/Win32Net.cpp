@@ -9,8 +9,9 @@
 
 namespace stowly {
 
-HttpResult Win32Platform::HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) {
-    return HostHttpGet(url, connectTimeoutMs, totalTimeoutMs);
+HttpResult Win32Platform::HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
+                                  size_t maxBytes) {
+    return HostHttpGet(url, connectTimeoutMs, totalTimeoutMs, maxBytes);
 }
 
 bool Win32Platform::OpenUrl(const std::string& url) {

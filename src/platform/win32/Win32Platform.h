@@ -55,7 +55,8 @@ public:
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
-    HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs) override;
+    HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
+                       size_t maxBytes) override;
 
 private:
     std::optional<std::vector<DesktopItem>> ReadItems(bool places);

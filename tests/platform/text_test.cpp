@@ -4,12 +4,6 @@
 
 using namespace stowly;
 
-TEST_CASE("TrimNull cuts at the first NUL") {
-    CHECK(TrimNull(std::string("abcd\0xyz", 8)) == "abcd");
-    CHECK(TrimNull("no nul") == "no nul");
-    CHECK(TrimNull("") == "");
-}
-
 TEST_CASE("UpperCase folds letters the same way in every build") {
     CHECK(UpperCase("my computer") == "MY COMPUTER");
     CHECK(UpperCase("r\xC3\xA9sum\xC3\xA9") == "R\xC3\x89SUM\xC3\x89");       // résumé

@@ -63,20 +63,6 @@ bool TrayIconPresent(HWND main) {
 
 } // namespace
 
-TEST_CASE("Started from a folder inside a desktop folder, the program says so and ends") {
-    EmptyDesktops desktops;
-    InstalledCopy copy(desktops.common() / L"Tools");
-    Program stowly;
-    REQUIRE(stowly.Start(copy.exe));
-    std::vector<MessageBoxInfo> boxes;
-    REQUIRE(WaitFor([&] { return !(boxes = MessageBoxes(stowly.pid())).empty(); }, 20000));
-    CHECK(boxes[0].title == L"Stowly");
-    CHECK(boxes[0].text == L"Sorry, but you cannot run this program from the desktop.  Please reinstall.");
-    CHECK(VisibleOfClass(stowly.pid(), L"StowlySplash").empty());
-    REQUIRE(Click(GetDlgItem(boxes[0].hwnd, IDOK)));
-    CHECK(stowly.WaitEnd(10000));
-}
-
 TEST_CASE("Splash, then the main window (a second copy ends silently); Clean Desktop, Restore Desktop, Exit") {
     EmptyDesktops desktops;
     std::ofstream(desktops.user() / L"Shopping list.txt", std::ios::binary) << "milk\r\n";

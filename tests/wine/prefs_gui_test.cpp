@@ -1,5 +1,5 @@
 // The real stowly.exe driven from outside: Preferences (wallpaper conversion, the
-// start-up entry, Cancel), About and Help. Screenshots go to <build>/screenshots
+// start-up entry, Cancel), and About from the keyboard. Screenshots go to <build>/screenshots
 // (the help's pictures are taken from there: tools/help-shots.sh).
 #include <doctest/doctest.h>
 #include <windows.h>
@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "WineHarness.h"
-#include "app/MainCommands.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/TinyPictures.h"
 
@@ -165,9 +164,8 @@ TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap 
     CHECK(os.ReadFile(Narrow(ini.wstring()), nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
 }
 
-TEST_CASE("About shows the version and the running Windows and closes on OK; Help starts the viewer on the quoted help file") {
+TEST_CASE("From the keyboard: Escape opens and cancels Preferences, Enter closes About; About shows the version and Windows") {
     Running app;
-    // From the keyboard: Escape in the main window opens Preferences, Escape there cancels it.
     PostKeys(app.main, {VK_ESCAPE});
     HWND prefs = nullptr;
     REQUIRE(WaitFor([&] { return (prefs = FindWindowByTitle(app.stowly.pid(), L"Preferences", true)) != nullptr; }));
@@ -183,55 +181,6 @@ TEST_CASE("About shows the version and the running Windows and closes on OK; Hel
     CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
     CHECK(FindChild(about, L"&System Info..."));
     Shot("about.png", {about});
-    // The hidden pictures are the drawn pictures without a name; each is told by its
-    // left edge, placed in twips at the window's DPI.
-    const int dpi = static_cast<int>(GetDpiForWindow(about));
-    const auto shownPictures = [&] {
-        std::vector<int> lefts;
-        for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            if (!IsWindowVisible(c) || (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW ||
-                !Text(c).empty())
-                continue;
-            RECT r;
-            GetWindowRect(c, &r);
-            MapWindowPoints(nullptr, about, reinterpret_cast<POINT*>(&r), 2);
-            lefts.push_back(r.left);
-        }
-        return lefts;
-    };
-    HWND logo = FindChild(about, L"Stowly logo");
-    REQUIRE(logo);
-    const auto doubleClick = [&] {
-        PostMessageW(logo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-        PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-        SendMessageW(logo, WM_NULL, 0, 0);
-    };
-    CHECK(shownPictures().empty());
-    // Shift+B held, typed for real into the window: the first picture.
-    SetForegroundWindow(about);
-    const auto keys = [](std::initializer_list<WORD> vks, DWORD flags) {
-        for (WORD vk : vks) {
-            INPUT in{};
-            in.type = INPUT_KEYBOARD;
-            in.ki.wVk = vk;
-            in.ki.dwFlags = flags;
-            SendInput(1, &in, sizeof in);
-        }
-    };
-    keys({VK_SHIFT, 'B'}, 0);
-    Sleep(200);
-    doubleClick();
-    CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(2080, dpi)}; }));
-    keys({'B', VK_SHIFT}, KEYEVENTF_KEYUP);
-    Sleep(200);
-    // No keys: the first goes and the third shows.
-    doubleClick();
-    CHECK(WaitFor([&] { return shownPictures() == std::vector<int>{TwipsToPixels(240, dpi)}; }));
-    Shot("about-hidden-picture.png", {about});
     Press(about, L"OK");
     CHECK(WaitFor([&] { return !IsWindow(about); }));
-
-    REQUIRE(Click(FindChild(app.main, L"Help")));
-    CHECK(HelpViewerCommandLine(app.stowly.pid()) == HelpCommandLine(Widen(kProgramFolderText)));
-    CHECK(IsWindowVisible(app.main)); // Help did not wait for the viewer
 }

@@ -58,8 +58,7 @@ constexpr const char* kNoDesktopFolder = "The desktop folder could not be found.
 // A folder the moves go into; a file of that name, or a place that cannot be
 // written, stops the operation before anything moves.
 void MakeFolder(Platform& os, const std::string& folder) {
-    CreateFolderPath(os, folder);
-    if (!os.Attributes(folder).isFolder) throw RuntimeError(err::PathFileAccess);
+    if (!HaveFolder(os, folder)) throw RuntimeError(err::PathFileAccess);
 }
 
 // The number at the start of a style text ("2", " 1x"); 0 when there is none.

@@ -23,6 +23,12 @@ bool CreateFolderPath(Platform& os, const std::string& path) {
     return os.CreateFolder(path);
 }
 
+bool HaveFolder(Platform& os, const std::string& folder) {
+    if (os.Attributes(folder).isFolder) return true;
+    CreateFolderPath(os, folder);
+    return os.Attributes(folder).isFolder;
+}
+
 void LockBigButtons(Ui& ui, bool enabled) { ui.LockBigButtons(enabled); }
 
 } // namespace stowly

@@ -127,17 +127,6 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
     return {};
 }
 
-namespace {
-
-// The folder a move goes into, made when it is missing; false when it cannot be had.
-bool HaveFolder(Platform& os, const std::string& folder) {
-    if (os.Attributes(folder).isFolder) return true;
-    CreateFolderPath(os, folder);
-    return os.Attributes(folder).isFolder;
-}
-
-} // namespace
-
 int MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder) {
     // Another program (a thumbnailer, a virus scanner) often holds a new file for a
     // moment; such an item is worth a few more tries.

@@ -3,7 +3,6 @@
 #include <doctest/doctest.h>
 
 #include "core/ReportError.h"
-#include "settings/BmpFile.h"
 #include "settings/Preferences.h"
 #include "settings/Settings.h"
 #include "support/SimMachine.h"
@@ -185,22 +184,4 @@ TEST_CASE("Run on Start Up writes the quoted program path for this user; unticke
     REQUIRE(PreferencesDone(m.ctx, {0, 0, 0, "", -1}));
     CHECK(m.ui.shown.empty());
     CHECK(m.st.settings.WallPaperStyle == 0); // no option selected keeps the style
-}
-
-TEST_CASE("BMP files: 24-bit rows bottom-up, padded to four bytes") {
-    const PixelImage image{2, 2, std::string("\x01\x02\x03\xFF\x04\x05\x06\xFF\x07\x08\x09\xFF\x0A\x0B\x0C\xFF", 16)};
-    const std::string bmp = BmpFileBytes(image);
-    const auto u32 = [&](size_t at) {
-        return static_cast<uint32_t>(static_cast<unsigned char>(bmp[at])) |
-               static_cast<uint32_t>(static_cast<unsigned char>(bmp[at + 1])) << 8 |
-               static_cast<uint32_t>(static_cast<unsigned char>(bmp[at + 2])) << 16 |
-               static_cast<uint32_t>(static_cast<unsigned char>(bmp[at + 3])) << 24;
-    };
-    REQUIRE(bmp.size() == 54 + 2 * 8);
-    CHECK(u32(2) == bmp.size());
-    CHECK(u32(10) == 54);
-    CHECK(u32(18) == 2);
-    CHECK(u32(22) == 2);
-    CHECK(u32(34) == 16);
-    CHECK(bmp.substr(54) == std::string("\x07\x08\x09\x0A\x0B\x0C\0\0\x01\x02\x03\x04\x05\x06\0\0", 16));
 }

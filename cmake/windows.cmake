@@ -82,6 +82,6 @@ set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 
 # The benchmark of the program under Wine (tools/bench.sh); built with the rest so
 # that it keeps compiling, never run by CTest.
-add_executable(cycle_bench ${PROJECT_SOURCE_DIR}/tests/main.cpp ${PROJECT_SOURCE_DIR}/tests/bench/wine/cycle_bench.cpp)
+add_executable(cycle_bench ${PROJECT_SOURCE_DIR}/tests/main.cpp ${PROJECT_SOURCE_DIR}/bench/wine/cycle_bench.cpp)
 target_link_libraries(cycle_bench PRIVATE stowly_test_support stowly_win)
 target_compile_options(cycle_bench PRIVATE ${STOWLY_WARNINGS})

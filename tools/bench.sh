@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark of the path users run: the Windows build under Wine cleans and
 # restores a stand-in desktop of that many items, against bare system calls doing
-# the same work (tests/bench/wine/cycle_bench.cpp). Not run by the tests; it takes
+# the same work (bench/wine/cycle_bench.cpp). Not run by the tests; it takes
 # the Windows build's Wine prefix, so do not run it while the tests run.
 #   tools/bench.sh [items ...]        (1000 2000 5000 when none are given)
 set -u

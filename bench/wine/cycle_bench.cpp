@@ -14,7 +14,7 @@
 #include <random>
 #include <sstream>
 
-#include "../../wine/WineHarness.h"
+#include "wine/WineHarness.h"
 #include "icons/DesktopIcons.h"
 #include "icons/PositionList.h"
 #include "platform/sim/ScriptedUi.h"

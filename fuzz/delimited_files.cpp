@@ -21,12 +21,15 @@ bool KnownError(int number) {
            number == err::BadFileFormat;
 }
 
-void CheckIcons(const std::vector<IconRecord>& icons, bool sixteenBit) {
-    Require(!icons.empty() && icons.size() <= kMaxIcons, "one to 32767 records");
+// A position file holds one record at least; a key file may hold none (an empty
+// desktop was cleaned, or its icon part is damaged and only the header is read).
+void CheckIcons(const std::vector<IconRecord>& icons, bool positionFile) {
+    Require(icons.size() <= kMaxIcons, "at most 32767 records");
+    if (positionFile) Require(!icons.empty(), "a position file has a record");
     for (const auto& icon : icons) {
         Require(Utf8Length(icon.Name) <= kIconNameLength, "names cut to 128 characters");
         Require(icon.Name.find('\0') == std::string::npos, "no NUL in a name");
-        if (sixteenBit) Require(icon.X >= INT16_MIN && icon.X <= INT16_MAX && icon.Y >= INT16_MIN && icon.Y <= INT16_MAX,
+        if (positionFile) Require(icon.X >= INT16_MIN && icon.X <= INT16_MAX && icon.Y >= INT16_MIN && icon.Y <= INT16_MAX,
                                 "positions of a position file are 16-bit");
     }
 }
@@ -76,6 +79,7 @@ void KeyFile(const std::string& text) {
                 a.wallpaperStyle == b.wallpaperStyle && a.screenSize == b.screenSize && a.password == b.password,
             "key file header reads back as written");
     Require(Same(again.icons, Written(content.icons)), "key file icons read back as written");
+    Require(!again.iconsDamaged, "the icons read from a damaged key file are written whole");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "app/MainCommands.h"
 
 #include "closet/CleanRestore.h"
-#include "closet/ClosetState.h"
+#include "core/Files.h"
 #include "closet/KeyFile.h"
 #include "core/Error.h"
 #include "icons/DesktopIcons.h"

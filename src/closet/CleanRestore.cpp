@@ -6,6 +6,7 @@
 #include "closet/ShellOps.h"
 #include "closet/Wallpaper.h"
 #include "core/Error.h"
+#include "core/Files.h"
 #include "core/Paths.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
@@ -81,7 +82,7 @@ int16_t LeadingNumber(const std::string& text) {
 void Begin(Ui& ui, const std::string& message) {
     ui.SetBusy(true);
     ui.ShowProgress(message);
-    LockBigButtons(ui, false);
+    ui.LockBigButtons(false);
 }
 
 void Finish(Ui& ui, const std::string& message) {

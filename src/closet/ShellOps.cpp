@@ -1,6 +1,6 @@
 #include "closet/ShellOps.h"
 
-#include "closet/ClosetState.h"
+#include "core/Files.h"
 
 namespace stowly {
 

@@ -1,6 +1,6 @@
 #include "icons/IconPositions.h"
 
-#include "closet/ClosetState.h"
+#include "core/Files.h"
 #include "core/Error.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"

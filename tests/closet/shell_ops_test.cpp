@@ -2,6 +2,7 @@
 
 #include "ClosetMachine.h"
 #include "closet/ClosetState.h"
+#include "core/Files.h"
 #include "closet/ShellOps.h"
 
 using namespace stowly;

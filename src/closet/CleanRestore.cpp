@@ -125,12 +125,13 @@ private:
     bool asked_ = false;
 };
 
-// Moves every item into `target` (made beforehand), one at a time. Returns the
-// number of items that could not be moved; they stay where they were. The labels
+// Moves every item into `target` (made beforehand), one at a time. Items that
+// could not be moved stay where they were. The labels
 // and the window messages are seen to a few times a second, not for every item,
 // and always for the first and the last, so that the final count is exact.
-int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& items, const std::string& target) {
-    int failed = 0;
+PassResult CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& items,
+                     const std::string& target) {
+    PassResult pass;
     Throttle throttle(os);
     for (size_t i = 0; i < items.size(); ++i) {
         if (throttle.Due() || i + 1 == items.size()) {
@@ -139,10 +140,10 @@ int CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& ite
             labels.Show(true);
             ui.PumpMessages();
         }
-        if (MoveIntoFolder(os, items[i].path, target) != 0) ++failed;
+        pass.Add(MoveIntoFolder(os, items[i].path, target));
     }
     ui.PumpMessages();
-    return failed;
+    return pass;
 }
 
 // Waits, polling while messages run, until the desktop shows `target` icons. While
@@ -164,18 +165,27 @@ void WaitForIcons(Platform& os, Ui& ui, long target) {
 }
 
 // Moves the items back into `destination` and waits until the desktop shows them.
-int RestorePass(Platform& os, Ui& ui, const std::vector<Item>& items, const std::string& destination) {
-    if (items.empty()) return 0;
+PassResult RestorePass(Platform& os, Ui& ui, const std::vector<Item>& items, const std::string& destination) {
+    if (items.empty()) return {};
     std::vector<std::string> paths;
     paths.reserve(items.size());
     for (auto& item : items) paths.push_back(item.path);
     long before = CountDesktopIcons(os, ui);
     Throttle throttle(os);
-    int failed = ShellFileCopy(os, paths, destination, [&] {
+    PassResult pass = ShellFileCopy(os, paths, destination, [&] {
         if (throttle.Due()) ui.PumpMessages();
     });
-    WaitForIcons(os, ui, before + static_cast<long>(items.size()) - failed);
-    return failed;
+    WaitForIcons(os, ui, before + static_cast<long>(items.size()) - pass.notMoved -
+                             static_cast<long>(pass.leftBehind.size()));
+    return pass;
+}
+
+// The journal goes once every planned item has settled. A working copy that could
+// not be put into place keeps it, so that the next start finishes that move; the
+// final message says where the copy is.
+void EndJournal(Platform& os, const std::string& journal, const PassResult& pass, std::string& message) {
+    if (pass.leftBehind.empty()) os.RemoveFile(journal);
+    message += LeftBehindSentence(pass.leftBehind);
 }
 
 Journal PlanOf(Journal::Operation operation, const AppState& st,
@@ -281,15 +291,14 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     WriteJournal(os, journal,
                  PlanOf(Journal::Operation::Clean, st, {{&user, places.closetFolder}, {&shared, places.commonClosetFolder}}));
 
-    CleanResult result;
-    result.notMoved = CleanPass(os, ui, labels, user, places.closetFolder);
+    PassResult pass = CleanPass(os, ui, labels, user, places.closetFolder);
     labels.status = "Cleaning File: ";
     labels.Show(true);
-    result.notMoved += CleanPass(os, ui, labels, shared, places.commonClosetFolder);
+    pass += CleanPass(os, ui, labels, shared, places.commonClosetFolder);
     labels.Show(false);
 
-    result.extra = SwapWallpaper(os, st.settings, places, header.wallpaper);
-    os.RemoveFile(journal);
+    CleanResult result{pass.notMoved, SwapWallpaper(os, st.settings, places, header.wallpaper)};
+    EndJournal(os, journal, pass, result.extra);
     return result;
 }
 
@@ -306,11 +315,12 @@ RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const 
     WriteJournal(os, journal, PlanOf(Journal::Operation::Restore, st,
                                      {{&shared, st.CommonDesktopFolder}, {&user, st.UserDesktopFolder}}));
 
-    result.notMoved = RestorePass(os, ui, shared, st.CommonDesktopFolder);
-    result.notMoved += RestorePass(os, ui, user, st.UserDesktopFolder);
+    PassResult pass = RestorePass(os, ui, shared, st.CommonDesktopFolder);
+    pass += RestorePass(os, ui, user, st.UserDesktopFolder);
+    result.notMoved = pass.notMoved;
     const std::string after = PutBackPositionsAndWallpaper(os, ui, places, saved, result.positionsApplied);
     result.extra += after;
-    os.RemoveFile(journal);
+    EndJournal(os, journal, pass, result.extra);
     return result;
 }
 
@@ -414,13 +424,16 @@ void OfferToFinishInterrupted(Context& ctx) {
         // Every planned item is where it was, where it was going, or (across volumes)
         // under a working name beside its destination; each is settled where it is.
         const long iconsBefore = CountDesktopIcons(os, ui);
-        int failed = 0, moved = 0;
+        PassResult pass;
+        int moved = 0;
         for (const PlannedMove& move : journal->moves) {
             const bool pending = os.Attributes(move.from).exists;
-            if (FinishPlannedMove(os, move.from, move.toFolder) != 0) ++failed;
-            else if (pending) ++moved;
+            const MoveResult result = FinishPlannedMove(os, move.from, move.toFolder);
+            pass.Add(result);
+            if (result.error == 0 && result.leftBehind.empty() && pending) ++moved;
             ui.PumpMessages();
         }
+        const int failed = pass.notMoved;
         std::string message;
         if (clean) {
             const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
@@ -434,7 +447,7 @@ void OfferToFinishInterrupted(Context& ctx) {
                       OtherClosetSentence(saved, st) +
                       PutBackPositionsAndWallpaper(os, ui, places, saved, positionsApplied);
         }
-        os.RemoveFile(path);
+        EndJournal(os, path, pass, message);
         ui.SetBusy(false);
         ui.Message(message, "", MsgButtons::Ok, MsgIcon::Information);
     } catch (const RuntimeError& e) {

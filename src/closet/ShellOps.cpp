@@ -8,6 +8,11 @@ namespace {
 
 constexpr int kSharingRetries = 4;
 constexpr unsigned kSharingPauseMs = 50;
+// A file just written is opened at once by a virus scanner or the search indexer,
+// so a rename or delete of a fresh copy can fail for a moment too; each step of a
+// move across volumes gets about a second.
+constexpr int kPassingRetries = 10;
+constexpr unsigned kPassingPauseMs = 100;
 constexpr int kMaxNumber = 9999;
 
 std::string NameOf(const std::string& path) {
@@ -27,6 +32,18 @@ struct WorkingNames {
 WorkingNames WorkingNamesOf(const std::string& destFolder, const std::string& name) {
     const std::string base = destFolder + "\\" + name;
     return {base + ".stowly-copying", base + ".stowly-copied"};
+}
+
+// Runs a step of a move across volumes again while it fails in a way that may pass.
+template <typename Step>
+int Retried(Platform& os, Step step) {
+    int result = step();
+    for (int retry = 0; retry < kPassingRetries && (result == winerr::Sharing || result == winerr::AccessDenied);
+         ++retry) {
+        os.SleepMs(kPassingPauseMs);
+        result = step();
+    }
+    return result;
 }
 
 int CopyTree(Platform& os, const std::string& from, const std::string& to) {
@@ -54,39 +71,45 @@ bool SameTree(Platform& os, const std::string& a, const std::string& b) {
 
 // Renames a whole copy into `destFolder` under the item's name, or a free one.
 int PlaceCopy(Platform& os, const std::string& copied, const std::string& destFolder, const std::string& name) {
-    int result = os.MoveItem(copied, destFolder + "\\" + name);
+    int result = Retried(os, [&] { return os.MoveItem(copied, destFolder + "\\" + name); });
     for (int attempt = 0; attempt < 3 && result == winerr::AlreadyExists; ++attempt) {
         std::string to = FreeDestination(os, destFolder, name, os.Attributes(copied).isFolder);
         if (to.empty()) break;
-        result = os.MoveItem(copied, to);
+        result = Retried(os, [&] { return os.MoveItem(copied, to); });
     }
     return result;
 }
 
-int MoveAcrossVolumes(Platform& os, const std::string& from, const std::string& to) {
+MoveResult MoveAcrossVolumes(Platform& os, const std::string& from, const std::string& to) {
     const std::string destFolder = ParentOf(to), name = NameOf(from);
     const WorkingNames work = WorkingNamesOf(destFolder, name);
     // Something under a working name is never ours to replace: FinishPlannedMove
     // deals with what a stopped run left.
-    if (os.Attributes(work.copying).exists || os.Attributes(work.copied).exists) return winerr::AlreadyExists;
+    if (os.Attributes(work.copying).exists || os.Attributes(work.copied).exists) return {winerr::AlreadyExists};
     int result = CopyTree(os, from, work.copying);
     if (result == 0 && !SameTree(os, from, work.copying)) result = winerr::AccessDenied;
-    if (result == 0) result = os.MoveItem(work.copying, work.copied);
+    if (result == 0) result = Retried(os, [&] { return os.MoveItem(work.copying, work.copied); });
     if (result != 0) {
-        RemoveTree(os, work.copying);
-        return result;
+        if (Retried(os, [&] { return RemoveTree(os, work.copying); }) != 0) return {result, work.copying};
+        return {result};
     }
     // From here the copy is the item: whatever of the source cannot be deleted
     // stays where it was, and the move counts as failed, but the copy goes into place.
-    const int removed = RemoveTree(os, from);
-    const int placed = PlaceCopy(os, work.copied, destFolder, NameOf(to));
-    return placed != 0 ? placed : removed;
+    const int removed = Retried(os, [&] { return RemoveTree(os, from); });
+    if (PlaceCopy(os, work.copied, destFolder, NameOf(to)) != 0) return {removed, work.copied};
+    return {removed};
 }
 
-// One move: a rename, or a copy when the destination is on another volume.
-int MoveOne(Platform& os, const std::string& from, const std::string& to) {
-    const int result = os.MoveItem(from, to);
-    return result == winerr::NotSameDevice ? MoveAcrossVolumes(os, from, to) : result;
+// One move: a rename, tried again while another program holds the item for a
+// moment, or a copy when the destination is on another volume.
+MoveResult MoveOne(Platform& os, const std::string& from, const std::string& to) {
+    int result = os.MoveItem(from, to);
+    for (int retry = 0; retry < kSharingRetries && result == winerr::Sharing; ++retry) {
+        os.SleepMs(kSharingPauseMs);
+        result = os.MoveItem(from, to);
+    }
+    if (result == winerr::NotSameDevice) return MoveAcrossVolumes(os, from, to);
+    return {result};
 }
 
 } // namespace
@@ -103,17 +126,18 @@ int RemoveTree(Platform& os, const std::string& path) {
     return first;
 }
 
-int FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder) {
+MoveResult FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder) {
     const WorkingNames work = WorkingNamesOf(destFolder, NameOf(source));
     if (os.Attributes(work.copied).exists) {
-        RemoveTree(os, source);
-        return PlaceCopy(os, work.copied, destFolder, NameOf(source));
+        Retried(os, [&] { return RemoveTree(os, source); });
+        const int placed = PlaceCopy(os, work.copied, destFolder, NameOf(source));
+        return placed == 0 ? MoveResult{} : MoveResult{0, work.copied};
     }
-    RemoveTree(os, work.copying);
-    if (!os.Attributes(source).exists) return 0;
-    return PerformShellAction(os, source, destFolder);
+    if (Retried(os, [&] { return RemoveTree(os, work.copying); }) != 0) return {winerr::AccessDenied, work.copying};
+    if (!os.Attributes(source).exists) return {};
+    if (!HaveFolder(os, destFolder)) return {winerr::PathNotFound};
+    return MoveIntoFolder(os, source, destFolder);
 }
-
 std::string FreeDestination(Platform& os, const std::string& folder, const std::string& name, bool isFolder) {
     std::string first = folder + "\\" + name;
     if (!os.Attributes(first).exists) return first;
@@ -127,44 +151,49 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
     return {};
 }
 
-int MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder) {
-    // Another program (a thumbnailer, a virus scanner) often holds a new file for a
-    // moment; such an item is worth a few more tries.
-    auto move = [&](const std::string& to) {
-        int result = MoveOne(os, source, to);
-        for (int retry = 0; retry < kSharingRetries && result == winerr::Sharing; ++retry) {
-            os.SleepMs(kSharingPauseMs);
-            result = MoveOne(os, source, to);
-        }
-        return result;
-    };
+MoveResult MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder) {
     // The move itself refuses a taken name; only then is a free one looked for
     // (again if the name found is taken before the move).
     const std::string name = NameOf(source);
-    int result = move(destFolder + "\\" + name);
-    for (int attempt = 0; attempt < 3 && result == winerr::AlreadyExists; ++attempt) {
+    MoveResult result = MoveOne(os, source, destFolder + "\\" + name);
+    for (int attempt = 0; attempt < 3 && result.error == winerr::AlreadyExists && result.leftBehind.empty(); ++attempt) {
         std::string to = FreeDestination(os, destFolder, name, os.Attributes(source).isFolder);
         if (to.empty()) break;
-        result = move(to);
+        result = MoveOne(os, source, to);
     }
     return result;
 }
 
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder) {
     if (!HaveFolder(os, destFolder)) return winerr::PathNotFound;
-    return MoveIntoFolder(os, source, destFolder);
+    return MoveIntoFolder(os, source, destFolder).error;
 }
 
-int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
-                  const std::function<void()>& beforeEach) {
-    if (paths.empty()) return 0;
-    if (!HaveFolder(os, destFolder)) return static_cast<int>(paths.size());
-    int failed = 0;
+PassResult ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
+                         const std::function<void()>& beforeEach) {
+    PassResult pass;
+    if (paths.empty()) return pass;
+    if (!HaveFolder(os, destFolder)) {
+        pass.notMoved = static_cast<int>(paths.size());
+        return pass;
+    }
     for (const auto& path : paths) {
         if (beforeEach) beforeEach();
-        if (MoveIntoFolder(os, path, destFolder) != 0) ++failed;
+        pass.Add(MoveIntoFolder(os, path, destFolder));
     }
-    return failed;
+    return pass;
+}
+
+std::string LeftBehindSentence(const std::vector<std::string>& paths) {
+    if (paths.empty()) return {};
+    constexpr size_t kNamed = 5;
+    std::string list;
+    for (size_t i = 0; i < paths.size() && i < kNamed; ++i) list += (i ? ", \"" : "\"") + paths[i] + "\"";
+    if (paths.size() > kNamed) list += " and " + std::to_string(paths.size() - kNamed) + " more";
+    return paths.size() == 1 ? " One item is still under a working name: " + list +
+                                   ". Stowly will offer to finish moving it at its next start."
+                             : " " + std::to_string(paths.size()) + " items are still under working names: " + list +
+                                   ". Stowly will offer to finish moving them at its next start.";
 }
 
 } // namespace stowly

@@ -16,33 +16,63 @@ namespace stowly {
 // Empty when no free name was found.
 std::string FreeDestination(Platform& os, const std::string& folder, const std::string& name, bool isFolder);
 
+// What one move did. `error` is 0 when the item arrived (under its own or a free
+// name), else the Windows error; the item then stayed where it was. `leftBehind`
+// names a working copy (see PerformShellAction) that this move could neither put
+// into place nor remove, even after retries: the move's journal must then stay, so
+// that the next start finishes it.
+struct MoveResult {
+    int error = 0;
+    std::string leftBehind;
+};
+
+// What a pass of moves did: how many items stayed where they were, and every
+// working copy left behind.
+struct PassResult {
+    int notMoved = 0;
+    std::vector<std::string> leftBehind;
+    void Add(const MoveResult& move) {
+        if (move.error != 0) ++notMoved;
+        if (!move.leftBehind.empty()) leftBehind.push_back(move.leftBehind);
+    }
+    PassResult& operator+=(const PassResult& other) {
+        notMoved += other.notMoved;
+        leftBehind.insert(leftBehind.end(), other.leftBehind.begin(), other.leftBehind.end());
+        return *this;
+    }
+};
+
+// The final message's sentence naming working copies left behind; "" for none.
+std::string LeftBehindSentence(const std::vector<std::string>& paths);
+
 // Moves one file or folder tree into `destFolder`, creating the folder first when
 // it is missing. 0 when the item arrived and left its source, else a Windows error.
 // Across volumes the item is copied beside its destination under a working name
 // (name + ".stowly-copying"), checked against the source, renamed to mark it whole
 // (name + ".stowly-copied"), the source deleted, and the copy renamed into place:
 // a stop at any step leaves the item whole in one place, or in two places where
-// FinishPlannedMove knows which copy to keep. Links move as links.
+// FinishPlannedMove knows which copy to keep. Every step after the copy is tried
+// again for a moment when it fails (a fresh copy is often held by a virus scanner).
+// Links move as links.
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder);
 
 // The same move into a `destFolder` that is known to exist (made once for many
 // items), without a look at the folder for every item.
-int MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder);
+MoveResult MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder);
 
 // Finishes the move of `source` into `destFolder` that a stopped run had planned:
 // a whole copy left under its working name goes into place (what is left of the
 // source goes), a partial one is removed, and an item still at its source moves.
-// Nothing is done to an item that already moved. 0, or the move's Windows error.
-int FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder);
+// Nothing is done to an item that already moved.
+MoveResult FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder);
 
 // Deletes a file or folder tree; links inside are deleted, never followed. 0 or
 // the first Windows error (the rest is deleted all the same).
 int RemoveTree(Platform& os, const std::string& path);
 
 // Moves every path of the list into `destFolder`, one by one, calling `beforeEach`
-// (when given) before each move. Returns how many could not be moved; those stay
-// where they were.
-int ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
-                  const std::function<void()>& beforeEach = {});
+// (when given) before each move. Items that could not be moved stay where they were.
+PassResult ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
+                         const std::function<void()>& beforeEach = {});
 
 } // namespace stowly

@@ -160,6 +160,17 @@ bool SimPlatform::IsLocked(const std::string& path) const {
     return false;
 }
 
+int SimPlatform::PassingFault(const char* call, const std::string& path) {
+    for (auto& fault : faults.passing) {
+        if (fault.times <= 0 || fault.call != call || path.size() < fault.pathEnd.size() ||
+            !EqualsNoCase(path.substr(path.size() - fault.pathEnd.size()), fault.pathEnd))
+            continue;
+        --fault.times;
+        return fault.error;
+    }
+    return 0;
+}
+
 bool SimPlatform::ClaimSingleInstance() { return !anotherCopyRunning; }
 OsVersionInfo SimPlatform::OsVersion() { return version; }
 std::string SimPlatform::ExecutablePath() { return executablePath; }
@@ -378,6 +389,7 @@ int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
 
 int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
     Change();
+    if (int error = PassingFault("CopyOneFile", from)) return error;
     if (faults.diskFull) return winerr::DiskFull;
     if (IsLocked(to)) return winerr::Sharing;
     int error = 0;
@@ -388,6 +400,7 @@ int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
 
 int SimPlatform::RemoveFile(const std::string& path) {
     Change();
+    if (int error = PassingFault("RemoveFile", path)) return error;
     if (IsLocked(path)) return winerr::Sharing;
     std::error_code ec;
     fs::path host = HostPath(path);
@@ -401,6 +414,7 @@ int SimPlatform::RemoveFile(const std::string& path) {
 
 int SimPlatform::RemoveFolder(const std::string& path) {
     Change();
+    if (int error = PassingFault("RemoveFolder", path)) return error;
     if (IsLocked(path)) return winerr::Sharing;
     std::error_code ec;
     fs::path host = HostPath(path);
@@ -439,6 +453,7 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
     Change();
     ++movesDone;
     if (faults.failMoveNumber > 0 && --faults.failMoveNumber == 0) return winerr::AccessDenied;
+    if (int error = PassingFault("MoveItem", from)) return error;
     if (IsLocked(from)) return winerr::Sharing;
     std::error_code ec;
     fs::path src = HostPath(from), dst = HostPath(to);

@@ -53,6 +53,15 @@ public:
         // change the disk: that call and every later one throws Stopped before doing
         // anything. 0: never.
         int stopAtChange = 0;
+        // Failures that pass: the next `times` calls of `call` ("MoveItem",
+        // "RemoveFile", "RemoveFolder" or "CopyOneFile") on a path (for MoveItem and
+        // CopyOneFile the source) that ends with `pathEnd`, any case, fail with `error`.
+        struct Passing {
+            std::string call, pathEnd;
+            int times = 1;
+            int error = winerr::AccessDenied;
+        };
+        std::vector<Passing> passing;
     } faults;
     struct Stopped {};
     int movesDone = 0; // MoveItem calls so far
@@ -132,6 +141,7 @@ public:
 
 private:
     bool IsLocked(const std::string& path) const;
+    int PassingFault(const char* call, const std::string& path);
     // Counts a call that changes the disk; throws Stopped when the program is to stop.
     void Change();
     // The entry of host folder `folder` called `name` in any case; empty when none.

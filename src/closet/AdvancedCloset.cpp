@@ -49,6 +49,7 @@ DialogEnd RunAdvancedClean(Context& ctx, const CleanDialog& dialog, const std::s
     }
     try {
         const ClosetPlaces places = PlacesOf(ctx.st);
+        if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
         // Cleaning over a full closet would replace the only record of its items.
         if (!ClosetIsEmpty(ctx.os, places)) {
             ui.Message(kClosetNotEmpty, "", MsgButtons::Ok, MsgIcon::None);
@@ -94,6 +95,7 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
     if (!dialog.loaded) return DialogEnd::StayOpen;
     try {
         const ClosetPlaces places = PlacesOf(ctx.st);
+        if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
         const KeyFileHeader& saved = dialog.key.header;
         const std::string typed = UpperCase(Trim(password));
         if (typed != UpperCase(Trim(saved.password))) {

@@ -264,6 +264,13 @@ bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places) {
     return CheckCloset(os, places.closetFolder) && CheckCloset(os, places.commonClosetFolder);
 }
 
+bool RefuseUnusableCloset(Context& ctx, const ClosetPlaces& places) {
+    const std::string problem = ClosetPlaceProblem(ctx.st, places);
+    if (problem.empty()) return false;
+    ctx.ui.Message(problem, "", MsgButtons::Ok, MsgIcon::Exclamation);
+    return true;
+}
+
 std::string NotMovedSentence(int failed) {
     if (failed == 0) return {};
     return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
@@ -334,6 +341,7 @@ void CleanDesktop(Context& ctx) {
             return;
         }
         ClosetPlaces places = PlacesOf(st);
+        if (RefuseUnusableCloset(ctx, places)) return;
         if (!ClosetIsEmpty(os, places)) {
             ui.Message(kClosetNotEmpty, "", MsgButtons::Ok, MsgIcon::None);
             return;
@@ -356,6 +364,7 @@ void RestoreDesktop(Context& ctx) {
     AppState& st = ctx.st;
     try {
         const ClosetPlaces places = PlacesOf(st);
+        if (RefuseUnusableCloset(ctx, places)) return;
         if (!FileExists(os, places.keyFile)) {
             ui.Message("No icons to restore.  Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
             return;
@@ -420,6 +429,7 @@ void OfferToFinishInterrupted(Context& ctx) {
         st.ClosetDirectory = journal->closetDirectory;
         st.ClosetKeyFile = journal->closetKeyFile;
         const ClosetPlaces places = PlacesOf(st);
+        if (RefuseUnusableCloset(ctx, places)) return;
         ui.SetBusy(true);
         // Every planned item is where it was, where it was going, or (across volumes)
         // under a working name beside its destination; each is settled where it is.

@@ -24,6 +24,9 @@ inline constexpr const char* kClosetNotEmpty = "Your default closet is not empty
 // files: a clean goes only into an empty closet, so that no key file and no other
 // desktop's items are mixed in.
 bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places);
+// Says why the closet at `places` cannot be used (ClosetPlaceProblem) and returns
+// true, or returns false when it can.
+bool RefuseUnusableCloset(Context& ctx, const ClosetPlaces& places);
 // " N items could not be moved." (" 1 item ..."), or nothing when all moved.
 std::string NotMovedSentence(int failed);
 // The clean after its checks and prompts: makes the closet folders, writes the key

@@ -4,6 +4,7 @@
 
 #include "core/DelimitedReader.h"
 #include "core/Error.h"
+#include "core/Paths.h"
 #include "core/TextFile.h"
 #include "icons/PositionList.h"
 #include "platform/Text.h"
@@ -53,6 +54,31 @@ ClosetPlaces PlacesOf(const AppState& st) {
     p.commonClosetFolder = st.ProgramFolder + "AllUsers";
     p.wallpaperBackup = st.ProgramFolder + st.ClosetKeyFile + ".BGD";
     return p;
+}
+
+std::string ClosetPlaceProblem(const AppState& st, const ClosetPlaces& places) {
+    const std::string& name = places.closetName;
+    if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ' ||
+        name.find_first_of("\\/:") != std::string::npos)
+        return "\"" + name + "\" cannot be the name of a closet folder.  Please choose another key file name.";
+    // A desktop folder that is no folder below a root stops the operation by itself.
+    auto onDesktop = [&](const std::string& folder, bool holdingOneToo) {
+        for (const std::string& desktop : {st.UserDesktopFolder, st.CommonDesktopFolder})
+            if (IsFolderBelowRoot(desktop) &&
+                (IsSameOrInside(folder, desktop) || (holdingOneToo && IsSameOrInside(desktop, folder))))
+                return true;
+        return false;
+    };
+    auto refused = [](const std::string& folder) {
+        return "A closet cannot be kept in \"" + folder +
+               "\".  Please choose a folder below a drive that is not on the desktop.";
+    };
+    if (!IsFolderBelowRoot(places.closetFolder) || onDesktop(places.closetFolder, true))
+        return refused(places.closetFolder);
+    // The key file may sit in a folder that holds a desktop (the user's own folder)
+    // or at a drive's root (a portable copy on a stick): its closet is beside it.
+    if (onDesktop(st.ClosetDirectory, false)) return refused(st.ClosetDirectory);
+    return {};
 }
 
 std::string KeyFileText(const KeyFileHeader& header, const std::vector<IconRecord>& icons,

@@ -25,6 +25,13 @@ struct ClosetPlaces {
     std::string wallpaperBackup;     // ProgramFolder + ClosetKeyFile + ".BGD"
 };
 ClosetPlaces PlacesOf(const AppState& st);
+// Why a clean or restore may not use these places, or "" when it may. The closet's
+// name must make a folder of its own: not "." or "..", not ending in a dot or a
+// space (Windows drops those), no separator. The closet folder must lie below a
+// drive or share root and be neither a desktop folder, nor inside one, nor hold
+// one; the key file's folder must be no desktop folder and not inside one. A
+// closet there would take in the desktop's own items, its key file among them.
+std::string ClosetPlaceProblem(const AppState& st, const ClosetPlaces& places);
 
 // Header lines 1 to 5, in file order.
 struct KeyFileHeader {

@@ -180,6 +180,20 @@ PassResult RestorePass(Platform& os, Ui& ui, const std::vector<Item>& items, con
     return pass;
 }
 
+// A step after every planned item has settled. Its failure becomes a sentence of
+// the final message rather than ending the operation, so that the journal goes all
+// the same instead of bringing the question back at every start.
+template <typename Step>
+std::string AfterMoves(const char* failure, Step step) {
+    try {
+        return step();
+    } catch (const RuntimeError& e) {
+        return std::string(" ") + failure + " (error " + std::to_string(e.number()) + ").";
+    }
+}
+constexpr const char* kSwapFailed = "The clean wallpaper could not be set";
+constexpr const char* kPutBackFailed = "The icon positions and the wallpaper could not all be put back";
+
 // The journal goes once every planned item has settled. A working copy that could
 // not be put into place keeps it, so that the next start finishes that move; the
 // final message says where the copy is.
@@ -304,7 +318,8 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     pass += CleanPass(os, ui, labels, shared, places.commonClosetFolder);
     labels.Show(false);
 
-    CleanResult result{pass.notMoved, SwapWallpaper(os, st.settings, places, header.wallpaper)};
+    CleanResult result{pass.notMoved,
+                       AfterMoves(kSwapFailed, [&] { return SwapWallpaper(os, st.settings, places, header.wallpaper); })};
     EndJournal(os, journal, pass, result.extra);
     return result;
 }
@@ -325,8 +340,9 @@ RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const 
     PassResult pass = RestorePass(os, ui, shared, st.CommonDesktopFolder);
     pass += RestorePass(os, ui, user, st.UserDesktopFolder);
     result.notMoved = pass.notMoved;
-    const std::string after = PutBackPositionsAndWallpaper(os, ui, places, saved, result.positionsApplied);
-    result.extra += after;
+    result.extra += AfterMoves(kPutBackFailed, [&] {
+        return PutBackPositionsAndWallpaper(os, ui, places, saved, result.positionsApplied);
+    });
     EndJournal(os, journal, pass, result.extra);
     return result;
 }
@@ -444,18 +460,20 @@ void OfferToFinishInterrupted(Context& ctx) {
             ui.PumpMessages();
         }
         const int failed = pass.notMoved;
-        std::string message;
+        std::string message = (clean ? kCleaned : kRestored) + NotMovedSentence(failed);
         if (clean) {
-            const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
-            message = kCleaned + NotMovedSentence(failed) + SwapWallpaper(os, st.settings, places, saved.wallpaper);
+            message += AfterMoves(kSwapFailed, [&] {
+                const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
+                return SwapWallpaper(os, st.settings, places, saved.wallpaper);
+            });
         } else {
-            const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
-            st.ScreenSizeText = saved.screenSize;
             WaitForIcons(os, ui, iconsBefore + moved);
-            bool positionsApplied = false;
-            message = kRestored + NotMovedSentence(failed) +
-                      OtherClosetSentence(saved, st) +
-                      PutBackPositionsAndWallpaper(os, ui, places, saved, positionsApplied);
+            message += AfterMoves(kPutBackFailed, [&] {
+                const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
+                st.ScreenSizeText = saved.screenSize;
+                bool positionsApplied = false;
+                return OtherClosetSentence(saved, st) + PutBackPositionsAndWallpaper(os, ui, places, saved, positionsApplied);
+            });
         }
         EndJournal(os, path, pass, message);
         ui.SetBusy(false);

@@ -3,6 +3,7 @@
 #include "ClosetMachine.h"
 #include "closet/AdvancedCloset.h"
 #include "closet/CleanRestore.h"
+#include "closet/KeyFile.h"
 
 using namespace stowly;
 using namespace stowly::test;
@@ -49,4 +50,19 @@ TEST_CASE("a closet named . or .., or kept on a desktop, or holding one, moves n
         CHECK(m.ui.MessageTexts() == Texts{row.problem, row.problem});
         CHECK(m.Contents("C:\\") == before);
     }
+}
+
+TEST_CASE("a failure after every item moved is said in the final message, and the journal goes") {
+    ClosetMachine m;
+    m.Put(std::string(ClosetMachine::kDesk) + "a.txt", "a");
+    CleanDesktop(m.ctx);
+    KeyFileContent key = ReadKeyFile(m.os, ClosetMachine::kKeyFile);
+    key.header.wallpaper = "C:\\Pictures\\beach.bmp";
+    key.header.wallpaperStyle = "99999"; // more than the style's 16 bits
+    WriteKeyFile(m.os, ClosetMachine::kKeyFile, key.header, key.icons);
+    RestoreDesktop(m.ctx);
+    CHECK(m.ui.progressMessage ==
+          "Your Icons have been restored. The icon positions and the wallpaper could not all be put back (error 6).");
+    CHECK(m.Get(std::string(ClosetMachine::kDesk) + "a.txt") == "a");
+    CHECK_FALSE(m.Exists(ClosetMachine::kProgram + std::string("stowly.journal")));
 }

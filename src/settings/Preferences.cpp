@@ -28,16 +28,6 @@ bool EndsWithBmp(const std::string& path) {
     return path.size() >= 3 && UpperCase(path.substr(path.size() - 3)) == "BMP";
 }
 
-// A failed write as the program's file errors name it.
-int FileError(int windowsError) {
-    switch (windowsError) {
-    case winerr::PathNotFound: return err::PathNotFound;
-    case winerr::AccessDenied:
-    case winerr::Sharing: return err::PathFileAccess;
-    default: return windowsError;
-    }
-}
-
 } // namespace
 
 PreferencesForm LoadPreferences(Ui& ui, const Settings& s) {
@@ -76,7 +66,7 @@ std::string ConvertWallpaper(Platform& os, const std::string& programFolder, con
     if (!image) throw RuntimeError(error ? error : Platform::kInvalidPicture);
     const std::string bmp = programFolder + kConvertedWallpaper;
     // Written beside the old file and swapped in whole.
-    if (int e = os.WriteFile(bmp, BmpFileBytes(*image))) throw RuntimeError(FileError(e));
+    if (int e = os.WriteFile(bmp, BmpFileBytes(*image))) throw RuntimeError(FileErrorNumber(e));
     return bmp;
 }
 
@@ -103,7 +93,8 @@ bool PreferencesDone(Context& ctx, const PreferencesForm& form) {
         if (form.wallpaperStyle >= 0 && form.wallpaperStyle <= 2)
             next.WallPaperStyle = static_cast<int16_t>(form.wallpaperStyle);
         next.DefaultWindowsBackground = ConvertWallpaper(ctx.os, ctx.st.ProgramFolder, next.DefaultWindowsBackground);
-        if (int e = SetRunOnStartup(ctx.os, ctx.st.ProgramFolder, next.RunOnStartUP == 1)) throw RuntimeError(e);
+        if (int e = SetRunOnStartup(ctx.os, ctx.st.ProgramFolder, next.RunOnStartUP == 1))
+            throw RuntimeError(FileErrorNumber(e));
         ctx.st.settings = next;
         WriteINI(ctx.os, ctx.st.ProgramFolder, next);
         return true;

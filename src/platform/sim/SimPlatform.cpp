@@ -484,6 +484,7 @@ int SimPlatform::RegRead(RegRoot root, const std::string& key, const std::string
 
 int SimPlatform::RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
                           bool createKey) {
+    if (int error = PassingFault("RegWrite", key + "\\" + name)) return error;
     std::string k = RegKeyName(root, key);
     if (!registry_.count(k) && !createKey) return winerr::FileNotFound;
     if (std::holds_alternative<std::monostate>(value)) return 87; // ERROR_INVALID_PARAMETER

@@ -54,8 +54,9 @@ public:
         // anything. 0: never.
         int stopAtChange = 0;
         // Failures that pass: the next `times` calls of `call` ("MoveItem",
-        // "RemoveFile", "RemoveFolder" or "CopyOneFile") on a path (for MoveItem and
-        // CopyOneFile the source) that ends with `pathEnd`, any case, fail with `error`.
+        // "RemoveFile", "RemoveFolder", "CopyOneFile" or "RegWrite") on a path (for
+        // MoveItem and CopyOneFile the source; for RegWrite key\name) that ends with
+        // `pathEnd`, any case, fail with `error`.
         struct Passing {
             std::string call, pathEnd;
             int times = 1;

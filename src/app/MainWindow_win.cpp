@@ -104,6 +104,7 @@ private:
     void SetHot(int index);
 
     void OnCommand(int id);
+    bool Busy();
     template <typename Handler>
     void Guarded(const char* name, Handler&& handler);
     void RunClosetCommand(CommandOutcome (*command)(Context&), const char* name);
@@ -375,10 +376,15 @@ void MainWindow::Guarded(const char* name, Handler&& handler) {
     }
 }
 
+// Whether a command must wait: one runs in this window (the tray menu stays usable
+// meanwhile), a dialog of this window is open, or any copy of the program is
+// cleaning or restoring. The tray menu greys its commands while this holds.
+bool MainWindow::Busy() {
+    return running_ || !IsWindowEnabled(hwnd_) || ctx_.os.OperationLockHeld();
+}
+
 void MainWindow::RunClosetCommand(CommandOutcome (*command)(Context&), const char* name) {
-    // The menu stays usable while a clean or restore runs; a second one must
-    // not start inside the first.
-    if (running_) return;
+    if (Busy()) return;
     running_ = true;
     Guarded(name, [&] {
         switch (command(ctx_)) {
@@ -392,7 +398,7 @@ void MainWindow::RunClosetCommand(CommandOutcome (*command)(Context&), const cha
 
 void MainWindow::RunIconCommand(const char* name, const std::function<void()>& command) {
     // Like a clean or restore, one at a time: they move the same icons.
-    if (running_) return;
+    if (Busy()) return;
     running_ = true;
     Guarded(name, command);
     running_ = false;
@@ -445,24 +451,22 @@ void MainWindow::OnCommand(int id) {
     case kExit:
         OnExitClicked();
         break;
-    // The notification-area menu stays usable while a dialog disables this
-    // window; one dialog at a time.
     case kPreferences:
     case kMenuPreferences:
-        if (IsWindowEnabled(hwnd_)) ShowPreferencesWindow(hwnd_, ctx_);
+        if (!Busy()) ShowPreferencesWindow(hwnd_, ctx_);
         break;
     case kHelp:
         RunHelp(ctx_.os, ctx_.ui, ctx_.st.ProgramFolder);
         break;
     case kAbout:
     case kMenuAbout:
-        if (IsWindowEnabled(hwnd_)) ShowAboutWindow(hwnd_, ctx_);
+        if (!Busy()) ShowAboutWindow(hwnd_, ctx_);
         break;
     case kMenuShow:
         ShowMainWindow();
         break;
     case kMenuExit:
-        DestroyWindow(hwnd_);
+        if (!Busy()) DestroyWindow(hwnd_);
         break;
     case IDOK: {
         // Enter on a focused button runs it.
@@ -507,6 +511,11 @@ void MainWindow::TrayCallback(UINT mouseMessage) {
         // The menu closes when the user clicks elsewhere only if the window is
         // in the foreground; WM_NULL afterwards lets a second click open it again.
         SetForegroundWindow(hwnd_);
+        const UINT state = Busy() ? MF_GRAYED : MF_ENABLED;
+        for (UINT id : {kMenuClean, kMenuRestore, kMenuIcons, kMenuPreferences, kMenuAbout, kMenuExit})
+            EnableMenuItem(menu_, id, MF_BYCOMMAND | state);
+        for (int i = 0; i < GetMenuItemCount(menu_); ++i)
+            if (GetSubMenu(menu_, i) == favorites_) EnableMenuItem(menu_, i, MF_BYPOSITION | state);
         POINT pt;
         GetCursorPos(&pt);
         TrackPopupMenuEx(menu_, 0, pt.x, pt.y, hwnd_, nullptr);
@@ -590,7 +599,7 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return 0;
     }
     case WM_CLOSE:
-        DestroyWindow(hwnd_);
+        if (!running_) DestroyWindow(hwnd_); // never in the middle of a clean or restore
         return 0;
     case WM_DESTROY: {
         // Unloading: the icon goes (harmless when none was added), the program ends.

@@ -3,6 +3,7 @@
 #include "closet/CleanRestore.h"
 #include "closet/Wallpaper.h"
 #include "core/Error.h"
+#include "core/OperationLock.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
 #include "platform/Text.h"
@@ -47,6 +48,8 @@ DialogEnd RunAdvancedClean(Context& ctx, const CleanDialog& dialog, const std::s
         ui.Message(problem, "", MsgButtons::Ok, MsgIcon::Exclamation);
         return DialogEnd::StayOpen;
     }
+    const OperationLock lock(ctx.os);
+    if (LockedOut(ui, lock)) return DialogEnd::StayOpen;
     try {
         const ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
@@ -93,6 +96,8 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
     Ui& ui = ctx.ui;
     // Without its key file a closet's positions, wallpaper and password are unknown.
     if (!dialog.loaded) return DialogEnd::StayOpen;
+    const OperationLock lock(ctx.os);
+    if (LockedOut(ui, lock)) return DialogEnd::StayOpen;
     try {
         const ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;

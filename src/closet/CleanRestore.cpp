@@ -7,6 +7,7 @@
 #include "closet/Wallpaper.h"
 #include "core/Error.h"
 #include "core/Files.h"
+#include "core/OperationLock.h"
 #include "core/Paths.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
@@ -351,6 +352,8 @@ void CleanDesktop(Context& ctx) {
     Platform& os = ctx.os;
     Ui& ui = ctx.ui;
     AppState& st = ctx.st;
+    const OperationLock lock(os);
+    if (LockedOut(ui, lock)) return;
     try {
         if (!DesktopFoldersUsable(st)) {
             ui.Message(kNoDesktopFolder, "", MsgButtons::Ok, MsgIcon::Exclamation);
@@ -378,6 +381,8 @@ void RestoreDesktop(Context& ctx) {
     Platform& os = ctx.os;
     Ui& ui = ctx.ui;
     AppState& st = ctx.st;
+    const OperationLock lock(os);
+    if (LockedOut(ui, lock)) return;
     try {
         const ClosetPlaces places = PlacesOf(st);
         if (RefuseUnusableCloset(ctx, places)) return;
@@ -432,6 +437,9 @@ void OfferToFinishInterrupted(Context& ctx) {
     AppState& st = ctx.st;
     const std::string path = JournalPath(st.ProgramFolder);
     if (!os.Attributes(path).exists) return;
+    // A journal while another copy holds the lock is that copy's, and no stopped run.
+    const OperationLock lock(os);
+    if (!lock.held()) return;
     const std::optional<Journal> journal = ReadJournal(os, path);
     if (!journal) return;
     const bool clean = journal->operation == Journal::Operation::Clean;

@@ -94,6 +94,12 @@ public:
     // --- Process and machine -------------------------------------------------
     // Claims the program's single-instance token; false when another copy holds it.
     virtual bool ClaimSingleInstance() = 0;
+    // The operation lock, held by any copy of the program while it cleans, restores
+    // or finishes a stopped run (core/OperationLock.h). Claim: false when it is held
+    // already, by another copy or this one. Held: whether any copy holds it now.
+    virtual bool ClaimOperationLock() = 0;
+    virtual void ReleaseOperationLock() = 0;
+    virtual bool OperationLockHeld() = 0;
     virtual OsVersionInfo OsVersion() = 0;
     virtual std::string ExecutablePath() = 0;
     // CSIDL 16 (user desktop) or 25 (common desktop); "" when the shell cannot name it.

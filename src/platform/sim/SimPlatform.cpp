@@ -172,6 +172,12 @@ int SimPlatform::PassingFault(const char* call, const std::string& path) {
 }
 
 bool SimPlatform::ClaimSingleInstance() { return !anotherCopyRunning; }
+bool SimPlatform::ClaimOperationLock() {
+    if (anotherCopyOperating || operationLockHeld) return false;
+    return operationLockHeld = true;
+}
+void SimPlatform::ReleaseOperationLock() { operationLockHeld = false; }
+bool SimPlatform::OperationLockHeld() { return anotherCopyOperating || operationLockHeld; }
 OsVersionInfo SimPlatform::OsVersion() { return version; }
 std::string SimPlatform::ExecutablePath() { return executablePath; }
 

@@ -37,6 +37,8 @@ public:
     OsVersionInfo version;
     ScreenInfo screen{1024, 768, 32};
     bool anotherCopyRunning = false;
+    bool anotherCopyOperating = false; // another copy holds the operation lock
+    bool operationLockHeld = false;    // this copy holds it
     std::string wallpaper;
     std::string windowsFolder = "C:\\Windows";
     // Every command line StartProgram was given, in order; programsStart false makes
@@ -101,6 +103,9 @@ public:
 
     // --- Platform ---------------------------------------------------------------------
     bool ClaimSingleInstance() override;
+    bool ClaimOperationLock() override;
+    void ReleaseOperationLock() override;
+    bool OperationLockHeld() override;
     OsVersionInfo OsVersion() override;
     std::string ExecutablePath() override;
     std::string SpecialFolder(int csidl) override;

@@ -30,6 +30,7 @@ Win32Platform::Win32Platform() = default;
 
 Win32Platform::~Win32Platform() {
     if (instanceMutex_) CloseHandle(static_cast<HANDLE>(instanceMutex_));
+    ReleaseOperationLock();
 }
 
 bool Win32Platform::ClaimSingleInstance() {
@@ -42,6 +43,36 @@ bool Win32Platform::ClaimSingleInstance() {
         return false;
     }
     instanceMutex_ = m;
+    return true;
+}
+
+// The lock is a named mutex that exists exactly while a holder keeps it open: the
+// copy that creates it holds it, and every other copy only looks.
+constexpr const wchar_t* kOperationLock = L"Local\\Stowly.Operation";
+
+bool Win32Platform::ClaimOperationLock() {
+    if (operationMutex_) return false;
+    HANDLE m = CreateMutexW(nullptr, FALSE, kOperationLock);
+    const DWORD e = GetLastError();
+    if (!m) return true; // cannot tell; let the operation run, as the single-copy check does
+    if (e == ERROR_ALREADY_EXISTS) {
+        CloseHandle(m);
+        return false;
+    }
+    operationMutex_ = m;
+    return true;
+}
+
+void Win32Platform::ReleaseOperationLock() {
+    if (operationMutex_) CloseHandle(static_cast<HANDLE>(operationMutex_));
+    operationMutex_ = nullptr;
+}
+
+bool Win32Platform::OperationLockHeld() {
+    if (operationMutex_) return true;
+    HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, kOperationLock);
+    if (!m) return false;
+    CloseHandle(m);
     return true;
 }
 

@@ -20,6 +20,9 @@ public:
     Win32Platform& operator=(const Win32Platform&) = delete;
 
     bool ClaimSingleInstance() override;
+    bool ClaimOperationLock() override;
+    void ReleaseOperationLock() override;
+    bool OperationLockHeld() override;
     OsVersionInfo OsVersion() override;
     std::string ExecutablePath() override;
     std::string SpecialFolder(int csidl) override;
@@ -60,7 +63,8 @@ public:
 
 private:
     std::optional<std::vector<DesktopItem>> ReadItems(bool places);
-    void* instanceMutex_ = nullptr; // HANDLE of the single-instance mutex
+    void* instanceMutex_ = nullptr;  // HANDLE of the single-instance mutex
+    void* operationMutex_ = nullptr; // HANDLE of the operation lock while this copy holds it
 };
 
 } // namespace stowly

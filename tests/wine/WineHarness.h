@@ -27,8 +27,11 @@ namespace stowly::wine {
 using namespace guidriver;
 namespace fs = std::filesystem;
 
-// The main window's title, and its notification-area icon's callback message and id.
-inline const std::wstring kMainWindowTitle = L"Stowly\u2122 - Version: 4.0.0";
+// The program's version, its main window's title, and its notification-area icon's
+// callback message and id.
+inline const std::string kVersion = std::to_string(STOWLY_VERSION_MAJOR) + "." + std::to_string(STOWLY_VERSION_MINOR) +
+                                    "." + std::to_string(STOWLY_VERSION_REVISION);
+inline const std::wstring kMainWindowTitle = L"Stowly\u2122 - Version: " + Widen(kVersion);
 constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1;
 // Where the scenarios install the program: a folder of its own, so that the copy
 // run by tools/run.sh keeps its settings.

@@ -10,8 +10,6 @@ using namespace stowly::wine;
 
 namespace {
 
-const std::string kVersion = std::to_string(STOWLY_VERSION_MAJOR) + "." + std::to_string(STOWLY_VERSION_MINOR) + "." +
-                             std::to_string(STOWLY_VERSION_REVISION);
 const fs::path kFolder = L"C:\\Stowly installer test\\Stowly";
 const std::string kDir = Narrow(kFolder.wstring()) + "\\";
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -82,9 +80,8 @@ TEST_CASE("Installed silently, the program starts and opens its help; the uninst
     {
         Program stowly;
         REQUIRE(stowly.Start(kFolder / L"stowly.exe"));
-        HWND main = nullptr;
-        const std::wstring title = L"Stowly\u2122 - Version: " + Widen(kVersion);
-        REQUIRE(WaitFor([&] { return (main = FindWindowByTitle(stowly.pid(), title, true)) != nullptr; }, 30000));
+        HWND main = WaitMainWindow(stowly, true);
+        REQUIRE(main);
         REQUIRE(Click(FindChild(main, L"Help")));
         wchar_t windows[MAX_PATH];
         GetWindowsDirectoryW(windows, MAX_PATH);

@@ -1,6 +1,7 @@
 // The Win32 backend against the real system: files, moves on one volume and across,
 // the registry, addresses, the prompts, and the settings file against the system's
 // own profile functions.
+#include <sstream>
 #include <thread>
 
 #include "WineHarness.h"
@@ -26,25 +27,20 @@ Files Snapshot(const std::string& folder) {
     return files;
 }
 
-std::string ApiGet(const std::string& file, const char* section, const char* key) {
-    char buf[255];
-    return std::string(buf, GetPrivateProfileStringA(section, key, "", buf, sizeof buf, file.c_str()));
+// What the profile functions give: a value, or the names of the sections (no section
+// given) or of a section's keys (no key given), each ended by a NUL.
+std::string Api(const std::string& file, const char* section, const char* key) {
+    std::vector<char> buf(8192);
+    return {buf.data(), GetPrivateProfileStringA(section, key, "", buf.data(), key ? 255 : 8192, file.c_str())};
 }
 
 // Every section, key and value in order, as the profile functions read them (or `ini` the values).
 std::string Dump(const std::string& file, const IniFile* ini = nullptr) {
-    const auto names = [&](const char* section) {
-        std::vector<char> buf(8192);
-        const DWORD n = GetPrivateProfileStringA(section, nullptr, "", buf.data(), 8192, file.c_str());
-        std::vector<std::string> found;
-        for (size_t i = 0; i < n; i += found.back().size() + 1) found.emplace_back(buf.data() + i);
-        return found;
-    };
-    std::string dump;
-    for (const auto& section : names(nullptr)) {
+    std::string dump, section, key;
+    for (std::istringstream sections(Api(file, nullptr, nullptr)); std::getline(sections, section, '\0');) {
         dump += "[" + section + "]\n";
-        for (const auto& key : names(section.c_str()))
-            dump += key + "=" + (ini ? ini->Get(section, key, 255) : ApiGet(file, section.c_str(), key.c_str())) + "\n";
+        for (std::istringstream keys(Api(file, section.c_str(), nullptr)); std::getline(keys, key, '\0');)
+            dump += key + "=" + (ini ? ini->Get(section, key, 255) : Api(file, section.c_str(), key.c_str())) + "\n";
     }
     return dump;
 }
@@ -199,7 +195,7 @@ TEST_CASE("The settings file reads and writes what the system's profile function
         REQUIRE(os.WriteFile(file("read", i), c.text) == 0);
         auto ini = LoadIniFile(os, file("read", i));
         REQUIRE(ini);
-        CHECK(ini->Get(c.section, c.key, 255) == os.AnsiToUtf8(ApiGet(file("read", i), c.section, c.key)));
+        CHECK(ini->Get(c.section, c.key, 255) == os.AnsiToUtf8(Api(file("read", i), c.section, c.key)));
         CHECK(Dump(file("read", i), &*ini) == os.AnsiToUtf8(Dump(file("read", i))));
     }
     auto none = LoadIniFile(os, dir.path().string() + "\\missing.ini"); // an empty document: the first run writes one

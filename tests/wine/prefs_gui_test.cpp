@@ -102,7 +102,7 @@ TEST_CASE("Preferences: Cancel and Escape change nothing, a failed Done neither;
     CHECK(os.ReadFile(ini, nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
 
     HWND about = app.Open(L"About", L"About Stowly(tm)");
-    CHECK(FindChild(about, L"Version 4.0.0"));
+    CHECK(FindChild(about, L"Version " + Widen(kVersion)));
     CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
     CHECK(FindChild(about, L"&System Info..."));
     Shot("about.png", {about});

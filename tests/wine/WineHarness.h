@@ -1,8 +1,10 @@
 #pragma once
 // What the tests that drive real programs under Wine share: paths of the build
-// tree, the two desktop folders, the stand-in Explorer desktop and started programs.
+// tree, the two desktop folders, the stand-in Explorer desktop, started programs,
+// and the program's own windows: its dialogs, message boxes and file dialogs.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -22,10 +24,18 @@
 #include "platform/win32/WinText.h"
 
 namespace stowly::wine {
+using namespace guidriver;
+namespace fs = std::filesystem;
 
-// The main window's title, and its notification-area icon's callback message and id.
-inline const std::wstring kMainWindowTitle = L"Stowly\u2122 - Version: 4.0.0";
+// The program's version, its main window's title, and its notification-area icon's
+// callback message and id.
+inline const std::string kVersion = std::to_string(STOWLY_VERSION_MAJOR) + "." + std::to_string(STOWLY_VERSION_MINOR) +
+                                    "." + std::to_string(STOWLY_VERSION_REVISION);
+inline const std::wstring kMainWindowTitle = L"Stowly\u2122 - Version: " + Widen(kVersion);
 constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1;
+// Where the scenarios install the program: a folder of its own, so that the copy
+// run by tools/run.sh keeps its settings.
+inline const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (test)";
 
 // The desktop's icons by name, with their places.
 using Places = std::map<std::string, std::pair<int, int>>;
@@ -35,53 +45,65 @@ inline Places Icons(Platform& os) {
         icons[item.name] = {item.x, item.y};
     return icons;
 }
+// Moves every icon to a place of its own, `seed` making each layout different; the places.
+inline Places Arrange(Platform& os, int seed) {
+    const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
+    for (size_t i = 0; i < items.size(); ++i)
+        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
+                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
+    return Icons(os);
+}
+
+// Everything under a folder: relative path -> content ("/" for a folder).
+using Tree = std::map<std::wstring, std::string>;
+inline Tree Contents(const fs::path& folder) {
+    Tree tree;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(folder, ec)) {
+        std::ifstream in(e.path(), std::ios::binary);
+        tree[fs::relative(e.path(), folder).wstring()] =
+            e.is_directory() ? "/" : std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return tree;
+}
 
 // The build folder as a Unix path (for programs such as import) and as this
 // process sees it (drive Z:).
-inline std::string BuildDirUnix() {
-    const char* dir = std::getenv("STOWLY_BUILD_DIR");
-    return dir ? dir : ".";
-}
-inline std::filesystem::path BuildPath(const std::string& name) {
+inline std::string BuildDirUnix() { return std::getenv("STOWLY_BUILD_DIR") ? std::getenv("STOWLY_BUILD_DIR") : "."; }
+inline fs::path BuildPath(const std::string& name) {
     std::string path = BuildDirUnix() + "/" + name;
-    if (path[0] == '/') path = "Z:" + path;
     std::replace(path.begin(), path.end(), '/', '\\');
-    return Widen(path);
+    return Widen(path[0] == '\\' ? "Z:" + path : path);
 }
 
 // A screenshot into <build>/screenshots/`name`, cut to the windows shown (with a
 // small margin), or of the whole screen.
 inline void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
-    std::filesystem::create_directories(BuildPath("screenshots"));
-    RECT area{}, r;
+    fs::create_directories(BuildPath("screenshots"));
+    RECT area{}, r, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     for (HWND h : windows)
         if (GetWindowRect(h, &r)) UnionRect(&area, &area, &r);
-    if (!IsRectEmpty(&area)) {
-        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        InflateRect(&area, 6, 6);
-        IntersectRect(&area, &area, &screen);
-    }
-    CHECK_MESSAGE(guidriver::Screenshot(BuildDirUnix() + "/screenshots/" + name, IsRectEmpty(&area) ? nullptr : &area),
-                  name);
+    InflateRect(&area, 6, 6);
+    const bool cut = windows.size() && IntersectRect(&area, &area, &screen);
+    CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name, cut ? &area : nullptr), name);
 }
 
 // The program copied into `folder` (made afresh), with `ini` beside it; the folder
 // goes when the test is done (declare it before the program that runs from it).
 struct InstalledCopy {
-    explicit InstalledCopy(const std::filesystem::path& folder, const std::string& ini = "")
-        : exe(folder / L"stowly.exe") {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        std::filesystem::copy_file(BuildPath("stowly.exe"), exe);
+    explicit InstalledCopy(const fs::path& folder, const std::string& ini = "") : exe(folder / L"stowly.exe") {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        fs::copy_file(BuildPath("stowly.exe"), exe);
         if (!ini.empty()) std::ofstream(folder / L"stowly.ini", std::ios::binary) << ini;
     }
     ~InstalledCopy() {
         std::error_code ec;
-        std::filesystem::remove_all(exe.parent_path(), ec);
+        fs::remove_all(exe.parent_path(), ec);
     }
     InstalledCopy(const InstalledCopy&) = delete;
     InstalledCopy& operator=(const InstalledCopy&) = delete;
-    const std::filesystem::path exe;
+    const fs::path exe;
 };
 
 // Both desktop folders emptied when made and again when done (never deleted).
@@ -90,7 +112,7 @@ public:
     EmptyDesktops() {
         wchar_t path[MAX_PATH];
         for (int i = 0; i < 2; ++i) {
-            SHGetFolderPathW(nullptr, i == 0 ? 0x10 : 0x19, nullptr, 0, path); // CSIDL_(COMMON_)DESKTOPDIRECTORY
+            SHGetFolderPathW(nullptr, i == 0 ? CSIDL_DESKTOPDIRECTORY : CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, path);
             folders_[i] = path;
         }
         Empty();
@@ -98,23 +120,19 @@ public:
     ~EmptyDesktops() { Empty(); }
     EmptyDesktops(const EmptyDesktops&) = delete;
     EmptyDesktops& operator=(const EmptyDesktops&) = delete;
-    const std::filesystem::path& user() const { return folders_[0]; }
-    const std::filesystem::path& common() const { return folders_[1]; }
-    // The same folders as the program names them (UTF-8).
-    std::string userText() const { return Narrow(folders_[0].wstring()); }
-    std::string commonText() const { return Narrow(folders_[1].wstring()); }
+    const fs::path& user() const { return folders_[0]; }
+    const fs::path& common() const { return folders_[1]; }
 
 private:
     void Empty() {
-        for (const auto& folder : folders_) {
-            std::error_code ec;
-            for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        std::error_code ec;
+        for (const auto& folder : folders_)
+            for (const auto& entry : fs::directory_iterator(folder, ec)) {
                 SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-                std::filesystem::remove_all(entry.path(), ec);
+                fs::remove_all(entry.path(), ec);
             }
-        }
     }
-    std::filesystem::path folders_[2];
+    fs::path folders_[2];
 };
 
 // A program of the test, ended (if it has not ended itself) when the test is done.
@@ -125,12 +143,12 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Start(const std::filesystem::path& exe, const std::wstring& arguments = L"") {
-        std::wstring cmd = L"\"" + exe.wstring() + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-        const std::wstring folder = exe.parent_path().wstring();
+    bool Start(const fs::path& exe, const std::wstring& arguments = L"") {
+        std::wstring cmd = L"\"" + exe.wstring() + L"\" " + arguments;
         STARTUPINFOW si{sizeof si};
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+        if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            exe.parent_path().c_str(), &si, &pi))
             return false;
         CloseHandle(pi.hThread);
         process_.reset(pi.hProcess);
@@ -141,19 +159,15 @@ public:
     bool Running() const { return !WaitEnd(0); }
     // Asks politely first (`close`, when given), then ends the process.
     void Stop(HWND close = nullptr) {
-        if (!process_) return;
         if (close) PostMessageW(close, WM_CLOSE, 0, 0);
-        if (!WaitEnd(close ? 5000 : 0)) {
-            TerminateProcess(process_.get(), 1);
-            WaitEnd(5000);
-        }
+        if (!WaitEnd(close ? 5000 : 0)) TerminateProcess(process_.get(), 1), WaitEnd(5000);
         process_.reset();
     }
     DWORD pid() const { return pid_; }
     // The exit code once the program has ended (STILL_ACTIVE while it runs).
     DWORD ExitCode() const {
         DWORD code = STILL_ACTIVE;
-        if (process_) GetExitCodeProcess(process_.get(), &code);
+        GetExitCodeProcess(process_.get(), &code);
         return code;
     }
 
@@ -166,9 +180,7 @@ private:
 // unless `visibleOnly`); null when it has not come within half a minute.
 inline HWND WaitMainWindow(const Program& program, bool visibleOnly = false) {
     HWND main = nullptr;
-    guidriver::WaitFor([&] {
-        return (main = guidriver::FindWindowByTitle(program.pid(), kMainWindowTitle, visibleOnly)) != nullptr;
-    }, 30000);
+    WaitFor([&] { return (main = FindWindowByTitle(program.pid(), kMainWindowTitle, visibleOnly)) != nullptr; }, 30000);
     return main;
 }
 
@@ -179,9 +191,9 @@ public:
     // desktop and a busy machine that can take a while).
     bool Start(unsigned timeoutMs = 30000) {
         // A leftover would answer in its place; one that is just closing goes soon.
-        if (!guidriver::WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
+        if (!WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
         if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
-        guidriver::WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
+        WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
         return Answers();
     }
     void Stop() { program_.Stop(Answers() ? FindWindowW(L"Progman", nullptr) : nullptr); }
@@ -190,65 +202,120 @@ public:
 private:
     bool Answers() const {
         HWND progman = FindWindowW(L"Progman", nullptr);
-        HWND view = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
-        return view && guidriver::ProcessOf(progman) == program_.pid() &&
+        HWND view = FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr);
+        return progman && view && ProcessOf(progman) == program_.pid() &&
                FindWindowExW(view, nullptr, L"SysListView32", nullptr);
     }
-
     Program program_;
 };
 
-// The command line of a running process, read from its process parameters.
-inline std::wstring CommandLineOf(DWORD pid) {
-    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-    if (!process) return {};
+// The visible dialog of `pid` titled `title`, or null.
+inline HWND WaitDialog(DWORD pid, const std::wstring& title) {
+    HWND dlg = nullptr;
+    WaitFor([&] { return (dlg = FindWindowByTitle(pid, title, true)) != nullptr && ClassName(dlg) == L"#32770"; },
+            20000);
+    return dlg;
+}
+
+// What a control of another process holds now (GetWindowText gives only the text it
+// was created with), and a new text for it.
+inline std::wstring BoxText(HWND box) {
+    wchar_t text[4096] = {};
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(box, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got);
+    return text;
+}
+inline void SetText(HWND box, const std::wstring& text) {
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Waits for the message box of `pid` that says `text`, checks its title and presses `button`.
+inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
+    HWND box = nullptr;
+    const bool shown = WaitFor([&] {
+        for (const auto& b : MessageBoxes(pid))
+            if (b.text == text) box = b.hwnd;
+        return box != nullptr;
+    }, 30000);
+    for (const auto& b : MessageBoxes(pid))
+        if (!shown) MESSAGE(Narrow(b.text));
+    REQUIRE_MESSAGE(shown, Narrow(text));
+    CHECK(Text(box) == L"Stowly");
+    REQUIRE(Click(GetDlgItem(box, button)));
+    CHECK(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
+}
+
+// Types `name` into the file dialog titled `title` and presses OK (Cancel for no name).
+inline void ChooseFile(DWORD pid, const std::wstring& title, const std::wstring& name) {
+    HWND dlg = WaitDialog(pid, title);
+    REQUIRE_MESSAGE(dlg, Narrow(title));
+    HWND box = GetDlgItem(dlg, 0x47C); // cmb13, or edt1 by style
+    SetText(box ? box : GetDlgItem(dlg, 0x480), name);
+    REQUIRE(Click(GetDlgItem(dlg, name.empty() ? IDCANCEL : IDOK)));
+    CHECK(WaitFor([&] { return !IsWindow(dlg); }));
+}
+
+// The program copied into kProgramFolder with `ini` and started, up to its main
+// window as `wait` says; asked to close when the test is done.
+enum class Wait { Shown, Made, No };
+struct App {
+    explicit App(const std::string& ini = "", Wait wait = Wait::Shown) : copy(kProgramFolder, ini) {
+        REQUIRE(program.Start(copy.exe));
+        if (wait != Wait::No) REQUIRE((main = WaitMainWindow(program, wait == Wait::Shown)));
+    }
+    ~App() { program.Stop(main); }
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+    DWORD pid() const { return program.pid(); }
+    // Presses `button` of `window` and waits for the dialog titled `title` it opens.
+    HWND Open(HWND window, const wchar_t* button, const std::wstring& title) const {
+        REQUIRE(Click(FindChild(window, button)));
+        HWND dlg = WaitDialog(pid(), title);
+        REQUIRE_MESSAGE(dlg, Narrow(title));
+        return dlg;
+    }
+    HWND Open(const wchar_t* button, const std::wstring& title) const { return Open(main, button, title); }
+    // The notification-area icon's menu (a right click on the icon).
+    HWND TrayMenu() const {
+        PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
+        std::vector<HWND> menus;
+        REQUIRE(WaitFor([&] { return !(menus = VisibleOfClass(pid(), L"#32768")).empty(); }));
+        return menus.front();
+    }
+    InstalledCopy copy;
+    Program program;
+    HWND main = nullptr;
+};
+
+// The command line of the help viewer (hh.exe) that program `pid` started, read
+// from its process parameters; the viewer is then ended (the test prefix has no HTML
+// engine, so it shows nothing worth keeping).
+inline std::wstring HelpViewerCommandLine(DWORD pid) {
+    DWORD viewer = 0;
+    WaitFor([&] {
+        KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W e{sizeof e};
+        for (BOOL more = Process32FirstW(snapshot.get(), &e); more; more = Process32NextW(snapshot.get(), &e))
+            if (e.th32ParentProcessID == pid && lstrcmpiW(e.szExeFile, L"hh.exe") == 0) viewer = e.th32ProcessID;
+        return viewer != 0;
+    });
+    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, viewer));
     using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    auto query = reinterpret_cast<QueryFn>(
+    const auto query = reinterpret_cast<QueryFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic{};
-    if (!query || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0) return {};
     PEB peb{};
     RTL_USER_PROCESS_PARAMETERS params{};
-    SIZE_T got = 0;
-    if (!ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, &got) ||
-        !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, &got))
-        return {};
-    std::wstring line(params.CommandLine.Length / sizeof(wchar_t), L'\0');
-    if (!ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, &got))
-        return {};
-    return line;
-}
-
-// Processes that `parent` started, named `exe`.
-inline std::vector<DWORD> ChildProcesses(DWORD parent, const std::wstring& exe) {
-    std::vector<DWORD> found;
-    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
-        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe.c_str()) == 0)
-            found.push_back(entry.th32ProcessID);
-    return found;
-}
-
-// What Help starts for a program in `programFolder` (ending with a backslash).
-inline std::wstring HelpCommandLine(const std::wstring& programFolder) {
-    wchar_t windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    return L"\"" + std::wstring(windows) + L"\\hh.exe\" \"" + programFolder + L"stowly.chm\"";
-}
-
-// The command line of the help viewer that program `pid` started; the viewer is
-// then ended (the test prefix has no HTML engine, so it shows nothing worth keeping).
-inline std::wstring HelpViewerCommandLine(DWORD pid) {
-    std::vector<DWORD> viewers;
-    if (!guidriver::WaitFor([&] { return !(viewers = ChildProcesses(pid, L"hh.exe")).empty(); })) return {};
     std::wstring line;
-    guidriver::WaitFor([&] { return !(line = CommandLineOf(viewers[0])).empty(); });
-    KernelHandle viewer(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, viewers[0]));
-    if (viewer) {
-        TerminateProcess(viewer.get(), 0);
-        WaitForSingleObject(viewer.get(), 5000);
-    }
+    WaitFor([&] {
+        if (!process || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0 ||
+            !ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
+            !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, nullptr))
+            return false;
+        line.resize(params.CommandLine.Length / sizeof(wchar_t));
+        return ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, nullptr) != 0;
+    });
+    if (process) TerminateProcess(process.get(), 0), WaitForSingleObject(process.get(), 5000);
     return line;
 }
 

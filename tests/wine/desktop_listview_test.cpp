@@ -1,8 +1,5 @@
 // The desktop's icon list read and moved from another process: the stand-in desktop
 // (tools/standin_desktop) hosts a real list view in its own process.
-#include <doctest/doctest.h>
-#include <windows.h>
-
 #include <set>
 
 #include "WineHarness.h"
@@ -14,6 +11,7 @@
 #include "support/TestDir.h"
 
 using namespace stowly;
+using namespace stowly::wine;
 
 namespace {
 
@@ -25,20 +23,18 @@ std::vector<std::string> Names(const std::optional<std::vector<DesktopItem>>& it
 }
 
 // Adds files one by one, each waited for, so that the view's order is known.
-void AddInOrder(Win32Platform& os, const std::vector<std::filesystem::path>& files) {
+void AddInOrder(Win32Platform& os, const std::vector<fs::path>& files) {
     for (const auto& f : files) {
-        long before = os.DesktopItemCount().value_or(-1);
-        HANDLE h = CreateFileW(f.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        REQUIRE(h != INVALID_HANDLE_VALUE);
-        CloseHandle(h);
-        REQUIRE(guidriver::WaitFor([&] { return os.DesktopItemCount().value_or(-1) == before + 1; }));
+        const long before = os.DesktopItemCount().value_or(-1);
+        std::ofstream{f};
+        REQUIRE(WaitFor([&] { return os.DesktopItemCount().value_or(-1) == before + 1; }));
     }
 }
 
 } // namespace
 
 TEST_CASE("Without a desktop list view nothing is counted, moved or reported; position files use the code page") {
-    REQUIRE(guidriver::WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }));
+    REQUIRE(WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }));
     Win32Platform os;
     ScriptedUi ui;
     test::TestDir dir;
@@ -46,7 +42,6 @@ TEST_CASE("Without a desktop list view nothing is counted, moved or reported; po
     WritePositionFile(os, file, " S", {{cafe, 50, 60}});
     if (GetACP() == 1252) CHECK(*os.ReadFile(file, nullptr) == "\r\n\r\n\r\n S\r\n\r\nCaf\xE9 \x80,50,60\r\n");
     CHECK(ReadPositionFile(os, file).at(0).Name == cafe);
-
     CHECK_FALSE(os.DesktopViewFound());
     CHECK(CountDesktopIcons(os, ui) == 0);
     CHECK_FALSE(EnumDesktopIcons(os, ui));
@@ -56,8 +51,8 @@ TEST_CASE("Without a desktop list view nothing is counted, moved or reported; po
 
 TEST_CASE("Icons read from the view's process, saved to a position file and scrambled all come back") {
     Win32Platform os;
-    wine::EmptyDesktops desktops;
-    wine::StandinDesktop desktop;
+    EmptyDesktops desktops;
+    StandinDesktop desktop;
     REQUIRE(desktop.Start());
     const std::string name79 = std::string(75, 'n') + " end", comma = "Budget, final", long85(85, 'l');
     const std::string greek = "\xce\xa3\xcf\x87\xce\xad\xce\xb4\xce\xb9\xce\xbf";       // Σχέδιο
@@ -67,52 +62,38 @@ TEST_CASE("Icons read from the view's process, saved to a position file and scra
     // Names outside the code page come whole; long ones are cut to 79 bytes.
     CHECK(Names(os.ReadDesktopItems()) ==
           std::vector<std::string>{"Recycle Bin", name79, comma, greek, japanese, long85.substr(0, 79)});
-
-    const std::vector<std::pair<int, int>> layout = {{12, 150}, {-40, 20}, {300, -60}, {500, 400}, {-200, -100}, {700, 10}};
-    for (size_t i = 0; i < layout.size(); ++i)
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(layout[i].first),
-                                  static_cast<int16_t>(layout[i].second));
+    const std::vector<ItemPosition> layout = {{0, 12, 150}, {1, -40, 20}, {2, 300, -60}, {3, 500, 400}, {4, -200, -100}, {5, 700, 10}};
+    os.SetDesktopItemPositions(layout);
     ScriptedUi ui;
     const auto icons = EnumDesktopIcons(os, ui);
     REQUIRE(icons);
     REQUIRE(icons->size() == layout.size());
-    for (size_t i = 0; i < layout.size(); ++i)
-        CHECK(std::pair<int, int>{(*icons)[i].X, (*icons)[i].Y} == layout[i]);
+    for (size_t i = 0; i < layout.size(); ++i) CHECK(((*icons)[i].X == layout[i].x && (*icons)[i].Y == layout[i].y));
     test::TestDir dir;
     const std::string file = (dir.path() / "layout.dpf").string();
     WritePositionFile(os, file, " S", *icons);
     CHECK(os.ReadFile(file, nullptr)->starts_with(kUtf8Bom));
 
-    for (size_t i = 0; i < layout.size(); ++i)
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(20 + 70 * i), 600);
-    // An item that came after the save is named by no record and keeps its place.
-    AddInOrder(os, {desktops.user() / L"Newcomer"});
-    auto scrambled = os.ReadDesktopItems();
-    REQUIRE(Names(scrambled).size() == layout.size() + 1);
-    CHECK(scrambled->front().x == 20);
-
+    for (size_t i = 0; i < layout.size(); ++i) os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(20 + 70 * i), 600);
+    AddInOrder(os, {desktops.user() / L"Newcomer"}); // named by no record: it keeps its place
+    const auto scrambled = os.ReadDesktopItems();
     CHECK(RestoreLocations(os, ui, file));
     CHECK(ui.shown.empty());
-    auto restored = os.ReadDesktopItems();
+    const auto restored = os.ReadDesktopItems();
     REQUIRE(Names(restored) == Names(scrambled));
-    for (size_t i = 0; i < layout.size(); ++i) {
-        CAPTURE((*restored)[i].name);
-        CHECK(std::pair<int, int>{(*restored)[i].x, (*restored)[i].y} == layout[i]);
-    }
-    CHECK(restored->back().x == scrambled->back().x);
-    CHECK(restored->back().y == scrambled->back().y);
+    for (size_t i = 0; i < layout.size(); ++i)
+        CHECK_MESSAGE(((*restored)[i].x == layout[i].x && (*restored)[i].y == layout[i].y), (*restored)[i].name);
+    CHECK((restored->back().x == scrambled->back().x && restored->back().y == scrambled->back().y));
 }
 
 TEST_CASE("A desktop of more items than one request block holds is read and placed whole, names alone or with places") {
     Win32Platform os;
-    wine::EmptyDesktops desktops;
+    EmptyDesktops desktops;
     constexpr int kFiles = 600;
-    for (int i = 0; i < kFiles; ++i)
-        CloseHandle(CreateFileW((desktops.user() / (L"file " + std::to_wstring(i))).c_str(), GENERIC_WRITE, 0,
-                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    wine::StandinDesktop desktop;
+    for (int i = 0; i < kFiles; ++i) std::ofstream{desktops.user() / (L"file " + std::to_wstring(i))};
+    StandinDesktop desktop;
     REQUIRE(desktop.Start());
-    REQUIRE(guidriver::WaitFor([&] { return os.DesktopItemCount() == kFiles + 1; }, 60000));
+    REQUIRE(WaitFor([&] { return os.DesktopItemCount() == kFiles + 1; }, 60000));
     const auto names = os.ReadDesktopItemNames();
     REQUIRE(names);
     std::vector<ItemPosition> places;
@@ -120,11 +101,7 @@ TEST_CASE("A desktop of more items than one request block holds is read and plac
         places.push_back({i, static_cast<int16_t>(5 + 37 * (i % 25)), static_cast<int16_t>(-300 + 29 * (i / 25))});
     os.SetDesktopItemPositions(places);
     const auto items = os.ReadDesktopItems();
-    REQUIRE(items);
     CHECK(Names(items) == *names);
     CHECK(std::set<std::string>(names->begin(), names->end()).size() == kFiles + 1);
-    for (int i = 0; i <= kFiles; ++i) {
-        CAPTURE(i);
-        CHECK(std::pair<int, int>{(*items)[i].x, (*items)[i].y} == std::pair<int, int>{places[i].x, places[i].y});
-    }
+    for (int i = 0; i <= kFiles; ++i) CHECK_MESSAGE(((*items)[i].x == places[i].x && (*items)[i].y == places[i].y), i);
 }

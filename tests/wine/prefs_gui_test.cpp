@@ -1,89 +1,18 @@
-// The real stowly.exe driven from outside: Preferences (wallpaper conversion, the
-// start-up entry, Cancel), and About from the keyboard. Screenshots go to <build>/screenshots
-// (the help's pictures are taken from there: tools/help-shots.sh).
-#include <doctest/doctest.h>
-#include <windows.h>
-
-#include <fstream>
-
+// Preferences and About of the real stowly.exe in one session: all or nothing, the
+// picture conversion, the quoted start-up entry, the keyboard. Their screenshots are
+// the help's (tools/help-shots.sh).
 #include "WineHarness.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/TinyPictures.h"
 
 using namespace stowly;
 using namespace stowly::wine;
-using namespace guidriver;
-namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (prefs test)";
-// The program folder as the program names it: upper case, with its backslash.
-const std::string kProgramFolderText = "C:\\PROGRAM FILES\\STOWLY (PREFS TEST)\\";
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-HWND ChildOfClass(HWND parent, const std::wstring& cls) {
-    HWND child = nullptr;
-    while ((child = FindWindowExW(parent, child, cls.c_str(), nullptr)))
-        if (IsWindowVisible(child)) return child;
-    return nullptr;
-}
-
-RegData RunEntry(Platform& os) {
-    RegData value;
-    os.RegRead(RegRoot::CurrentUser, kRunKey, "Stowly", value);
-    return value;
-}
-
-// The program started from its own folder, up to its main window.
-struct Running {
-    explicit Running(const std::string& ini = "") : copy(kProgramFolder, ini) {
-        REQUIRE(stowly.Start(copy.exe));
-        REQUIRE((main = WaitMainWindow(stowly, true)));
-    }
-    ~Running() { stowly.Stop(main); }
-    // Presses one of the main window's buttons and waits for the dialog it opens.
-    HWND Open(const wchar_t* button, const std::wstring& dialogTitle) {
-        REQUIRE(Click(FindChild(main, button)));
-        HWND dialog = nullptr;
-        REQUIRE(WaitFor([&] { return (dialog = FindWindowByTitle(stowly.pid(), dialogTitle, true)) != nullptr; }));
-        return dialog;
-    }
-    InstalledCopy copy;
-    Program stowly;
-    HWND main = nullptr;
-};
-
-// What an edit box holds now (GetWindowText of another process's control gives
-// only the text it was created with).
-std::wstring EditText(HWND edit) {
-    wchar_t text[1024] = {};
-    SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-// Pictures of the test in the shared Pictures folder, removed when it is done.
-class Pictures {
-public:
-    Pictures() { fs::create_directories(folder_); }
-    ~Pictures() {
-        std::error_code ec;
-        for (const auto& p : put_) fs::remove(p, ec);
-    }
-    Pictures(const Pictures&) = delete;
-    Pictures& operator=(const Pictures&) = delete;
-    fs::path Put(const wchar_t* name, const std::string& bytes) {
-        put_.push_back(folder_ / name);
-        std::ofstream(put_.back(), std::ios::binary) << bytes;
-        return put_.back();
-    }
-
-private:
-    const fs::path folder_ = L"C:\\Users\\Public\\Pictures";
-    std::vector<fs::path> put_;
-};
-
-bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND dlg, const wchar_t* box) { return SendMessageW(FindChild(dlg, box), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 // Clicks and waits until the click has been handled.
 void Press(HWND dialog, const wchar_t* text) {
@@ -94,93 +23,89 @@ void Press(HWND dialog, const wchar_t* text) {
 
 } // namespace
 
-TEST_CASE("Preferences: Cancel changes nothing; Done turns a JPEG into a bitmap and writes the quoted start-up entry") {
-    Pictures pictures; // where a person keeps them: the path shows in the help's picture
-    const fs::path jpeg = pictures.Put(L"Sea view.jpg", test::kTinyJpeg);
-    const fs::path brokenJpeg = pictures.Put(L"Broken.jpg", "not a picture");
+TEST_CASE("Preferences: Cancel and Escape change nothing, a failed Done neither; Done turns a JPEG into a bitmap and "
+          "writes the quoted start-up entry; About from Enter") {
+    const fs::path pictures = L"C:\\Users\\Public\\Pictures"; // the path shows in the help's picture
+    fs::create_directories(pictures);
+    std::ofstream(pictures / L"Sea view.jpg", std::ios::binary) << test::kTinyJpeg;
+    std::ofstream(pictures / L"Broken.jpg", std::ios::binary) << "not a picture";
     Win32Platform os;
+    const auto runEntry = [&] {
+        RegData value;
+        os.RegRead(RegRoot::CurrentUser, kRunKey, "Stowly", value);
+        return value;
+    };
     os.RegDelete(RegRoot::CurrentUser, kRunKey, "Stowly");
-    Running app;
-    const fs::path ini = kProgramFolder / L"stowly.ini", bmp = kProgramFolder / L"StowlyWallpaper.bmp";
+    App app;
+    const std::string ini = Narrow((kProgramFolder / L"stowly.ini").wstring());
+    std::wstring folder = kProgramFolder.wstring() + L"\\"; // as the program names it: upper case
+    CharUpperW(folder.data());
+    const std::string bmp = Narrow(folder) + "StowlyWallpaper.bmp";
 
-    HWND prefs = app.Open(L"Preferences", L"Preferences");
-    HWND box = ChildOfClass(prefs, L"Edit");
-    REQUIRE(box);
-    CHECK(Checked(FindChild(prefs, L"Center")));
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
+    PostKeys(app.main, {VK_ESCAPE}); // Escape in the main window opens Preferences
+    HWND prefs = WaitDialog(app.pid(), L"Preferences");
+    REQUIRE(prefs);
+    HWND box = FindWindowExW(prefs, nullptr, L"Edit", nullptr);
+    CHECK(Checked(prefs, L"Center"));
+    SetText(box, (pictures / L"Sea view.jpg").wstring());
     Press(prefs, L"Run on Start Up");
     Press(prefs, L"Stretch");
     Shot("preferences.png", {prefs});
     Press(prefs, L"Cancel");
     REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
     CHECK_FALSE(fs::exists(ini));
-    CHECK_FALSE(fs::exists(bmp));
-    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+    CHECK_FALSE(os.Attributes(bmp).exists);
+    CHECK(std::holds_alternative<std::monostate>(runEntry()));
 
-    // Opened again, it shows the settings, not the cancelled change.
+    // Opened again, it shows the settings; a picture that cannot be converted is
+    // reported, the dialog stays open and nothing is stored.
     prefs = app.Open(L"Preferences", L"Preferences");
-    box = ChildOfClass(prefs, L"Edit");
-    CHECK(EditText(box).empty());
-    CHECK_FALSE(Checked(FindChild(prefs, L"Run on Start Up")));
-    CHECK(Checked(FindChild(prefs, L"Center")));
-
-    // A picture that cannot be converted: reported, and the dialog stays open.
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(brokenJpeg.c_str()));
+    box = FindWindowExW(prefs, nullptr, L"Edit", nullptr);
+    CHECK(BoxText(box).empty());
+    CHECK_FALSE(Checked(prefs, L"Run on Start Up"));
+    CHECK(Checked(prefs, L"Center"));
+    SetText(box, (pictures / L"Broken.jpg").wstring());
     Press(prefs, L"Run on Start Up");
     REQUIRE(Click(FindChild(prefs, L"Done")));
-    HWND error = nullptr; // the dialog is a #32770 window too: the box is told by its title
-    REQUIRE(WaitFor([&] { return (error = FindWindowByTitle(app.stowly.pid(), L"Error", true)) != nullptr; }));
+    HWND error = WaitDialog(app.pid(), L"Error");
+    REQUIRE(error);
     CHECK(Text(GetDlgItem(error, 0xFFFF)).ends_with(L"from module PreferenceDone"));
     REQUIRE(Click(GetDlgItem(error, IDOK)));
     REQUIRE(WaitFor([&] { return !IsWindow(error); }));
     CHECK(IsWindowVisible(prefs));
     CHECK_FALSE(fs::exists(ini));
-    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
+    CHECK(std::holds_alternative<std::monostate>(runEntry()));
 
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(jpeg.c_str()));
+    SetText(box, (pictures / L"Sea view.jpg").wstring());
     Press(prefs, L"Tile");
     Press(prefs, L"Done");
     REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
-    const std::string bmpText = kProgramFolderText + "StowlyWallpaper.bmp";
-    const auto picture = os.DecodePicture(bmpText, nullptr);
+    const auto picture = os.DecodePicture(bmp, nullptr);
     REQUIRE(picture);
-    CHECK(picture->width == test::kTinyWidth);
-    CHECK(picture->height == test::kTinyHeight);
-    CHECK(os.ReadFile(bmpText, nullptr)->substr(0, 2) == "BM");
-    const std::string settings = os.ReadFile(Narrow(ini.wstring()), nullptr).value_or("");
-    CHECK(settings.find("\r\nDefaultWindowsBackground=" + bmpText + "\r\n") != std::string::npos);
-    CHECK(settings.find("\r\nRunOnStartUP= 1\r\n") != std::string::npos);
-    CHECK(settings.find("\r\nWallPaperStyle= 1\r\n") != std::string::npos);
-    CHECK(RunEntry(os) == RegData("\"" + kProgramFolderText + "stowly.exe\""));
+    CHECK((picture->width == test::kTinyWidth && picture->height == test::kTinyHeight));
+    CHECK(os.ReadFile(bmp, nullptr)->substr(0, 2) == "BM");
+    std::string settings = os.ReadFile(ini, nullptr).value_or("");
+    for (const std::string& line : {"DefaultWindowsBackground=" + bmp, std::string("RunOnStartUP= 1"), std::string("WallPaperStyle= 1")})
+        CHECK_MESSAGE(settings.find("\r\n" + line + "\r\n") != std::string::npos, line);
+    CHECK(runEntry() == RegData("\"" + Narrow(folder) + "stowly.exe\""));
 
-    // Unticked, the entry goes.
-    prefs = app.Open(L"Preferences", L"Preferences");
-    CHECK(EditText(ChildOfClass(prefs, L"Edit")) == Widen(bmpText));
-    REQUIRE(Checked(FindChild(prefs, L"Run on Start Up")));
-    Press(prefs, L"Run on Start Up");
-    Press(prefs, L"Done");
-    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
-    CHECK(std::holds_alternative<std::monostate>(RunEntry(os)));
-    CHECK(os.ReadFile(Narrow(ini.wstring()), nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
-}
+    // Unticked and escaped, the entry stays; unticked and Done, it goes.
+    for (WORD close : {WORD(VK_ESCAPE), WORD(VK_RETURN)}) {
+        prefs = app.Open(L"Preferences", L"Preferences");
+        CHECK(BoxText(FindWindowExW(prefs, nullptr, L"Edit", nullptr)) == Widen(bmp));
+        REQUIRE(Checked(prefs, L"Run on Start Up"));
+        Press(prefs, L"Run on Start Up");
+        close == VK_ESCAPE ? PostKeys(prefs, {close}) : Press(prefs, L"Done");
+        REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    }
+    CHECK(std::holds_alternative<std::monostate>(runEntry()));
+    CHECK(os.ReadFile(ini, nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
 
-TEST_CASE("From the keyboard: Escape opens and cancels Preferences, Enter closes About; About shows the version and Windows") {
-    Running app;
-    PostKeys(app.main, {VK_ESCAPE});
-    HWND prefs = nullptr;
-    REQUIRE(WaitFor([&] { return (prefs = FindWindowByTitle(app.stowly.pid(), L"Preferences", true)) != nullptr; }));
-    PostKeys(prefs, {VK_ESCAPE});
-    CHECK(WaitFor([&] { return !IsWindow(prefs); }));
-    // Enter presses About's default button, OK.
     HWND about = app.Open(L"About", L"About Stowly(tm)");
-    PostKeys(about, {VK_RETURN});
-    CHECK(WaitFor([&] { return !IsWindow(about); }));
-
-    about = app.Open(L"About", L"About Stowly(tm)");
-    CHECK(FindChild(about, L"Version 4.0.0"));
+    CHECK(FindChild(about, L"Version " + Widen(kVersion)));
     CHECK(FindChild(about, L"Windows 10")); // the test prefix reports Windows 10, which start-up leaves unnamed
     CHECK(FindChild(about, L"&System Info..."));
     Shot("about.png", {about});
-    Press(about, L"OK");
+    PostKeys(about, {VK_RETURN}); // the default button, OK
     CHECK(WaitFor([&] { return !IsWindow(about); }));
 }

@@ -126,6 +126,16 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
     REQUIRE(Click(FindChild(app.main, L"Exit")));
     CHECK(WaitFor([&] { return !Shown(app.main); }));
     CHECK(TrayIconPresent(app.main)); // and the program runs on
+    // While any copy cleans or restores (its lock is held here), Exit is greyed.
+    {
+        KernelHandle lock(CreateMutexW(nullptr, FALSE, L"Local\\Stowly.Operation"));
+        HWND menu = app.TrayMenu();
+        Sleep(500); // until the menu takes keys
+        PostKeys(menu, {VK_UP, VK_RETURN});
+        CHECK_FALSE(app.program.WaitEnd(1000));
+        PostKeys(menu, {VK_ESCAPE});
+        CHECK(WaitFor([&] { return VisibleOfClass(app.pid(), L"#32768").empty(); }));
+    }
     // A right click while hidden opens the menu; its last item, Exit, ends the program.
     HWND menu = app.TrayMenu();
     Shot("tray-menu.png", {menu});

@@ -1,10 +1,11 @@
 #include "app/MainCommands.h"
 
 #include "closet/CleanRestore.h"
-#include "core/Files.h"
 #include "closet/KeyFile.h"
 #include "core/Error.h"
+#include "core/Files.h"
 #include "icons/DesktopIcons.h"
+#include "icons/IconPositions.h"
 #include "platform/Text.h"
 
 namespace stowly {
@@ -84,11 +85,7 @@ CommandOutcome OnRestoreClicked(Context& ctx) {
     if (path.empty()) return CommandOutcome::Done;
 
     if (IsPositionFile(path)) {
-        // RestoreLocations reports its own failures; success is told only after success.
-        bool applied = false;
-        PassOver([&] { applied = RestoreLocations(ctx.os, ctx.ui, path); });
-        if (applied)
-            ctx.ui.Message("Your icon positions have been restored.", "", MsgButtons::Ok, MsgIcon::Information);
+        PassOver([&] { ApplyPositionFile(ctx, path, "Your icon positions have been restored."); });
         return CommandOutcome::Done;
     }
 

@@ -1,7 +1,7 @@
 #include "icons/IconPositions.h"
 
-#include "core/Files.h"
 #include "core/Error.h"
+#include "core/Files.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
 #include "platform/Text.h"
@@ -11,24 +11,21 @@ namespace stowly {
 
 namespace {
 
-constexpr const char* kRestored = "Your Icons have been restored.";
 constexpr const char* kNoDesktop = "The desktop's icons could not be reached.  No icon was moved.";
 constexpr size_t kExtensionLength = 4; // ".dpf"
 constexpr const char* kFreeSlot = "Blank";
 
-// Applies the position file at `path` with the hourglass up; the success message
-// follows only a file that was applied (RestoreLocations reports its own failures).
-void ApplyPositionFile(Context& ctx, const std::string& path) {
+} // namespace
+
+void ApplyPositionFile(Context& ctx, const std::string& path, const char* restored) {
     ctx.ui.SetBusy(true);
     const bool applied = RestoreLocations(ctx.os, ctx.ui, path);
     ctx.ui.SetBusy(false);
     if (applied)
-        ctx.ui.Message(kRestored, "", MsgButtons::Ok, MsgIcon::Information);
+        ctx.ui.Message(restored, "", MsgButtons::Ok, MsgIcon::Information);
     else if (!GetDesktopHwnd(ctx.os)) // nothing else would tell the user
         ctx.ui.Message(kNoDesktop, "", MsgButtons::Ok, MsgIcon::Exclamation);
 }
-
-} // namespace
 
 FileDialogOptions PositionFileDialog(const std::string& programFolder) {
     return {"", programFolder, "All Files (*.*)|*.*|Desktop Position Files (*.dpf)|*.dpf", ".dpf", 2};

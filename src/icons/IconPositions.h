@@ -41,6 +41,12 @@ std::optional<FavoriteSlot> BrowseFavorite(Context& ctx);
 // Done: the slots go into the settings record and the settings file.
 void StoreFavorites(Context& ctx, const FavoriteSlots& slots);
 
+// Applies the position file at `path` with the hourglass up. `restored` is said
+// after success; a desktop that cannot be reached is said too (RestoreLocations
+// reports its other failures itself).
+void ApplyPositionFile(Context& ctx, const std::string& path,
+                       const char* restored = "Your Icons have been restored.");
+
 // LoadFav: applies favourite `index` (0 to 3) when its file exists.
 void LoadFav(Context& ctx, int index);
 

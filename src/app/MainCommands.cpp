@@ -4,6 +4,7 @@
 #include "closet/KeyFile.h"
 #include "core/Error.h"
 #include "core/Files.h"
+#include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
 #include "icons/IconPositions.h"
 #include "platform/Text.h"
@@ -99,8 +100,11 @@ CommandOutcome OnRestoreClicked(Context& ctx) {
         st.ScreenSizeText = header.screenSize;
         password = header.password;
     } catch (const RuntimeError& e) {
-        // The key file went away after it was chosen: nothing to restore.
-        if (e.number() == err::FileNotFound) return CommandOutcome::Done;
+        // A header that cannot be read cannot say whether a password guards the
+        // closet: nothing is asked or shown. A key file that went away after it was
+        // chosen leaves nothing to restore.
+        if (e.number() != err::FileNotFound) ReportError(ctx.ui, e.number(), "RestoreDesktopRemove");
+        return CommandOutcome::Done;
     }
     if (!password.empty()) {
         const std::string answer = ctx.ui.Input("Please enter the password:", "", "").value_or("");

@@ -1,5 +1,7 @@
 #pragma once
 // A simulated machine with the quick closet set up as the main window sets it.
+#include <doctest/doctest.h>
+
 #include <filesystem>
 #include <map>
 
@@ -8,6 +10,14 @@
 namespace stowly::test {
 
 using Tree = std::map<std::string, std::string>; // relative path -> content, "/" for a folder
+using Texts = std::vector<std::string>;
+
+// Both trees together, each path at most once: nothing lost, nothing doubled.
+inline Tree Union(const Tree& a, const Tree& b) {
+    Tree all = a;
+    for (const auto& [path, content] : b) CHECK_MESSAGE(all.emplace(path, content).second, "twice: " << path);
+    return all;
+}
 
 struct ClosetMachine : SimMachine {
     static constexpr const char* kProgram = "C:\\PROGRAM FILES\\STOWLY\\";
@@ -39,6 +49,8 @@ struct ClosetMachine : SimMachine {
                 e.is_directory() ? "/" : ReadHostFile(e.path());
         return tree;
     }
+    // The progress window ended on `message`.
+    bool Done(const std::string& message) const { return ui.progressMessage == message && ui.progressDone; }
 };
 
 } // namespace stowly::test

@@ -7,8 +7,7 @@
 #include "closet/Journal.h"
 
 using namespace stowly;
-using stowly::test::ClosetMachine;
-using stowly::test::Tree;
+using namespace stowly::test;
 
 namespace {
 
@@ -39,15 +38,6 @@ void Populate(ClosetMachine& m, int count) {
     for (int i = 0; i < shared; ++i) m.Put(kPublic + "shared " + std::to_string(i) + ".lnk", "shared " + std::to_string(i));
 }
 
-// Both trees together, with each path at most once: nothing lost, nothing doubled.
-Tree Union(const Tree& a, const Tree& b) {
-    Tree all = a;
-    for (const auto& [path, content] : b) CHECK_MESSAGE(all.emplace(path, content).second, "twice: " << path);
-    return all;
-}
-
-enum class Op { Clean, Restore };
-
 // One sandbox copied over another, entry by entry (the Windows runtime's copy of a
 // whole tree refuses a destination folder that exists).
 void CopyTree(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -61,11 +51,11 @@ void CopyTree(const std::filesystem::path& from, const std::filesystem::path& to
 
 // Runs the operation until the platform stops it at its `n`th change of the disk;
 // false when it ran to its end first.
-bool RunStoppedAt(ClosetMachine& m, Op op, int n) {
+bool RunStoppedAt(ClosetMachine& m, bool clean, int n) {
     m.os.faults.stopAtChange = n;
     bool stopped = false;
     try {
-        op == Op::Clean ? CleanDesktop(m.ctx) : RestoreDesktop(m.ctx);
+        clean ? CleanDesktop(m.ctx) : RestoreDesktop(m.ctx);
     } catch (const SimPlatform::Stopped&) {
         stopped = true;
     }
@@ -82,8 +72,7 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
     struct Run { Program program; int count, step; };
     for (const Run& run : {Run{{ClosetMachine::kProgram}, 20, 1}, Run{{ClosetMachine::kProgram}, 200, 9},
                            Run{{"D:\\STOWLY\\"}, 20, 1}}) {
-        const int count = run.count, step = run.step;
-        const Program& program = run.program;
+        const auto& [program, count, step] = run;
         const std::string kCloset = program.closet(), kAllUsers = program.allUsers(), kJournal = program.journal();
         CAPTURE(count);
         CAPTURE(program.folder);
@@ -95,15 +84,15 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
         Populate(cleaned, count);
         CleanDesktop(cleaned.ctx);
         const Tree user = populated.Contents(kDesk), shared = populated.Contents(kPublic);
-        for (Op op : {Op::Clean, Op::Restore}) {
+        for (bool clean : {true, false}) {
             int points = 0;
             for (int n = 1;; n += step) {
-                CAPTURE(op == Op::Clean ? "clean" : "restore");
+                CAPTURE(clean);
                 CAPTURE(n);
                 ClosetMachine m;
                 program.Start(m);
-                CopyTree((op == Op::Clean ? populated : cleaned).os.Root(), m.os.Root());
-                if (!RunStoppedAt(m, op, n)) break;
+                CopyTree((clean ? populated : cleaned).os.Root(), m.os.Root());
+                if (!RunStoppedAt(m, clean, n)) break;
                 ++points;
                 // Right after the stop, every item is in one place, whole: a rename is
                 // never half done. (A copy across volumes may be under way; it is
@@ -128,12 +117,10 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                 OfferToFinishInterrupted(m.ctx);
                 CHECK_FALSE(m.Exists(kJournal));
                 if (journalLeft) {
-                    const bool clean = op == Op::Clean;
-                    CHECK(m.ui.MessageTexts() ==
-                          std::vector<std::string>{std::string("Stowly was stopped before it finished ") +
-                                                       (clean ? "cleaning" : "restoring") +
-                                                       " your desktop.  Would you like to finish it now?",
-                                                   clean ? "Your Desktop has been cleaned." : "Your Icons have been restored."});
+                    CHECK(m.ui.MessageTexts() == Texts{std::string("Stowly was stopped before it finished ") +
+                                                           (clean ? "cleaning" : "restoring") +
+                                                           " your desktop.  Would you like to finish it now?",
+                                                       clean ? "Your Desktop has been cleaned." : "Your Icons have been restored."});
                     CHECK((m.Contents(kDesk) == (clean ? Tree{} : user) && m.Contents(kPublic) == (clean ? Tree{} : shared)));
                     CHECK((m.Contents(kCloset) == (clean ? user : Tree{}) && m.Contents(kAllUsers) == (clean ? shared : Tree{})));
                 } else {
@@ -141,15 +128,13 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                 }
                 // Whatever the stop left, a restore now brings back the whole desktop
                 // (tried at some stops: it is the same restore every time).
-                if ((op == Op::Clean || !journalLeft) && n % 5 == 1) {
+                if ((clean || !journalLeft) && n % 5 == 1) {
                     m.ui = {};
                     RestoreDesktop(m.ctx);
                     CHECK((m.Contents(kDesk) == user && m.Contents(kPublic) == shared));
                     CHECK((m.Contents(kCloset).empty() && m.Contents(kAllUsers).empty()));
                 }
             }
-            const std::string summary = std::string(op == Op::Clean ? "clean" : "restore") + ": stopped at " + std::to_string(points) + " points";
-            MESSAGE(summary);
             CHECK(points * step > count);
         }
     }

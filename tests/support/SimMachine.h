@@ -1,6 +1,8 @@
 #pragma once
 // A simulated machine for one test: its sandbox, the platform, scripted prompts,
 // the program's state and the context that ties them together.
+#include <map>
+
 #include "core/AppState.h"
 #include "platform/sim/ScriptedUi.h"
 #include "platform/sim/SimPlatform.h"
@@ -8,12 +10,23 @@
 
 namespace stowly::test {
 
+using Places = std::map<std::string, std::pair<int32_t, int32_t>>; // icon name -> position
+
 struct SimMachine {
     TestDir dir;
     SimPlatform os{dir.path()};
     ScriptedUi ui;
     AppState st;
     Context ctx{os, ui, st};
+
+    // Where the desktop's icons are; `scatter` first moves them where no grid would put them.
+    Places IconPlaces(bool scatter = false) {
+        Places p;
+        for (int i = 0; scatter && i < static_cast<int>(os.Icons().size()); ++i)
+            os.SetDesktopItemPosition(i, static_cast<int16_t>(600 - 37 * i), static_cast<int16_t>(13 + 41 * i));
+        for (const auto& icon : os.Icons()) p[icon.name] = {icon.x, icon.y};
+        return p;
+    }
 };
 
 } // namespace stowly::test

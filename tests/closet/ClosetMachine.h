@@ -36,10 +36,7 @@ struct ClosetMachine : SimMachine {
         st.ScreenSizeText = "1024x768x32";
         st.ClosetKeyFile = "QuickClean.qvr";
     }
-    void Put(const std::string& path, const std::string& bytes) { WriteHostFile(os.HostPath(path), bytes); }
     void Folder(const std::string& path) { std::filesystem::create_directories(os.HostPath(path)); }
-    std::string Get(const std::string& path) { return ReadHostFile(os.HostPath(path)); }
-    bool Exists(const std::string& path) { return std::filesystem::exists(os.HostPath(path)); }
     // Everything under a folder, hidden entries included.
     Tree Contents(const std::string& folder) {
         Tree tree;

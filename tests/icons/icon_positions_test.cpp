@@ -33,7 +33,6 @@ struct Desk : test::SimMachine {
         os.SetDesktopItemPosition(0, x, y);
         os.SetDesktopItemPosition(1, static_cast<int16_t>(x + 100), y);
     }
-    std::string File(const std::string& path) { return os.ReadFile(path, nullptr).value_or("<missing>"); }
 };
 
 const std::string kTwoIcons = "\r\n\r\n\r\n1024x768x32\r\n\r\nRecycle Bin,10,20\r\nnotes.txt,110,20\r\n";
@@ -61,7 +60,7 @@ TEST_CASE("Save writes the desktop's layout where the user chose, asking before 
         for (Answer a : r.answers) d.ui.Push(a);
         SavePositions(d.ctx);
         CHECK((d.ui.shown.at(0).kind == "save" && d.ui.shown[0].dialog.initialFolder == kProgram));
-        CHECK((d.File(kLayout) == r.file && d.ui.MessageTexts() == r.messages));
+        CHECK(((d.Exists(kLayout) ? d.Get(kLayout) : "<missing>") == r.file && d.ui.MessageTexts() == r.messages));
     }
 }
 

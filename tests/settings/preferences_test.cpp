@@ -18,8 +18,6 @@ const std::string kIni = std::string(kProgram) + "stowly.ini";
 
 struct Machine : test::SimMachine {
     Machine() { st.ProgramFolder = kProgram; }
-    void Put(const std::string& path, const std::string& bytes) { test::WriteHostFile(os.HostPath(path), bytes); }
-    std::string Get(const std::string& path) { return test::ReadHostFile(os.HostPath(path)); }
     bool HasRun(RegRoot root) {
         RegData value;
         os.RegRead(root, kRunKey, kRunValue, value);
@@ -101,7 +99,7 @@ TEST_CASE("Done keeps a bitmap, an empty box and a path that names no file as ty
         m.Put("C:\\Pictures\\sea.BMP", test::kTinyJpeg); // never decoded: its name says bitmap
         REQUIRE(PreferencesDone(m.ctx, {0, 0, 0, typed, 1}));
         CHECK((m.st.settings.DefaultWindowsBackground == typed && m.st.settings.WallPaperStyle == 1));
-        CHECK((!std::filesystem::exists(m.os.HostPath(kBmp)) && m.ui.shown.empty()));
+        CHECK((!m.Exists(kBmp) && m.ui.shown.empty()));
     }
 }
 

@@ -12,8 +12,8 @@ namespace {
 struct Machine : test::SimMachine {
     const std::string ini = "C:\\PROGRAM FILES\\STOWLY\\stowly.ini";
     Machine() { st.ProgramFolder = "C:\\PROGRAM FILES\\STOWLY\\"; }
-    void WriteIni(const std::string& bytes) { test::WriteHostFile(os.HostPath(ini), bytes); }
-    std::string IniBytes() const { return test::ReadHostFile(os.HostPath(ini)); }
+    void WriteIni(const std::string& bytes) { Put(ini, bytes); }
+    std::string IniBytes() { return Get(ini); }
     Settings Read(const std::string& prefs) {
         WriteIni("[PREFS]\r\n" + prefs);
         return st.settings = ReadINI(os, ui, st.ProgramFolder);

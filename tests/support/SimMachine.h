@@ -19,6 +19,10 @@ struct SimMachine {
     AppState st;
     Context ctx{os, ui, st};
 
+    void Put(const std::string& path, const std::string& bytes) { WriteHostFile(os.HostPath(path), bytes); }
+    std::string Get(const std::string& path) { return ReadHostFile(os.HostPath(path)); }
+    bool Exists(const std::string& path) { return std::filesystem::exists(os.HostPath(path)); }
+
     // Where the desktop's icons are; `scatter` first moves them where no grid would put them.
     Places IconPlaces(bool scatter = false) {
         Places p;

@@ -46,30 +46,24 @@ TEST_CASE("Quick mode cleans into and restores from QuickClean.qvr beside the pr
     CHECK((m.ui.progressShown == 2 && Dialogs(m.ui) == 0));
 }
 
-TEST_CASE("Advanced Clean: the save dialog and the overwrite question") {
-    Advanced m;
-    m.Key("Mine.qvr", "");
-    const std::string before = m.Get(kKeys + "Mine.qvr");
-    SUBCASE("Cancel ends without touching the closet") {
-        m.ui.PushCancel();
-        CHECK(OnCleanClicked(m.ctx) == CommandOutcome::Done);
+TEST_CASE("Advanced Clean: the save dialog beside the program, and the overwrite question") {
+    struct Row { std::optional<std::string> chosen; std::optional<Answer> answer; CommandOutcome outcome; const char* keyFile; }; // keyFile nullptr: not checked
+    for (const Row& r : {Row{std::nullopt, std::nullopt, CommandOutcome::Done, "Stale.qvr"}, // Cancel
+                         Row{kKeys + "New.qvr", std::nullopt, CommandOutcome::ShowAdvancedClean, "New.qvr"},
+                         Row{kKeys + "Mine.qvr", Answer::No, CommandOutcome::Done, nullptr},
+                         Row{kKeys + "Mine.qvr", Answer::Yes, CommandOutcome::ShowAdvancedClean, "Mine.qvr"}}) {
+        CAPTURE(r.chosen.value_or("(cancelled)"));
+        Advanced m;
+        m.Key("Mine.qvr", "");
+        const std::string before = m.Get(kKeys + "Mine.qvr");
+        r.chosen ? m.ui.PushText(*r.chosen) : m.ui.PushCancel();
+        if (r.answer) m.ui.Push(*r.answer);
+        CHECK(OnCleanClicked(m.ctx) == r.outcome);
         CHECK(m.ui.shown.at(0).dialog.initialFolder == ClosetMachine::kProgram);
-        CHECK(m.st.ClosetKeyFile == "Stale.qvr");
-    }
-    SUBCASE("a new key file is split into folder and name; no question") {
-        m.ui.PushText(kKeys + "New.qvr");
-        CHECK(OnCleanClicked(m.ctx) == CommandOutcome::ShowAdvancedClean);
-        CHECK((m.st.ClosetDirectory == kKeys && m.st.ClosetKeyFile == "New.qvr" && m.ui.MessageTexts().empty()));
-    }
-    SUBCASE("an existing key file: No changes nothing, Yes opens the advanced clean") {
-        for (bool yes : {false, true}) {
-            m.ui.shown.clear();
-            m.ui.PushText(kKeys + "Mine.qvr");
-            m.ui.Push(yes ? Answer::Yes : Answer::No);
-            CHECK(OnCleanClicked(m.ctx) == (yes ? CommandOutcome::ShowAdvancedClean : CommandOutcome::Done));
-            CHECK(m.ui.MessageTexts() == Texts{"File Exists.  Would you like to over write it?"});
-            CHECK((m.ui.shown.back().buttons == MsgButtons::YesNo && m.Get(kKeys + "Mine.qvr") == before));
-        }
+        CHECK(m.ui.MessageTexts() == (r.answer ? Texts{"File Exists.  Would you like to over write it?"} : Texts{}));
+        CHECK(m.Get(kKeys + "Mine.qvr") == before);
+        if (r.keyFile) CHECK(m.st.ClosetKeyFile == r.keyFile);
+        if (r.chosen) CHECK(m.st.ClosetDirectory == kKeys);
     }
 }
 
@@ -103,7 +97,6 @@ TEST_CASE("Advanced Restore of a key file: the closet beside it, its header's sc
     const Row rows[] = {{"", std::nullopt, false}, {"Secret", "Secret", false}, {"Secret", "sECRET", false},
                         {"Secret", "Secre", true}, {"Secret", "", true},        {"Secret", std::nullopt, true}};
     for (const Row& r : rows) {
-        CAPTURE(r.password);
         CAPTURE(r.answer.value_or("(cancelled)"));
         Advanced k;
         k.Key("Desk.qvr", r.password);
@@ -111,8 +104,7 @@ TEST_CASE("Advanced Restore of a key file: the closet beside it, its header's sc
         if (*r.password) r.answer ? k.ui.PushText(*r.answer) : k.ui.PushCancel();
         CHECK(OnRestoreClicked(k.ctx) == (r.refused ? CommandOutcome::Done : CommandOutcome::ShowAdvancedRestore));
         CHECK(k.st.ClosetDirectory == kKeys); // not the "D:\CLOSETS\" the header names
-        CHECK(k.st.ClosetKeyFile == "Desk.qvr");
-        CHECK(k.st.ScreenSizeText == " 800 * 600   16 bit");
+        CHECK((k.st.ClosetKeyFile == "Desk.qvr" && k.st.ScreenSizeText == " 800 * 600   16 bit"));
         CHECK(Dialogs(k.ui) == (*r.password ? 2u : 1u));
         if (*r.password) CHECK(k.ui.shown.at(1).text == "Please enter the password:");
         CHECK(k.ui.MessageTexts() == (r.refused ? Texts{"Invalide Password!"} : Texts{}));

@@ -28,19 +28,13 @@ TEST_CASE("The logo's double-click shows the hidden pictures by the keys pressed
     struct Key { int code; bool shift, ctrl; }; // a key pressed; code 0: every key released
     const Key shiftDown{HiddenPictures::kKeyShift, true, false}, shiftBDown{HiddenPictures::kKeyB, true, false}, up{0, false, false};
     const Key ctrlShiftB{HiddenPictures::kKeyB, true, true}, plainB{HiddenPictures::kKeyB, false, false};
-    const struct {
-        const char* what;
-        std::vector<std::vector<Key>> keysBeforeEachClick;
-        std::array<bool, 3> shown;
-    } rows[] = {
+    const struct { const char* what; std::vector<std::vector<Key>> keysBeforeEachClick; std::array<bool, 3> shown; } rows[] = {
         {"no keys, once: the third", {{}}, {false, false, true}},
         {"no keys, twice: the third shown and hidden again", {{}, {}}, {false, false, false}},
         {"Shift+B held: the first", {{shiftDown, shiftBDown}}, {true, false, false}},
         {"Shift pressed and released: the second", {{shiftDown, up}}, {false, true, false}},
-        {"Shift+B released before the click: neither armed, the third", {{shiftDown, shiftBDown, up, up}},
-         {false, false, true}},
-        {"first shown, then Shift: the second replaces it", {{shiftDown, shiftBDown}, {shiftDown, up}},
-         {false, true, false}},
+        {"Shift+B released before the click: the third", {{shiftDown, shiftBDown, up, up}}, {false, false, true}},
+        {"first shown, then Shift: the second replaces it", {{shiftDown, shiftBDown}, {shiftDown, up}}, {false, true, false}},
         {"the second is used up by its click", {{shiftDown, up}, {}}, {false, false, true}},
         {"Ctrl or no Shift arms nothing", {{ctrlShiftB, plainB}}, {false, false, true}},
     };
@@ -56,23 +50,15 @@ TEST_CASE("The logo's double-click shows the hidden pictures by the keys pressed
 }
 
 TEST_CASE("System Info starts the program the registry names, quoted, or says it is unavailable") {
-    const std::string exe = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo\\MSINFO32.EXE";
-    const struct {
-        const char* what;
-        std::optional<RegData> path, location;
-        bool exeExists, starts;
-        std::vector<std::string> started;
-    } rows[] = {
+    const std::string folder = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo", exe = folder + "\\MSINFO32.EXE";
+    const RegData tools = std::string("C:\\Tools\\msinfo32.exe"), quoted = std::string("\"C:\\T\\m.exe\""), location = folder;
+    const struct { const char* what; std::optional<RegData> path, location; bool exeExists, starts; std::vector<std::string> started; } rows[] = {
         {"neither value", {}, {}, true, true, {}},
-        {"PATH, run as named without looking for the file",
-         RegData(std::string("C:\\Tools\\msinfo32.exe")), {}, false, true, {"\"C:\\Tools\\msinfo32.exe\""}},
-        {"PATH already quoted", RegData(std::string("\"C:\\T\\m.exe\"")), {}, false, true, {"\"C:\\T\\m.exe\""}},
-        {"PATH that cannot start", RegData(std::string("C:\\Tools\\msinfo32.exe")), {}, false, false, {}},
-        {"the tools location with MSINFO32.EXE in it", {},
-         RegData(std::string("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo")), true, true,
-         {"\"" + exe + "\""}},
-        {"the tools location without it", {},
-         RegData(std::string("C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo")), false, true, {}},
+        {"PATH, run as named without looking for the file", tools, {}, false, true, {"\"C:\\Tools\\msinfo32.exe\""}},
+        {"PATH already quoted", quoted, {}, false, true, {"\"C:\\T\\m.exe\""}},
+        {"PATH that cannot start", tools, {}, false, false, {}},
+        {"the tools location with MSINFO32.EXE in it", {}, location, true, true, {"\"" + exe + "\""}},
+        {"the tools location without it", {}, location, false, true, {}},
     };
     for (const auto& r : rows) {
         CAPTURE(r.what);

@@ -106,6 +106,7 @@ TEST_CASE("the key file edited between clean and restore: the files always come 
         // the closet folder: always the one beside the key file
         {key("c:\\program files\\stowly", "", a), nullptr, {}, kRestored},
         {key("E:\\OLD PLACE\\STOWLY\\", "", a), nullptr, {}, kRestored + other},
+        {key("c:\\program files\\stowly2", "", a), nullptr, {}, kRestored + other},
         {key("closet\\", "", a), nullptr, {}, kRestored + other},
         {key("", "", a), nullptr, {}, kRestored + other},
         {key(kProgram + "..\\", "", a), nullptr, {}, kRestored + other},

@@ -1,30 +1,16 @@
 #include <doctest/doctest.h>
 
-#include <map>
-
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
 #include "support/SimMachine.h"
 
 using namespace stowly;
 
-namespace {
-
-struct Desk : test::SimMachine {
-    void AddFile(const std::string& folder, const std::string& name) {
-        REQUIRE(os.WriteFile(folder + "\\" + name, "x") == 0);
-    }
-    std::string WritePositions(const std::string& lines) {
-        REQUIRE(os.WriteFile("C:\\layout.dpf", "\r\n\r\n\r\n S\r\n\r\n" + lines) == 0);
-        return "C:\\layout.dpf";
-    }
-};
-
-} // namespace
+using Desk = test::SimMachine;
 
 TEST_CASE("EnumDesktopIcons gives the icons in item order; the listing text numbers them from 0") {
     Desk d;
-    d.AddFile(d.os.userDesktop, "b.txt");
+    d.Put(d.os.userDesktop + "\\b.txt", "b");
     REQUIRE(d.os.Icons().size() == 2);
     d.os.SetDesktopItemPosition(0, 10, 5);
     d.os.SetDesktopItemPosition(1, -7, 300);
@@ -49,24 +35,14 @@ TEST_CASE("more than 32767 items is an overflow; an empty desktop has an empty t
     CHECK((icons && icons->empty()));
 }
 
-TEST_CASE("without a desktop view nothing is listed, counted, moved or reported") {
-    Desk d;
-    d.AddFile(d.os.userDesktop, "a.txt");
-    const auto path = d.WritePositions("a.txt,1,1\r\n");
-    d.os.desktopRunning = false;
-    CHECK((!EnumDesktopIcons(d.os, d.ui) && !RestoreLocations(d.os, d.ui, path) && CountDesktopIcons(d.os, d.ui) == 0));
-    CHECK((d.os.positionCalls.empty() && d.ui.shown.empty()));
-}
-
 TEST_CASE("RestoreLocations matches trimmed names in any case; the first record wins; namesakes all move") {
     Desk d;
     d.os.virtualItems = {"Recycle Bin", "My Computer"};
-    d.AddFile(d.os.userDesktop, "Report");
-    d.AddFile(d.os.commonDesktop, "Report");
-    d.AddFile(d.os.userDesktop, "Unlisted");
+    for (const auto& path : {d.os.userDesktop + "\\Report", d.os.commonDesktop + "\\Report", d.os.userDesktop + "\\Unlisted"})
+        d.Put(path, "x");
     const test::Places before = d.IconPlaces();
-    CHECK(RestoreLocations(d.os, d.ui, d.WritePositions("  my computer  ,100,200\r\nNowhere,1,1\r\nreport,-10,5\r\n"
-                                                    "REPORT,7,7\r\nRECYCLE BIN,30,40\r\n")));
+    d.Put("C:\\layout.dpf", "\r\n\r\n\r\n S\r\n\r\n  my computer  ,100,200\r\nNowhere,1,1\r\nreport,-10,5\r\nREPORT,7,7\r\nRECYCLE BIN,30,40\r\n");
+    CHECK(RestoreLocations(d.os, d.ui, "C:\\layout.dpf"));
 
     const auto& icons = d.os.Icons();
     REQUIRE(icons.size() == 5); // the user's and the common desktop's "Report" both move
@@ -80,16 +56,4 @@ TEST_CASE("RestoreLocations matches trimmed names in any case; the first record 
     for (const auto& c : d.os.positionCalls) calls.push_back(c.index);
     CHECK(calls == moved); // one position per matched item, in list order
     CHECK((d.os.positionBatches == 1 && d.ui.shown.empty())); // all through one opening of the view
-}
-
-TEST_CASE("RestoreLocations reports a bad or missing file and moves nothing") {
-    struct Bad { const char* lines; int error; }; // lines nullptr: no file
-    const Bad bad[] = {{"", 62}, {"a.txt,1,1\r\nRecycle Bin,40000,1\r\n", 6}, {"a.txt,1,1\r\nRecycle Bin\r\n", 62}, {nullptr, 53}};
-    for (const auto& b : bad) {
-        CAPTURE(b.error);
-        Desk d;
-        d.AddFile(d.os.userDesktop, "a.txt");
-        CHECK_FALSE(RestoreLocations(d.os, d.ui, b.lines ? d.WritePositions(b.lines) : "C:\\none.dpf"));
-        CHECK((d.os.positionCalls.empty() && d.ui.MessageTexts() == std::vector<std::string>{ErrorReportText(b.error, "RestoreLocations")}));
-    }
 }

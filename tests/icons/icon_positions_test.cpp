@@ -71,6 +71,8 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
         {"cancelled", "", kTwoIcons, true, {}, false},
         {"no icon lines", kLayout, "\r\n\r\n\r\nS\r\n\r\n", true, {ErrorReportText(62, "RestoreLocations")}, false},
         {"missing file", "C:\\Layouts\\Gone.dpf", kTwoIcons, true, {ErrorReportText(53, "RestoreLocations")}, false},
+        {"a cut-off line", kLayout, "\r\n\r\n\r\nS\r\n\r\nnotes.txt,1,1\r\nRecycle Bin\r\n", true, {ErrorReportText(62, "RestoreLocations")}, false},
+        {"an X past 16 bits", kLayout, "\r\n\r\n\r\nS\r\n\r\nnotes.txt,1,1\r\nRecycle Bin,40000,1\r\n", true, {ErrorReportText(6, "RestoreLocations")}, false},
         {"no desktop", kLayout, kTwoIcons, false, {"The desktop's icons could not be reached.  No icon was moved."}, false},
     };
     for (const Row& r : rows) {

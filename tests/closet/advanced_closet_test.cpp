@@ -58,15 +58,17 @@ TEST_CASE("An advanced clean keeps the password exactly as typed; one that could
     }
 }
 
-TEST_CASE("No advanced clean over a closet that still holds items, neither from the main window nor the dialog") {
+TEST_CASE("An advanced clean counts what it could not move; none over a closet that still holds items, from either place") {
     Advanced m;
+    m.os.faults.locked = {kDesk + "a.txt"}; // counted, and left where it is
     REQUIRE(m.Clean("pw") == DialogEnd::Close);
+    CHECK(m.ui.MessageTexts() == Texts{kCleaned + " 1 item could not be moved."});
     const std::string key = m.Get(kKey);
     m.Put(kDesk + "new.txt", "new");
     m.ui = {};
     CHECK(m.Clean("") == DialogEnd::Close);
     CHECK(m.ui.MessageTexts() == Texts{kClosetNotEmpty});
-    CHECK((m.Get(kKey) == key && m.Contents(kDesk) == Tree{{"new.txt", "new"}}));
+    CHECK((m.Get(kKey) == key && m.Contents(kDesk) == Tree{{"a.txt", "a"}, {"new.txt", "new"}}));
     m.st.settings.AdvancedMode = 1;
     m.ui = {};
     m.ui.PushText(kKey);
@@ -102,14 +104,18 @@ TEST_CASE("The restore dialog shows the key file; a changed password is offered 
     }
 }
 
-TEST_CASE("An advanced restore reads the key file beside its closet: damaged header, icon part, another folder") {
-    enum Edit { CutHeader, NoIcons, GoneAfterLoad, Moved };
-    struct Row { Edit edit; bool loaded; DialogEnd end; Texts messages; bool restored; };
+TEST_CASE("An advanced restore: the key file beside its closet, damaged or not, and what the dialog then says") {
+    enum Edit { CutHeader, NoIcons, DamagedIcons, GoneAfterLoad, NoDesktop, Locked, Moved };
+    const std::string told = "Some icon positions could not be read from the key file.", header = "C:\\Keys\\\r\n\r\n\r\n1024x768x32\r\n\r\n";
+    struct Row { Edit edit; bool loaded; DialogEnd end; Texts messages; };
     const Row rows[] = {
-        {CutHeader, false, DialogEnd::StayOpen, {ErrorReportText(62, "RestoreDesktopRemove")}, false},
-        {NoIcons, true, DialogEnd::Close, {kRestored}, true}, // the desktop did not answer the clean
-        {GoneAfterLoad, true, DialogEnd::StayOpen, {"Some icon positions could not be read from the key file."}, true},
-        {Moved, true, DialogEnd::Close, {kRestored + " The key file named another closet folder; the one beside it was used."}, true},
+        {CutHeader, false, DialogEnd::StayOpen, {ErrorReportText(62, "RestoreDesktopRemove")}},
+        {NoIcons, true, DialogEnd::Close, {kRestored}}, // the desktop did not answer the clean
+        {DamagedIcons, true, DialogEnd::StayOpen, {told}}, // no success: what went wrong is told alone
+        {GoneAfterLoad, true, DialogEnd::StayOpen, {told}},
+        {NoDesktop, true, DialogEnd::StayOpen, {"The desktop's icons could not be reached.  No icon was moved."}},
+        {Locked, true, DialogEnd::Close, {kRestored + " 1 item could not be moved."}},
+        {Moved, true, DialogEnd::Close, {kRestored + " The key file named another closet folder; the one beside it was used."}},
     };
     for (const Row& r : rows) {
         CAPTURE(r.edit);
@@ -119,19 +125,22 @@ TEST_CASE("An advanced restore reads the key file beside its closet: damaged hea
         const Tree closet = m.Contents(kCloset);
         std::string folder = kKeys;
         if (r.edit == CutHeader) m.Put(kKey, "C:\\Keys\\\r\n\r\n");
-        if (r.edit == NoIcons) m.Put(kKey, "C:\\Keys\\\r\n\r\n\r\n1024x768x32\r\n\r\n");
+        if (r.edit == NoIcons) m.Put(kKey, header);
+        if (r.edit == DamagedIcons) m.Put(kKey, header + "\"a.txt\",1x,2\r\n");
         if (r.edit == Moved) {
             std::filesystem::rename(m.os.HostPath("C:\\Keys"), m.os.HostPath("C:\\Moved"));
             m.Folder(kKeys); // an empty folder where the key file says the closet is
             folder = "C:\\Moved\\";
         }
         const RestoreDialog dialog = m.OpenRestore(folder);
-        CHECK(dialog.loaded == r.loaded);
-        CHECK(dialog.fields.closetDirectory == folder);
+        CHECK((dialog.loaded == r.loaded && dialog.fields.closetDirectory == folder));
         if (r.edit == GoneAfterLoad) std::filesystem::remove(m.os.HostPath(kKey)); // before Restore reads positions
+        m.os.desktopRunning = r.edit != NoDesktop;
+        if (r.edit == Locked) m.os.faults.locked = {kCloset + "a.txt"};
         CHECK(RunAdvancedRestore(m.ctx, dialog, "") == r.end);
         CHECK(m.ui.MessageTexts() == r.messages);
-        CHECK(m.Contents(folder + "Desk\\") == (r.restored ? Tree{} : closet));
-        if (r.restored) CHECK((m.Contents(kDesk) == desk && m.Contents(kPublic) == shared));
+        const Tree left = r.edit == CutHeader ? closet : r.edit == Locked ? Tree{{"a.txt", "a"}} : Tree{};
+        CHECK(m.Contents(folder + "Desk\\") == left);
+        if (r.edit != CutHeader) CHECK((Union(m.Contents(kDesk), left) == desk && m.Contents(kPublic) == shared));
     }
 }

@@ -35,17 +35,20 @@ TEST_CASE("key file bytes: header lines quoted only where needed, quoted trimmed
 // What a restore makes of these is checked in clean_restore_test; here, how far the icons count.
 TEST_CASE("key file reader: icon lines count as far as they are whole") {
     const std::string header = "C:\\APP\\\r\n\r\n\r\n1024x768\r\n\r\n";
+    std::string many = header;
+    for (int i = 0; i < 32768; ++i) many += "\"a\",1,2\r\n";
     struct Row { std::string text; size_t icons; bool damaged; };
     const Row rows[] = {
         {header + "\"a\",1,2\r\n\r\n\r\n", 1, false},
         {header + "\"a\",1,2\r\n\"b\",x,2\r\n\"c\",1,2\r\n", 1, true},
         {header + "\"a\",1,99999999999\r\n", 0, true},
         {header + "\"a\",1,2\r\n\"b,1,2\r\n", 1, true}, // a quote left open ends the icons
+        {many, 32767, true},
         // from a writer that does not quote: the comma shifts every later value
         {"C:\\APP\\\r\nC:\\a,b.bmp\r\n2\r\n1024x768\r\n\r\n\"a\",1,2\r\n", 0, true},
     };
     for (const Row& r : rows) {
-        CAPTURE(r.text);
+        CAPTURE(r.text.substr(0, 80));
         KeyFileContent content;
         CHECK(ErrorOf([&] { content = ParseKeyFile(r.text); }) == 0);
         CHECK((content.icons.size() == r.icons && content.iconsDamaged == r.damaged));

@@ -41,7 +41,7 @@ TEST_CASE("RestoreLocations matches trimmed names in any case; the first record 
     for (const auto& path : {d.os.userDesktop + "\\Report", d.os.commonDesktop + "\\Report", d.os.userDesktop + "\\Unlisted"})
         d.Put(path, "x");
     const test::Places before = d.IconPlaces();
-    d.Put("C:\\layout.dpf", "\r\n\r\n\r\n S\r\n\r\n  my computer  ,100,200\r\nNowhere,1,1\r\nreport,-10,5\r\nREPORT,7,7\r\nRECYCLE BIN,30,40\r\n");
+    d.Put("C:\\layout.dpf", "\r\n\r\n\r\n S\r\n\r\n\"  my computer \",100,200\r\nNowhere,1,1\r\nreport,-10,5\r\nREPORT,7,7\r\nRECYCLE BIN,30,40\r\n");
     CHECK(RestoreLocations(d.os, d.ui, "C:\\layout.dpf"));
 
     const auto& icons = d.os.Icons();

@@ -1,5 +1,5 @@
-// The settings file. How IniFile itself reads and writes is checked against the
-// system's profile functions in tests/wine/ini_profile_api_test.cpp.
+// The settings file. How IniFile itself reads and writes is checked under Wine
+// against the system's own profile functions.
 #include <doctest/doctest.h>
 
 #include "settings/Settings.h"

@@ -21,6 +21,7 @@ struct Settings {
     double AdvancedMode = 0;
     std::array<std::string, 4> FavoriteLocation; // "Blank" marks a free slot
     std::array<std::string, 4> FavoritePath;
+    bool operator==(const Settings&) const = default;
 };
 
 struct AppState {

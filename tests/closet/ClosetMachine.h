@@ -8,6 +8,16 @@
 namespace stowly::test {
 
 using Tree = std::map<std::string, std::string>; // relative path -> content, "/" for a folder
+using Texts = std::vector<std::string>;
+
+// Both trees together; a path in both comes out marked, so that a tree of
+// everything once compares equal only when nothing is lost and nothing doubled.
+inline Tree Union(const Tree& a, const Tree& b) {
+    Tree all = a;
+    for (const auto& [path, content] : b)
+        if (!all.emplace(path, content).second) all.emplace(path + " (twice)", content);
+    return all;
+}
 
 struct ClosetMachine : SimMachine {
     static constexpr const char* kProgram = "C:\\PROGRAM FILES\\STOWLY\\";
@@ -26,10 +36,7 @@ struct ClosetMachine : SimMachine {
         st.ScreenSizeText = "1024x768x32";
         st.ClosetKeyFile = "QuickClean.qvr";
     }
-    void Put(const std::string& path, const std::string& bytes) { WriteHostFile(os.HostPath(path), bytes); }
     void Folder(const std::string& path) { std::filesystem::create_directories(os.HostPath(path)); }
-    std::string Get(const std::string& path) { return ReadHostFile(os.HostPath(path)); }
-    bool Exists(const std::string& path) { return std::filesystem::exists(os.HostPath(path)); }
     // Everything under a folder, hidden entries included.
     Tree Contents(const std::string& folder) {
         Tree tree;
@@ -39,6 +46,8 @@ struct ClosetMachine : SimMachine {
                 e.is_directory() ? "/" : ReadHostFile(e.path());
         return tree;
     }
+    // The progress window ended on `message`.
+    bool Done(const std::string& message) const { return ui.progressMessage == message && ui.progressDone; }
 };
 
 } // namespace stowly::test

@@ -7,70 +7,34 @@
 #include "closet/Journal.h"
 
 using namespace stowly;
-using stowly::test::ClosetMachine;
-using stowly::test::Tree;
+using namespace stowly::test;
+namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kDesk = ClosetMachine::kDesk, kPublic = ClosetMachine::kPublic;
 
-// The program (and so the quick closet) on the desktops' volume or on another one.
-struct Program {
-    std::string folder;
-    std::string closet() const { return folder + "QuickClean\\"; }
-    std::string allUsers() const { return folder + "AllUsers\\"; }
-    std::string journal() const { return folder + "stowly.journal"; }
-    // A start of the program from this folder.
-    void Start(ClosetMachine& m) const {
-        m.Reset();
-        m.st.ProgramFolder = m.st.ClosetDirectory = folder;
-        std::filesystem::create_directories(m.os.Root() / "D");
-    }
-};
+// A start of the program from `folder`, on the desktops' volume or on another one.
+void Start(ClosetMachine& m, const std::string& folder) {
+    m.Reset();
+    m.st.ProgramFolder = m.st.ClosetDirectory = folder;
+    fs::create_directories(m.os.Root() / "D");
+}
 
-// `count` items (a multiple of 20): files of both desktops, folders with contents,
-// a name outside the code page.
+// `count` items (a multiple of 20): files of both desktops, folders with contents, a name outside the code page.
 void Populate(ClosetMachine& m, int count) {
-    const int folders = count / 20, shared = count / 20;
-    for (int i = 0; i < count - folders - shared - 1; ++i)
-        m.Put(kDesk + "file " + std::to_string(i) + ".txt", "content " + std::to_string(i));
-    for (int i = 0; i < folders; ++i) m.Put(kDesk + "folder " + std::to_string(i) + "\\inside.txt", std::to_string(i));
+    for (int i = 0; i < count - count / 10 - 1; ++i) m.Put(kDesk + "file " + std::to_string(i) + ".txt", std::to_string(i));
+    for (int i = 0; i < count / 20; ++i) m.Put(kDesk + "folder " + std::to_string(i) + "\\inside.txt", std::to_string(i));
+    for (int i = 0; i < count / 20; ++i) m.Put(kPublic + "shared " + std::to_string(i) + ".lnk", std::to_string(i));
     m.Put(kDesk + "\xE6\x97\xA5\xE6\x9C\xAC.txt", "japanese");
-    for (int i = 0; i < shared; ++i) m.Put(kPublic + "shared " + std::to_string(i) + ".lnk", "shared " + std::to_string(i));
 }
-
-// Both trees together, with each path at most once: nothing lost, nothing doubled.
-Tree Union(const Tree& a, const Tree& b) {
-    Tree all = a;
-    for (const auto& [path, content] : b) CHECK_MESSAGE(all.emplace(path, content).second, "twice: " << path);
-    return all;
-}
-
-enum class Op { Clean, Restore };
 
 // One sandbox copied over another, entry by entry (the Windows runtime's copy of a
 // whole tree refuses a destination folder that exists).
-void CopyTree(const std::filesystem::path& from, const std::filesystem::path& to) {
-    namespace fs = std::filesystem;
-    for (const auto& e : fs::recursive_directory_iterator(from)) {
-        const fs::path target = to / fs::relative(e.path(), from);
-        if (e.is_directory()) fs::create_directories(target);
-        else fs::copy_file(e.path(), target, fs::copy_options::overwrite_existing);
-    }
-}
-
-// Runs the operation until the platform stops it at its `n`th change of the disk;
-// false when it ran to its end first.
-bool RunStoppedAt(ClosetMachine& m, Op op, int n) {
-    m.os.faults.stopAtChange = n;
-    bool stopped = false;
-    try {
-        op == Op::Clean ? CleanDesktop(m.ctx) : RestoreDesktop(m.ctx);
-    } catch (const SimPlatform::Stopped&) {
-        stopped = true;
-    }
-    m.os.faults.stopAtChange = 0;
-    return stopped;
+void CopyTree(const fs::path& from, const fs::path& to) {
+    for (const auto& e : fs::recursive_directory_iterator(from))
+        if (e.is_directory()) fs::create_directories(to / fs::relative(e.path(), from));
+        else fs::copy_file(e.path(), to / fs::relative(e.path(), from), fs::copy_options::overwrite_existing);
 }
 
 } // namespace
@@ -79,42 +43,41 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
     // Every stop of a desktop of 20 items, every ninth of one of 200 (each stop is a
     // whole clean or restore, so all of them would take minutes), and every stop of
     // 20 items moved to a closet on another volume, a copy at a time.
-    struct Run { Program program; int count, step; };
-    for (const Run& run : {Run{{ClosetMachine::kProgram}, 20, 1}, Run{{ClosetMachine::kProgram}, 200, 9},
-                           Run{{"D:\\STOWLY\\"}, 20, 1}}) {
-        const int count = run.count, step = run.step;
-        const Program& program = run.program;
-        const std::string kCloset = program.closet(), kAllUsers = program.allUsers(), kJournal = program.journal();
+    struct Run { std::string folder; int count, step; };
+    for (const auto& [folder, count, step] : {Run{ClosetMachine::kProgram, 20, 1}, Run{ClosetMachine::kProgram, 200, 9},
+                                              Run{"D:\\STOWLY\\", 20, 1}}) {
+        const std::string kCloset = folder + "QuickClean\\", kAllUsers = folder + "AllUsers\\", kJournal = folder + "stowly.journal";
         CAPTURE(count);
-        CAPTURE(program.folder);
+        CAPTURE(folder);
         // The desktop before and after a clean, prepared once and copied for every stop.
         ClosetMachine populated, cleaned;
-        program.Start(populated);
-        program.Start(cleaned);
-        Populate(populated, count);
-        Populate(cleaned, count);
+        for (ClosetMachine* m : {&populated, &cleaned}) Start(*m, folder), Populate(*m, count);
         CleanDesktop(cleaned.ctx);
         const Tree user = populated.Contents(kDesk), shared = populated.Contents(kPublic);
-        for (Op op : {Op::Clean, Op::Restore}) {
+        for (bool clean : {true, false}) {
             int points = 0;
             for (int n = 1;; n += step) {
-                CAPTURE(op == Op::Clean ? "clean" : "restore");
+                CAPTURE(clean);
                 CAPTURE(n);
                 ClosetMachine m;
-                program.Start(m);
-                CopyTree((op == Op::Clean ? populated : cleaned).os.Root(), m.os.Root());
-                if (!RunStoppedAt(m, op, n)) break;
-                ++points;
-                // Right after the stop, every item is in one place, whole: a rename is
-                // never half done. (A copy across volumes may be under way; it is
-                // settled by the next start, checked below.)
-                if (program.folder == ClosetMachine::kProgram) {
+                Start(m, folder);
+                CopyTree((clean ? populated : cleaned).os.Root(), m.os.Root());
+                m.os.faults.stopAtChange = n;
+                try {
+                    clean ? CleanDesktop(m.ctx) : RestoreDesktop(m.ctx);
+                    break; // ran to its end before the nth change
+                } catch (const SimPlatform::Stopped&) {
+                    ++points;
+                }
+                m.os.faults.stopAtChange = 0;
+                // Right after the stop, every item is in one place, whole: a rename is never half
+                // done. (A copy across volumes may be under way; the next start settles it.)
+                if (folder == ClosetMachine::kProgram) {
                     CHECK(Union(m.Contents(kDesk), m.Contents(kCloset)) == user);
                     CHECK(Union(m.Contents(kPublic), m.Contents(kAllUsers)) == shared);
                 }
-
                 // A later start. No leaves everything and asks again (tried at some stops).
-                program.Start(m);
+                Start(m, folder);
                 const bool journalLeft = m.Exists(kJournal);
                 if (n % 5 == 1) {
                     const Tree deskBefore = m.Contents(kDesk);
@@ -128,12 +91,10 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                 OfferToFinishInterrupted(m.ctx);
                 CHECK_FALSE(m.Exists(kJournal));
                 if (journalLeft) {
-                    const bool clean = op == Op::Clean;
-                    CHECK(m.ui.MessageTexts() ==
-                          std::vector<std::string>{std::string("Stowly was stopped before it finished ") +
-                                                       (clean ? "cleaning" : "restoring") +
-                                                       " your desktop.  Would you like to finish it now?",
-                                                   clean ? "Your Desktop has been cleaned." : "Your Icons have been restored."});
+                    CHECK(m.ui.MessageTexts() == Texts{std::string("Stowly was stopped before it finished ") +
+                                                           (clean ? "cleaning" : "restoring") +
+                                                           " your desktop.  Would you like to finish it now?",
+                                                       clean ? "Your Desktop has been cleaned." : "Your Icons have been restored."});
                     CHECK((m.Contents(kDesk) == (clean ? Tree{} : user) && m.Contents(kPublic) == (clean ? Tree{} : shared)));
                     CHECK((m.Contents(kCloset) == (clean ? user : Tree{}) && m.Contents(kAllUsers) == (clean ? shared : Tree{})));
                 } else {
@@ -141,15 +102,12 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                 }
                 // Whatever the stop left, a restore now brings back the whole desktop
                 // (tried at some stops: it is the same restore every time).
-                if ((op == Op::Clean || !journalLeft) && n % 5 == 1) {
-                    m.ui = {};
+                if ((clean || !journalLeft) && n % 5 == 1) {
                     RestoreDesktop(m.ctx);
                     CHECK((m.Contents(kDesk) == user && m.Contents(kPublic) == shared));
                     CHECK((m.Contents(kCloset).empty() && m.Contents(kAllUsers).empty()));
                 }
             }
-            const std::string summary = std::string(op == Op::Clean ? "clean" : "restore") + ": stopped at " + std::to_string(points) + " points";
-            MESSAGE(summary);
             CHECK(points * step > count);
         }
     }
@@ -160,7 +118,7 @@ TEST_CASE("the journal reads back as written; a cut-off or foreign file is no jo
                     {{"D:\\CLOSETS\\Desk\\a, b.txt", "C:\\Users\\Sim\\Desktop"}, {"D:\\x\\\xCE\xB1", "C:\\y"}}};
     const std::string text = JournalText(j);
     CHECK(ParseJournal(text) == j);
-    CHECK_FALSE(ParseJournal(text.substr(0, text.size() - 5)));
-    CHECK_FALSE(ParseJournal("Stowly journal 1\r\nMove\r\nC:\\\r\nK.qvr\r\nEnd\r\n"));
-    CHECK_FALSE(ParseJournal(""));
+    for (const std::string& bad : {text.substr(0, text.size() - 5), std::string(""),
+                                   std::string("Stowly journal 1\r\nMove\r\nC:\\\r\nK.qvr\r\nEnd\r\n")})
+        CHECK_FALSE(ParseJournal(bad));
 }

@@ -25,20 +25,13 @@ namespace {
 
 Socket S(std::uintptr_t s) { return static_cast<Socket>(s); }
 
-bool Readable(Socket s, int ms) {
+// Whether the socket can be read (or written) within `ms`.
+bool Ready(Socket s, int ms, bool write = false) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(s, &set);
     timeval tv{0, ms * 1000};
-    return select(static_cast<int>(s) + 1, &set, nullptr, nullptr, &tv) > 0;
-}
-
-bool Writable(Socket s, int ms) {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(s, &set);
-    timeval tv{0, ms * 1000};
-    return select(static_cast<int>(s) + 1, nullptr, &set, nullptr, &tv) > 0;
+    return select(static_cast<int>(s) + 1, write ? nullptr : &set, write ? &set : nullptr, nullptr, &tv) > 0;
 }
 
 // Sends in small pieces, each once there is room, so that a client which stops
@@ -46,7 +39,7 @@ bool Writable(Socket s, int ms) {
 bool SendAll(Socket s, const std::string& bytes, const std::atomic<bool>& stopping) {
     for (size_t sent = 0; sent < bytes.size();) {
         if (stopping) return false;
-        if (!Writable(s, 50)) continue;
+        if (!Ready(s, 50, true)) continue;
         const size_t piece = std::min<size_t>(bytes.size() - sent, 4096);
         int n = send(s, bytes.data() + sent, static_cast<int>(piece), kSendFlags);
         if (n <= 0) return false;
@@ -84,7 +77,7 @@ LocalHttpServer::LocalHttpServer(std::map<std::string, Route> routes)
     : routes_(std::move(routes)), listener_(static_cast<std::uintptr_t>(Listen(port_))) {
     acceptor_ = std::thread([this] {
         for (Socket c; !stopping_;)
-            if (Readable(S(listener_), 50) && (c = accept(S(listener_), nullptr, nullptr)) != static_cast<Socket>(-1))
+            if (Ready(S(listener_), 50) && (c = accept(S(listener_), nullptr, nullptr)) != static_cast<Socket>(-1))
                 connections_.emplace_back([this, c] { Handle(static_cast<std::uintptr_t>(c)); });
     });
 }
@@ -101,7 +94,7 @@ void LocalHttpServer::Handle(std::uintptr_t connection) {
     std::string head;
     char buffer[4096];
     for (int n = 1; n > 0 && head.find("\r\n\r\n") == std::string::npos && !stopping_;)
-        if (Readable(s, 50) && (n = recv(s, buffer, sizeof buffer, 0)) > 0) head.append(buffer, static_cast<size_t>(n));
+        if (Ready(s, 50) && (n = recv(s, buffer, sizeof buffer, 0)) > 0) head.append(buffer, static_cast<size_t>(n));
     size_t start = head.find(' ') + 1; // "GET /path HTTP/1.1"
     auto it = routes_.find(head.substr(start, head.find(' ', start) - start));
     Route route = it == routes_.end() ? Route{404, "Not Found"} : it->second;

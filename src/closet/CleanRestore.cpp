@@ -1,5 +1,7 @@
 #include "closet/CleanRestore.h"
 
+#include <algorithm>
+
 #include "closet/ClosetState.h"
 #include "closet/Journal.h"
 #include "closet/KeyFile.h"
@@ -203,12 +205,33 @@ void EndJournal(Platform& os, const std::string& journal, const PassResult& pass
     message += LeftBehindSentence(pass.leftBehind);
 }
 
-Journal PlanOf(Journal::Operation operation, const AppState& st,
-               std::initializer_list<std::pair<const std::vector<Item>*, std::string>> passes) {
-    Journal journal{operation, st.ClosetDirectory, st.ClosetKeyFile, {}};
-    for (const auto& [items, target] : passes)
-        for (const Item& item : *items) journal.moves.push_back({item.path, target});
+Journal PlanOf(Journal::Operation operation, const AppState& st, const std::vector<Item>& user,
+               const std::vector<Item>& common) {
+    Journal journal{operation,          st.ProgramFolder, st.UserDesktopFolder, st.CommonDesktopFolder,
+                    st.ClosetDirectory, st.ClosetKeyFile, {}};
+    for (const Item& item : user) journal.moves.push_back({false, item.name});
+    for (const Item& item : common) journal.moves.push_back({true, item.name});
     return journal;
+}
+
+// Whether a journal was written by this program folder for today's desktops: any
+// other (a program folder that moved, a drive letter that now names another disk,
+// a crafted file) moves nothing.
+bool JournalOfToday(const Journal& journal, const AppState& st) {
+    return SamePath(journal.programFolder, st.ProgramFolder) && SamePath(journal.userDesktop, st.UserDesktopFolder) &&
+           SamePath(journal.commonDesktop, st.CommonDesktopFolder);
+}
+
+// A journal that cannot be used is put aside, once, under a name of its own, and
+// the user is told where it is.
+void RejectJournal(Platform& os, Ui& ui, const std::string& path, const std::string& programFolder) {
+    std::string folder = programFolder;
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    const std::string kept = FreeDestination(os, folder, "stowly.journal.rejected", false);
+    const bool moved = !kept.empty() && os.MoveItem(path, kept) == 0;
+    ui.Message("Stowly found a record of an unfinished clean or restore that it cannot use, so nothing was moved. "
+               "It is kept as \"" + (moved ? kept : path) + "\".",
+               "", MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 // The clean's last step, after every item moved: the wallpaper backup and the
@@ -310,8 +333,7 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder);
     const std::vector<Item> shared = DesktopItems(os, st.CommonDesktopFolder);
     const std::string journal = JournalPath(st.ProgramFolder);
-    WriteJournal(os, journal,
-                 PlanOf(Journal::Operation::Clean, st, {{&user, places.closetFolder}, {&shared, places.commonClosetFolder}}));
+    WriteJournal(os, journal, PlanOf(Journal::Operation::Clean, st, user, shared));
 
     PassResult pass = CleanPass(os, ui, labels, user, places.closetFolder);
     labels.status = "Cleaning File: ";
@@ -335,8 +357,7 @@ RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const 
     const std::vector<Item> shared = ClosetItems(os, places.commonClosetFolder);
     const std::vector<Item> user = ClosetItems(os, places.closetFolder);
     const std::string journal = JournalPath(st.ProgramFolder);
-    WriteJournal(os, journal, PlanOf(Journal::Operation::Restore, st,
-                                     {{&shared, st.CommonDesktopFolder}, {&user, st.UserDesktopFolder}}));
+    WriteJournal(os, journal, PlanOf(Journal::Operation::Restore, st, user, shared));
 
     PassResult pass = RestorePass(os, ui, shared, st.CommonDesktopFolder);
     pass += RestorePass(os, ui, user, st.UserDesktopFolder);
@@ -441,7 +462,17 @@ void OfferToFinishInterrupted(Context& ctx) {
     const OperationLock lock(os);
     if (!lock.held()) return;
     const std::optional<Journal> journal = ReadJournal(os, path);
-    if (!journal) return;
+    AppState planned = st;
+    if (journal) {
+        planned.ClosetDirectory = journal->closetDirectory;
+        planned.ClosetKeyFile = journal->closetKeyFile;
+    }
+    const ClosetPlaces places = PlacesOf(planned);
+    if (!journal || !JournalOfToday(*journal, st) || !DesktopFoldersUsable(st) ||
+        !ClosetPlaceProblem(planned, places).empty()) {
+        RejectJournal(os, ui, path, st.ProgramFolder);
+        return;
+    }
     const bool clean = journal->operation == Journal::Operation::Clean;
     const std::string question = std::string("Stowly was stopped before it finished ") +
                                  (clean ? "cleaning" : "restoring") +
@@ -450,22 +481,47 @@ void OfferToFinishInterrupted(Context& ctx) {
 
     const char* procedure = clean ? "CleanDesktop" : "RestoreDesktop";
     try {
-        st.ClosetDirectory = journal->closetDirectory;
-        st.ClosetKeyFile = journal->closetKeyFile;
-        const ClosetPlaces places = PlacesOf(st);
-        if (RefuseUnusableCloset(ctx, places)) return;
+        st.ClosetDirectory = planned.ClosetDirectory;
+        st.ClosetKeyFile = planned.ClosetKeyFile;
         ui.SetBusy(true);
         // Every planned item is where it was, where it was going, or (across volumes)
         // under a working name beside its destination; each is settled where it is.
+        // A desktop or closet folder that cannot be reached (a network desktop still
+        // offline) settles nothing: the journal stays for the next start.
         const long iconsBefore = CountDesktopIcons(os, ui);
         PassResult pass;
+        std::vector<std::string> reached, unreachable; // each folder is looked at once
+        const auto Reached = [&](const std::string& folder) {
+            if (std::find(reached.begin(), reached.end(), folder) != reached.end()) return true;
+            if (std::find(unreachable.begin(), unreachable.end(), folder) != unreachable.end()) return false;
+            const bool there = os.Attributes(folder).isFolder;
+            (there ? reached : unreachable).push_back(folder);
+            return there;
+        };
         int moved = 0;
         for (const PlannedMove& move : journal->moves) {
-            const bool pending = os.Attributes(move.from).exists;
-            const MoveResult result = FinishPlannedMove(os, move.from, move.toFolder);
+            const std::string& desktop = move.common ? st.CommonDesktopFolder : st.UserDesktopFolder;
+            const std::string& closet = move.common ? places.commonClosetFolder : places.closetFolder;
+            const std::string& from = clean ? desktop : closet;
+            const std::string& to = clean ? closet : desktop;
+            // The folder an item leaves must be there, and so must a desktop it
+            // enters: only a closet folder is made afresh.
+            if (!Reached(from) || (!clean && !Reached(to))) continue;
+            const std::string source = from + "\\" + move.name;
+            const bool pending = os.Attributes(source).exists;
+            const MoveResult result = FinishPlannedMove(os, source, to);
             pass.Add(result);
             if (result.error == 0 && result.leftBehind.empty() && pending) ++moved;
             ui.PumpMessages();
+        }
+        if (!unreachable.empty()) {
+            std::string names;
+            for (const std::string& folder : unreachable) names += (names.empty() ? "\"" : ", \"") + folder + "\"";
+            ui.SetBusy(false);
+            ui.Message("Stowly could not reach " + names + ", so it could not finish " +
+                           (clean ? "cleaning" : "restoring") + " your desktop.  It will offer to finish it at its next start.",
+                       "", MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
         }
         const int failed = pass.notMoved;
         std::string message = (clean ? kCleaned : kRestored) + NotMovedSentence(failed);

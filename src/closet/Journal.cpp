@@ -7,7 +7,10 @@ namespace stowly {
 
 namespace {
 
-constexpr const char* kMark = "Stowly journal 1";
+constexpr const char* kMark = "Stowly journal 2";
+constexpr const char* kUser = "User";
+constexpr const char* kCommon = "Common";
+constexpr size_t kHeaderLines = 7; // mark, operation, five folders and names
 constexpr const char* kClean = "Clean";
 constexpr const char* kRestore = "Restore";
 
@@ -31,26 +34,35 @@ std::string JournalPath(const std::string& programFolder) { return programFolder
 
 std::string JournalText(const Journal& journal) {
     std::string text = std::string(kMark) + "\r\n" +
-                       (journal.operation == Journal::Operation::Clean ? kClean : kRestore) + "\r\n" +
-                       journal.closetDirectory + "\r\n" + journal.closetKeyFile + "\r\n";
-    for (const auto& move : journal.moves) text += move.from + "\t" + move.toFolder + "\r\n";
+                       (journal.operation == Journal::Operation::Clean ? kClean : kRestore) + "\r\n";
+    for (const std::string* line : {&journal.programFolder, &journal.userDesktop, &journal.commonDesktop,
+                                    &journal.closetDirectory, &journal.closetKeyFile})
+        text += *line + "\r\n";
+    for (const auto& move : journal.moves) text += (move.common ? kCommon : kUser) + std::string("\t") + move.name + "\r\n";
     // The last line tells a whole file from one cut short.
     return text + "End\r\n";
 }
 
 std::optional<Journal> ParseJournal(const std::string& text) {
     const std::vector<std::string> lines = Lines(text);
-    if (lines.size() < 5 || lines[0] != kMark || lines.back() != "End") return std::nullopt;
+    if (lines.size() < kHeaderLines + 1 || lines[0] != kMark || lines.back() != "End") return std::nullopt;
     Journal journal;
     if (lines[1] == kClean) journal.operation = Journal::Operation::Clean;
     else if (lines[1] == kRestore) journal.operation = Journal::Operation::Restore;
     else return std::nullopt;
-    journal.closetDirectory = lines[2];
-    journal.closetKeyFile = lines[3];
-    for (size_t i = 4; i + 1 < lines.size(); ++i) {
+    journal.programFolder = lines[2];
+    journal.userDesktop = lines[3];
+    journal.commonDesktop = lines[4];
+    journal.closetDirectory = lines[5];
+    journal.closetKeyFile = lines[6];
+    for (size_t i = kHeaderLines; i + 1 < lines.size(); ++i) {
         const size_t tab = lines[i].find('\t');
         if (tab == std::string::npos) return std::nullopt;
-        journal.moves.push_back({lines[i].substr(0, tab), lines[i].substr(tab + 1)});
+        const std::string side = lines[i].substr(0, tab), name = lines[i].substr(tab + 1);
+        if ((side != kUser && side != kCommon) || name.empty() || name == "." || name == ".." ||
+            name.find_first_of(std::string("\\/:\0", 4)) != std::string::npos)
+            return std::nullopt;
+        journal.moves.push_back({side == kCommon, name});
     }
     return journal;
 }

@@ -113,12 +113,15 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
     }
 }
 
-TEST_CASE("the journal reads back as written; a cut-off or foreign file is no journal") {
-    const Journal j{Journal::Operation::Restore, "D:\\CLOSETS\\", "Desk.qvr",
-                    {{"D:\\CLOSETS\\Desk\\a, b.txt", "C:\\Users\\Sim\\Desktop"}, {"D:\\x\\\xCE\xB1", "C:\\y"}}};
+TEST_CASE("the journal reads back as written; a cut-off, older or foreign file, or a move naming a folder, is no journal") {
+    const Journal j{Journal::Operation::Restore, "D:\\STOWLY\\", "C:\\Users\\Sim\\Desktop", "C:\\Users\\Public\\Desktop",
+                    "D:\\CLOSETS\\", "Desk.qvr", {{false, "a, b.txt"}, {true, "\xCE\xB1"}}};
     const std::string text = JournalText(j);
     CHECK(ParseJournal(text) == j);
+    const std::string head = text.substr(0, text.find("User\t"));
     for (const std::string& bad : {text.substr(0, text.size() - 5), std::string(""),
-                                   std::string("Stowly journal 1\r\nMove\r\nC:\\\r\nK.qvr\r\nEnd\r\n")})
+                                   std::string("Stowly journal 1\r\nClean\r\nC:\\\r\nK.qvr\r\nEnd\r\n"),
+                                   head + "User\t..\r\nEnd\r\n", head + "Common\tC:\\Windows\r\nEnd\r\n",
+                                   head + "User\ta\\b\r\nEnd\r\n", head + "Other\ta\r\nEnd\r\n"})
         CHECK_FALSE(ParseJournal(bad));
 }

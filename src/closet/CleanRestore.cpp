@@ -29,26 +29,33 @@ struct Item {
     std::string name;
 };
 
-std::vector<Item> ItemsOf(const std::string& folder, const std::vector<DirEntry>& entries) {
+// The items of a folder. A working copy of a move that did not finish is no item:
+// only the journal of that move may settle it, so it is named in `workingCopies`
+// and left where it is.
+std::vector<Item> ItemsOf(const std::string& folder, const std::vector<DirEntry>& entries,
+                          std::vector<std::string>& workingCopies) {
     if (entries.size() > kMaxIcons) throw RuntimeError(err::Overflow);
     std::vector<Item> items;
     items.reserve(entries.size());
-    for (auto& e : entries) items.push_back({folder + "\\" + e.name, e.name});
+    for (auto& e : entries) {
+        if (IsWorkingName(e.name)) workingCopies.push_back(folder + "\\" + e.name);
+        else items.push_back({folder + "\\" + e.name, e.name});
+    }
     return items;
 }
 
 // What a clean takes from a desktop folder: every visible entry, files and
 // folders, listed before anything moves.
-std::vector<Item> DesktopItems(Platform& os, const std::string& folder) {
-    return ItemsOf(folder, os.List(folder + "\\", true));
+std::vector<Item> DesktopItems(Platform& os, const std::string& folder, std::vector<std::string>& workingCopies) {
+    return ItemsOf(folder, os.List(folder + "\\", true), workingCopies);
 }
 
 // What a restore takes back from a closet folder: everything in it but the shell's
 // own hidden system files, so that nothing is stranded there.
-std::vector<Item> ClosetItems(Platform& os, const std::string& folder) {
+std::vector<Item> ClosetItems(Platform& os, const std::string& folder, std::vector<std::string>& workingCopies) {
     std::vector<DirEntry> entries = os.ListAll(folder);
     std::erase_if(entries, [](const DirEntry& e) { return e.hidden && e.system; });
-    return ItemsOf(folder, entries);
+    return ItemsOf(folder, entries, workingCopies);
 }
 
 // Both desktop folders must be real folders below a root: an empty or damaged
@@ -330,8 +337,9 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
         if (progressLabels && throttle.Due()) ui.PumpMessages();
     });
 
-    const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder);
-    const std::vector<Item> shared = DesktopItems(os, st.CommonDesktopFolder);
+    std::vector<std::string> workingCopies;
+    const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder, workingCopies);
+    const std::vector<Item> shared = DesktopItems(os, st.CommonDesktopFolder, workingCopies);
     const std::string journal = JournalPath(st.ProgramFolder);
     WriteJournal(os, journal, PlanOf(Journal::Operation::Clean, st, user, shared));
 
@@ -342,7 +350,8 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     labels.Show(false);
 
     CleanResult result{pass.notMoved,
-                       AfterMoves(kSwapFailed, [&] { return SwapWallpaper(os, st.settings, places, header.wallpaper); })};
+                       AfterMoves(kSwapFailed, [&] { return SwapWallpaper(os, st.settings, places, header.wallpaper); }) +
+                           WorkingCopiesSentence(workingCopies)};
     EndJournal(os, journal, pass, result.extra);
     return result;
 }
@@ -354,8 +363,9 @@ RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const 
     RequireDesktopFolders(st);
     RestoreResult result;
     result.extra = OtherClosetSentence(saved, st);
-    const std::vector<Item> shared = ClosetItems(os, places.commonClosetFolder);
-    const std::vector<Item> user = ClosetItems(os, places.closetFolder);
+    std::vector<std::string> workingCopies;
+    const std::vector<Item> shared = ClosetItems(os, places.commonClosetFolder, workingCopies);
+    const std::vector<Item> user = ClosetItems(os, places.closetFolder, workingCopies);
     const std::string journal = JournalPath(st.ProgramFolder);
     WriteJournal(os, journal, PlanOf(Journal::Operation::Restore, st, user, shared));
 
@@ -364,7 +374,7 @@ RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const 
     result.notMoved = pass.notMoved;
     result.extra += AfterMoves(kPutBackFailed, [&] {
         return PutBackPositionsAndWallpaper(os, ui, places, saved, result.positionsApplied);
-    });
+    }) + WorkingCopiesSentence(workingCopies);
     EndJournal(os, journal, pass, result.extra);
     return result;
 }

@@ -1,6 +1,9 @@
 #include "closet/ShellOps.h"
 
+#include <cstring>
+
 #include "core/Files.h"
+#include "platform/Text.h"
 
 namespace stowly {
 
@@ -184,12 +187,36 @@ PassResult ShellFileCopy(Platform& os, const std::vector<std::string>& paths, co
     return pass;
 }
 
-std::string LeftBehindSentence(const std::vector<std::string>& paths) {
-    if (paths.empty()) return {};
+namespace {
+
+// The paths quoted and listed, the first five of them.
+std::string QuotedList(const std::vector<std::string>& paths) {
     constexpr size_t kNamed = 5;
     std::string list;
     for (size_t i = 0; i < paths.size() && i < kNamed; ++i) list += (i ? ", \"" : "\"") + paths[i] + "\"";
     if (paths.size() > kNamed) list += " and " + std::to_string(paths.size() - kNamed) + " more";
+    return list;
+}
+
+} // namespace
+
+bool IsWorkingName(const std::string& name) {
+    for (const char* end : {".stowly-copying", ".stowly-copied"})
+        if (name.size() > std::strlen(end) && EqualsNoCase(name.substr(name.size() - std::strlen(end)), end)) return true;
+    return false;
+}
+
+std::string WorkingCopiesSentence(const std::vector<std::string>& paths) {
+    if (paths.empty()) return {};
+    if (paths.size() == 1)
+        return " " + QuotedList(paths) + " is a working copy of a move that did not finish, so it was left where it is.";
+    return " " + std::to_string(paths.size()) + " working copies of moves that did not finish were left where they are: " +
+           QuotedList(paths) + ".";
+}
+
+std::string LeftBehindSentence(const std::vector<std::string>& paths) {
+    if (paths.empty()) return {};
+    const std::string list = QuotedList(paths);
     return paths.size() == 1 ? " One item is still under a working name: " + list +
                                    ". Stowly will offer to finish moving it at its next start."
                              : " " + std::to_string(paths.size()) + " items are still under working names: " + list +

@@ -42,6 +42,11 @@ struct PassResult {
     }
 };
 
+// Whether a name is a working name of a move across volumes (see PerformShellAction).
+bool IsWorkingName(const std::string& name);
+// The final message's sentence naming working copies that a clean or restore found
+// without a journal to finish them and left alone; "" for none.
+std::string WorkingCopiesSentence(const std::vector<std::string>& paths);
 // The final message's sentence naming working copies left behind; "" for none.
 std::string LeftBehindSentence(const std::vector<std::string>& paths);
 

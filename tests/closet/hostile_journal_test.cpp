@@ -72,3 +72,18 @@ TEST_CASE("a desktop that cannot be reached settles nothing: the journal stays a
     CHECK(m.ui.MessageTexts().back() == "Your Desktop has been cleaned.");
     CHECK((m.Get(ClosetMachine::kCloset + std::string("a.txt")) == "a" && !m.Exists(journal)));
 }
+
+TEST_CASE("a working copy found without a journal is named and left where it is, by a clean and by a restore") {
+    ClosetMachine m;
+    m.Put(ClosetMachine::kDesk + std::string("a.txt"), "a");
+    m.Put(ClosetMachine::kDesk + std::string("b.txt.stowly-copying"), "part");
+    CleanDesktop(m.ctx);
+    CHECK(m.ui.progressMessage == "Your Desktop has been cleaned. \"C:\\Users\\Sim\\Desktop\\b.txt.stowly-copying\" is a "
+                                  "working copy of a move that did not finish, so it was left where it is.");
+    m.Put(ClosetMachine::kCloset + std::string("c.txt.STOWLY-COPIED"), "whole");
+    RestoreDesktop(m.ctx);
+    CHECK(m.ui.progressMessage ==
+          "Your Icons have been restored. \"C:\\PROGRAM FILES\\STOWLY\\QuickClean\\c.txt.STOWLY-COPIED\" is a working copy "
+          "of a move that did not finish, so it was left where it is.");
+    CHECK(m.Contents(ClosetMachine::kDesk) == Tree{{"a.txt", "a"}, {"b.txt.stowly-copying", "part"}});
+}

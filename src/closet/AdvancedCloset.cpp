@@ -101,6 +101,10 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
     try {
         const ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
+        if (ClosetIsEmpty(ctx.os, places)) {
+            ui.Message(kAlreadyEmpty, "", MsgButtons::Ok, MsgIcon::None);
+            return DialogEnd::Close;
+        }
         const KeyFileHeader& saved = dialog.key.header;
         const std::string typed = UpperCase(Trim(password));
         if (typed != UpperCase(Trim(saved.password))) {

@@ -316,6 +316,13 @@ bool RefuseUnusableCloset(Context& ctx, const ClosetPlaces& places) {
     return true;
 }
 
+std::string FoldersWithFiles(Platform& os, const ClosetPlaces& places) {
+    std::string folders;
+    for (const std::string* folder : {&places.closetFolder, &places.commonClosetFolder})
+        if (!CheckCloset(os, *folder)) folders += (folders.empty() ? "\"" : " and \"") + *folder + "\"";
+    return folders;
+}
+
 std::string NotMovedSentence(int failed) {
     if (failed == 0) return {};
     return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
@@ -417,12 +424,20 @@ void RestoreDesktop(Context& ctx) {
     try {
         const ClosetPlaces places = PlacesOf(st);
         if (RefuseUnusableCloset(ctx, places)) return;
+        const bool empty = ClosetIsEmpty(os, places);
+        // A key file that is missing, hidden or out of reach beside a full closet:
+        // the items stay, and the user learns where they are.
         if (!FileExists(os, places.keyFile)) {
-            ui.Message("No icons to restore.  Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
+            if (empty)
+                ui.Message("No icons to restore.  Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
+            else
+                ui.Message("No key file was found for this closet, so nothing was moved. Your files are in " +
+                               FoldersWithFiles(os, places) + ".",
+                           "", MsgButtons::Ok, MsgIcon::Exclamation);
             return;
         }
-        if (ClosetIsEmpty(os, places)) {
-            ui.Message("No icons to restore. Your closet is already empty.", "", MsgButtons::Ok, MsgIcon::None);
+        if (empty) {
+            ui.Message(kAlreadyEmpty, "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
         if (!DesktopFoldersUsable(st)) {
@@ -438,8 +453,8 @@ void RestoreDesktop(Context& ctx) {
             saved = ReadKeyFileHeader(os, places.keyFile);
         } catch (const RuntimeError& e) {
             if (e.number() != err::BadFileFormat && e.number() != err::InputPastEnd) throw;
-            ui.Message("The closet key file is damaged, so nothing was moved. Your files are in \"" +
-                           places.closetFolder + "\".",
+            ui.Message("The closet key file is damaged, so nothing was moved. Your files are in " +
+                           FoldersWithFiles(os, places) + ".",
                        "", MsgButtons::Ok, MsgIcon::Exclamation);
             return;
         }

@@ -27,6 +27,9 @@ bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places);
 // Says why the closet at `places` cannot be used (ClosetPlaceProblem) and returns
 // true, or returns false when it can.
 bool RefuseUnusableCloset(Context& ctx, const ClosetPlaces& places);
+inline constexpr const char* kAlreadyEmpty = "No icons to restore. Your closet is already empty.";
+// The closet folders that hold anything, quoted: "\"A\"" or "\"A\" and \"B\"".
+std::string FoldersWithFiles(Platform& os, const ClosetPlaces& places);
 // " N items could not be moved." (" 1 item ..."), or nothing when all moved.
 std::string NotMovedSentence(int failed);
 // The clean after its checks and prompts: makes the closet folders, writes the key

@@ -88,7 +88,8 @@ TEST_CASE("the key file edited between clean and restore: the files always come 
         return line1 + "\r\n\r\n\r\n1024x768x32\r\n" + password + "\r\n" + icons;
     };
     const std::string damaged = "The closet key file is damaged, so nothing was moved. Your files are in \"" +
-                                kCloset.substr(0, kCloset.size() - 1) + "\".";
+                                kCloset.substr(0, kCloset.size() - 1) + "\" and \"" +
+                                kAllUsers.substr(0, kAllUsers.size() - 1) + "\".";
     struct Row {
         std::string key;
         const char* typed; // the password typed when asked, "<cancel>" for Cancel; nullptr: not asked

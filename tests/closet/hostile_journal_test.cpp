@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "ClosetMachine.h"
+#include "closet/AdvancedCloset.h"
 #include "closet/CleanRestore.h"
 #include "closet/Journal.h"
 #include "closet/KeyFile.h"
@@ -86,4 +87,21 @@ TEST_CASE("a working copy found without a journal is named and left where it is,
           "Your Icons have been restored. \"C:\\PROGRAM FILES\\STOWLY\\QuickClean\\c.txt.STOWLY-COPIED\" is a working copy "
           "of a move that did not finish, so it was left where it is.");
     CHECK(m.Contents(ClosetMachine::kDesk) == Tree{{"a.txt", "a"}, {"b.txt.stowly-copying", "part"}});
+}
+
+TEST_CASE("a full closet without its key file says where the files are; an advanced restore of an empty one moves nothing") {
+    ClosetMachine m;
+    m.Put(ClosetMachine::kDesk + std::string("a.txt"), "a");
+    CleanDesktop(m.ctx);
+    m.os.RemoveFile(ClosetMachine::kKeyFile);
+    m.ui = {};
+    RestoreDesktop(m.ctx);
+    CHECK(m.ui.MessageTexts() == Texts{"No key file was found for this closet, so nothing was moved. Your files are in "
+                                       "\"C:\\PROGRAM FILES\\STOWLY\\QuickClean\"."});
+    CHECK(m.Get(ClosetMachine::kCloset + std::string("a.txt")) == "a");
+    m.os.RemoveFile(ClosetMachine::kCloset + std::string("a.txt"));
+    CleanDesktop(m.ctx); // an empty desktop: a key file and an empty closet
+    m.ui = {};
+    CHECK(RunAdvancedRestore(m.ctx, LoadRestoreDialog(m.ctx), "") == DialogEnd::Close);
+    CHECK(m.ui.MessageTexts() == Texts{"No icons to restore. Your closet is already empty."});
 }

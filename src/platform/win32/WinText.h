@@ -31,10 +31,19 @@ inline std::wstring WidePath(std::string_view utf8) {
     return w;
 }
 
-// Paths beyond MAX_PATH need the extended-length prefix (the shell takes none):
-// "\\?\C:\..." for a drive path, "\\?\UNC\server\share\..." for a network one.
+// The extended-length form of a full path, for every file-system call: "\\?\C:\..."
+// for a drive path, "\\?\UNC\server\share\..." for a network one. Windows then takes
+// the path as it is: no limit of MAX_PATH, and names with a trailing dot or space or
+// a device's name ("CON", "NUL.txt") mean the item itself. A path with "." or ".."
+// steps, and a relative one, is left for Windows to resolve (the shell takes no prefix).
 inline std::wstring ExtendedPath(std::wstring w) {
-    if (w.size() < MAX_PATH - 12 || w.rfind(L"\\\\?\\", 0) == 0 || w.rfind(L"\\\\.\\", 0) == 0) return w;
+    if (w.rfind(L"\\\\?\\", 0) == 0 || w.rfind(L"\\\\.\\", 0) == 0) return w;
+    for (const wchar_t* step : {L"\\.\\", L"\\..\\"})
+        if (w.find(step) != std::wstring::npos) return w;
+    for (const wchar_t* end : {L"\\.", L"\\.."})
+        if (w.size() >= wcslen(end) && w.compare(w.size() - wcslen(end), std::wstring::npos, end) == 0) return w;
+    // Windows folds doubled separators of a plain path; the extended form would not.
+    for (size_t i = 2; (i = w.find(L"\\\\", i)) != std::wstring::npos;) w.erase(i, 1);
     if (w.size() > 2 && w[1] == L':' && w[2] == L'\\') return L"\\\\?\\" + w;
     if (w.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + w.substr(2);
     return w;

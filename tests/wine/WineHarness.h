@@ -1,13 +1,11 @@
 #pragma once
-// What the tests that drive real programs under Wine share: paths of the build
-// tree, the two desktop folders, the stand-in Explorer desktop, started programs,
-// and the program's own windows: its dialogs, message boxes and file dialogs.
+// What the tests that drive real programs under Wine share: the build tree, the two
+// desktop folders, the stand-in Explorer desktop, started programs, and the program's
+// own windows: its dialogs, message boxes and file dialogs.
 #include <windows.h>
 
 #include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
-#include <winternl.h>
 
 #include <doctest/doctest.h>
 
@@ -27,32 +25,12 @@ namespace stowly::wine {
 using namespace guidriver;
 namespace fs = std::filesystem;
 
-// The program's version, its main window's title, and its notification-area icon's
-// callback message and id.
 inline const std::string kVersion = std::to_string(STOWLY_VERSION_MAJOR) + "." + std::to_string(STOWLY_VERSION_MINOR) +
                                     "." + std::to_string(STOWLY_VERSION_REVISION);
 inline const std::wstring kMainWindowTitle = L"Stowly\u2122 - Version: " + Widen(kVersion);
 constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1;
-// Where the scenarios install the program: a folder of its own, so that the copy
-// run by tools/run.sh keeps its settings.
+// A folder of its own, so that the copy run by tools/run.sh keeps its settings.
 inline const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (test)";
-
-// The desktop's icons by name, with their places.
-using Places = std::map<std::string, std::pair<int, int>>;
-inline Places Icons(Platform& os) {
-    Places icons;
-    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-        icons[item.name] = {item.x, item.y};
-    return icons;
-}
-// Moves every icon to a place of its own, `seed` making each layout different; the places.
-inline Places Arrange(Platform& os, int seed) {
-    const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
-    for (size_t i = 0; i < items.size(); ++i)
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
-                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
-    return Icons(os);
-}
 
 // Everything under a folder: relative path -> content ("/" for a folder).
 using Tree = std::map<std::wstring, std::string>;
@@ -67,8 +45,7 @@ inline Tree Contents(const fs::path& folder) {
     return tree;
 }
 
-// The build folder as a Unix path (for programs such as import) and as this
-// process sees it (drive Z:).
+// The build folder as a Unix path (for programs such as import) and as seen here (drive Z:).
 inline std::string BuildDirUnix() { return std::getenv("STOWLY_BUILD_DIR") ? std::getenv("STOWLY_BUILD_DIR") : "."; }
 inline fs::path BuildPath(const std::string& name) {
     std::string path = BuildDirUnix() + "/" + name;
@@ -76,8 +53,7 @@ inline fs::path BuildPath(const std::string& name) {
     return Widen(path[0] == '\\' ? "Z:" + path : path);
 }
 
-// A screenshot into <build>/screenshots/`name`, cut to the windows shown (with a
-// small margin), or of the whole screen.
+// A screenshot into <build>/screenshots/`name`, cut to the windows shown, or of the whole screen.
 inline void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
     fs::create_directories(BuildPath("screenshots"));
     RECT area{}, r, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -88,8 +64,7 @@ inline void Shot(const std::string& name, std::initializer_list<HWND> windows = 
     CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name, cut ? &area : nullptr), name);
 }
 
-// The program copied into `folder` (made afresh), with `ini` beside it; the folder
-// goes when the test is done (declare it before the program that runs from it).
+// The program copied into `folder` (made afresh) with `ini`; the folder goes when the test is done.
 struct InstalledCopy {
     explicit InstalledCopy(const fs::path& folder, const std::string& ini = "") : exe(folder / L"stowly.exe") {
         fs::remove_all(folder);
@@ -107,42 +82,30 @@ struct InstalledCopy {
 };
 
 // Both desktop folders emptied when made and again when done (never deleted).
-class EmptyDesktops {
-public:
-    EmptyDesktops() {
-        wchar_t path[MAX_PATH];
-        for (int i = 0; i < 2; ++i) {
-            SHGetFolderPathW(nullptr, i == 0 ? CSIDL_DESKTOPDIRECTORY : CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, path);
-            folders_[i] = path;
-        }
-        Empty();
-    }
+struct EmptyDesktops {
+    EmptyDesktops() { Empty(); }
     ~EmptyDesktops() { Empty(); }
-    EmptyDesktops(const EmptyDesktops&) = delete;
-    EmptyDesktops& operator=(const EmptyDesktops&) = delete;
-    const fs::path& user() const { return folders_[0]; }
-    const fs::path& common() const { return folders_[1]; }
-
-private:
-    void Empty() {
+    static fs::path Folder(int csidl) {
+        wchar_t path[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+        return path;
+    }
+    fs::path user() const { return Folder(CSIDL_DESKTOPDIRECTORY); }
+    fs::path common() const { return Folder(CSIDL_COMMON_DESKTOPDIRECTORY); }
+    void Empty() const {
         std::error_code ec;
-        for (const auto& folder : folders_)
+        for (const auto& folder : {user(), common()})
             for (const auto& entry : fs::directory_iterator(folder, ec)) {
                 SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
                 fs::remove_all(entry.path(), ec);
             }
     }
-    fs::path folders_[2];
 };
 
 // A program of the test, ended (if it has not ended itself) when the test is done.
 class Program {
 public:
-    Program() = default;
     ~Program() { Stop(); }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
     bool Start(const fs::path& exe, const std::wstring& arguments = L"") {
         std::wstring cmd = L"\"" + exe.wstring() + L"\" " + arguments;
         STARTUPINFOW si{sizeof si};
@@ -164,20 +127,13 @@ public:
         process_.reset();
     }
     DWORD pid() const { return pid_; }
-    // The exit code once the program has ended (STILL_ACTIVE while it runs).
-    DWORD ExitCode() const {
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process_.get(), &code);
-        return code;
-    }
 
 private:
     KernelHandle process_;
     DWORD pid_ = 0;
 };
 
-// The main window of a program just started, once it is there (hidden ones too
-// unless `visibleOnly`); null when it has not come within half a minute.
+// The main window of a program just started (hidden ones too unless `visibleOnly`), or null.
 inline HWND WaitMainWindow(const Program& program, bool visibleOnly = false) {
     HWND main = nullptr;
     WaitFor([&] { return (main = FindWindowByTitle(program.pid(), kMainWindowTitle, visibleOnly)) != nullptr; }, 30000);
@@ -187,8 +143,6 @@ inline HWND WaitMainWindow(const Program& program, bool visibleOnly = false) {
 // The stand-in Explorer desktop (tools/standin_desktop), up with its list view.
 class StandinDesktop {
 public:
-    // Starts it and waits until its list view answers (with many items on the
-    // desktop and a busy machine that can take a while).
     bool Start(unsigned timeoutMs = 30000) {
         // A leftover would answer in its place; one that is just closing goes soon.
         if (!WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
@@ -217,8 +171,7 @@ inline HWND WaitDialog(DWORD pid, const std::wstring& title) {
     return dlg;
 }
 
-// What a control of another process holds now (GetWindowText gives only the text it
-// was created with), and a new text for it.
+// What a control of another process holds now (GetWindowText gives only its first text); a new text.
 inline std::wstring BoxText(HWND box) {
     wchar_t text[4096] = {};
     DWORD_PTR got = 0;
@@ -237,8 +190,6 @@ inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
             if (b.text == text) box = b.hwnd;
         return box != nullptr;
     }, 30000);
-    for (const auto& b : MessageBoxes(pid))
-        if (!shown) MESSAGE(Narrow(b.text));
     REQUIRE_MESSAGE(shown, Narrow(text));
     CHECK(Text(box) == L"Stowly");
     REQUIRE(Click(GetDlgItem(box, button)));
@@ -255,26 +206,22 @@ inline void ChooseFile(DWORD pid, const std::wstring& title, const std::wstring&
     CHECK(WaitFor([&] { return !IsWindow(dlg); }));
 }
 
-// The program copied into kProgramFolder with `ini` and started, up to its main
-// window as `wait` says; asked to close when the test is done.
-enum class Wait { Shown, Made, No };
+// The program copied into kProgramFolder with `ini`, started, up to its main window (made, or also
+// shown); asked to close when the test is done.
 struct App {
-    explicit App(const std::string& ini = "", Wait wait = Wait::Shown) : copy(kProgramFolder, ini) {
+    explicit App(const std::string& ini, bool shown = true) : copy(kProgramFolder, ini) {
         REQUIRE(program.Start(copy.exe));
-        if (wait != Wait::No) REQUIRE((main = WaitMainWindow(program, wait == Wait::Shown)));
+        REQUIRE((main = WaitMainWindow(program, shown)));
     }
     ~App() { program.Stop(main); }
-    App(const App&) = delete;
-    App& operator=(const App&) = delete;
     DWORD pid() const { return program.pid(); }
-    // Presses `button` of `window` and waits for the dialog titled `title` it opens.
-    HWND Open(HWND window, const wchar_t* button, const std::wstring& title) const {
-        REQUIRE(Click(FindChild(window, button)));
+    // Presses `button` of the main window and waits for the dialog titled `title` it opens.
+    HWND Open(const wchar_t* button, const std::wstring& title) const {
+        REQUIRE(Click(FindChild(main, button)));
         HWND dlg = WaitDialog(pid(), title);
         REQUIRE_MESSAGE(dlg, Narrow(title));
         return dlg;
     }
-    HWND Open(const wchar_t* button, const std::wstring& title) const { return Open(main, button, title); }
     // The notification-area icon's menu (a right click on the icon).
     HWND TrayMenu() const {
         PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
@@ -286,37 +233,5 @@ struct App {
     Program program;
     HWND main = nullptr;
 };
-
-// The command line of the help viewer (hh.exe) that program `pid` started, read
-// from its process parameters; the viewer is then ended (the test prefix has no HTML
-// engine, so it shows nothing worth keeping).
-inline std::wstring HelpViewerCommandLine(DWORD pid) {
-    DWORD viewer = 0;
-    WaitFor([&] {
-        KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W e{sizeof e};
-        for (BOOL more = Process32FirstW(snapshot.get(), &e); more; more = Process32NextW(snapshot.get(), &e))
-            if (e.th32ParentProcessID == pid && lstrcmpiW(e.szExeFile, L"hh.exe") == 0) viewer = e.th32ProcessID;
-        return viewer != 0;
-    });
-    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, viewer));
-    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    PEB peb{};
-    RTL_USER_PROCESS_PARAMETERS params{};
-    std::wstring line;
-    WaitFor([&] {
-        if (!process || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0 ||
-            !ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
-            !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, nullptr))
-            return false;
-        line.resize(params.CommandLine.Length / sizeof(wchar_t));
-        return ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, nullptr) != 0;
-    });
-    if (process) TerminateProcess(process.get(), 0), WaitForSingleObject(process.get(), 5000);
-    return line;
-}
 
 } // namespace stowly::wine

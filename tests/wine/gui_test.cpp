@@ -1,7 +1,7 @@
-// The real stowly.exe on the stand-in desktop, used as a person would: the main window
-// with Clean and Restore, Preferences and About; then from the notification area, the
-// Icon Positions dialog with its favourites and the advanced clean and restore. Its
-// screenshots are the help's (tools/help-shots.sh) and the README's.
+// The real stowly.exe on the stand-in desktop, used as a person would in one session: the
+// main window with Clean and Restore, Preferences and About, the Icon Positions dialog with
+// its favourites, the advanced clean and restore, the notification area. Its screenshots
+// are the help's (tools/help-shots.sh) and the README's.
 #include "WineHarness.h"
 #include "closet/Wallpaper.h"
 #include "platform/win32/Win32Platform.h"
@@ -83,9 +83,10 @@ bool TrayIconPresent(HWND main) {
 
 } // namespace
 
-TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and Restore bring back every item, "
-          "content, place and the wallpaper; Preferences all or nothing, with the picture converted and the quoted "
-          "start-up entry; About; Exit ends") {
+TEST_CASE("Main window (a second copy ends silently): Clean and Restore bring back every item, content, place and "
+          "the wallpaper; Preferences all or nothing, with the picture converted and the quoted start-up entry; About; "
+          "Icon Positions and its favourites; the advanced clean and restore with the password in any case; Exit "
+          "hides, is greyed in the menu while another copy works, and the menu's Exit ends") {
     EmptyDesktops desktops;
     std::ofstream(desktops.user() / L"Shopping list.txt", std::ios::binary) << "milk\r\n";
     fs::create_directories(desktops.user() / L"Holiday \u03a3\u03c7\u03ad\u03b4\u03b9\u03bf");
@@ -99,10 +100,10 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     Win32Platform os;
     REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
     const Places before = Arrange(os, 2); // places no new item is given: only a restore puts them there
-    test::TestDir pictures;
-    const std::string picture = pictures.path().string() + "\\beach.bmp", clean = pictures.path().string() + "\\c.bmp";
+    test::TestDir folder;
+    const std::string picture = folder.path().string() + "\\beach.bmp", cleanPicture = folder.path().string() + "\\c.bmp";
     const std::string beach = test::OnePixelBitmap(0x30, 0x90, 0xD0);
-    REQUIRE(os.WriteFile(picture, beach) + os.WriteFile(clean, test::OnePixelBitmap(0xF0, 0xF0, 0xF0)) == 0);
+    REQUIRE(os.WriteFile(picture, beach) + os.WriteFile(cleanPicture, test::OnePixelBitmap(0xF0, 0xF0, 0xF0)) == 0);
     REQUIRE(SetWallpaper(os, picture, 2));
     const auto wallpaper = [&] { // as the registry holds it: this process's own view may lag
         RegData path;
@@ -110,7 +111,7 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
         return std::get<std::string>(path) + " " + ReadCurrentWallpaper(os).style;
     };
 
-    App app("[PREFS]\r\nDefaultWindowsBackground=" + clean + "\r\nWallPaperStyle= 1\r\n");
+    App app("[PREFS]\r\nDefaultWindowsBackground=" + cleanPicture + "\r\nWallPaperStyle= 1\r\n");
     Program second;
     REQUIRE(second.Start(app.copy.exe));
     bool secondShowed = false;
@@ -123,9 +124,10 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     }
     Shot("main-window-highlighted.png", {app.main});
     Run(app, L"Clean Desktop", L"Your Desktop has been cleaned.", "progress-window.png");
-    CHECK(Contents(desktops.user()) == Tree{{L"desktop.ini", "hidden"}}); // hidden items stay
+    const Tree hidden{{L"desktop.ini", "hidden"}};
+    CHECK(Contents(desktops.user()) == hidden); // hidden items stay
     CHECK(fs::is_empty(desktops.common()));
-    CHECK(wallpaper() == clean + " 1");
+    CHECK(wallpaper() == cleanPicture + " 1");
     REQUIRE(DeleteFileW(Widen(picture).c_str())); // gone meanwhile: the backup brings it back
     Run(app, L"Restore Desktop", L"Your Icons have been restored.");
     CHECK(Contents(desktops.user()) == user);
@@ -135,11 +137,10 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     CHECK(os.ReadFile(picture, nullptr) == beach);
     os.SetWallpaper("");
 
-    const fs::path pictureFolder = L"C:\\Users\\Public\\Pictures"; // the path shows in the help's picture
-    const fs::path sea = pictureFolder / L"Sea view.jpg";
-    fs::create_directories(pictureFolder);
+    const fs::path pictures = L"C:\\Users\\Public\\Pictures", sea = pictures / L"Sea view.jpg"; // as the help shows
+    fs::create_directories(pictures);
     std::ofstream(sea, std::ios::binary) << test::kTinyJpeg;
-    std::ofstream(pictureFolder / L"Broken.jpg", std::ios::binary) << "not a picture";
+    std::ofstream(pictures / L"Broken.jpg", std::ios::binary) << "not a picture";
     const auto runEntry = [&] {
         RegData value;
         os.RegRead(RegRoot::CurrentUser, kRunKey, "Stowly", value);
@@ -147,28 +148,15 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     };
     os.RegDelete(RegRoot::CurrentUser, kRunKey, "Stowly");
     const std::string ini = Narrow((kProgramFolder / L"stowly.ini").wstring());
-    std::wstring folder = kProgramFolder.wstring() + L"\\"; // as the program names it: upper case
-    CharUpperW(folder.data());
-    const std::string bmp = Narrow(folder) + "StowlyWallpaper.bmp", settings = os.ReadFile(ini, nullptr).value_or("");
-    const auto unchanged = [&] {
-        return os.ReadFile(ini, nullptr).value_or("") == settings && !os.Attributes(bmp).exists &&
-               std::holds_alternative<std::monostate>(runEntry());
-    };
+    std::wstring programFolder = kProgramFolder.wstring() + L"\\"; // as the program names it: upper case
+    CharUpperW(programFolder.data());
+    const std::string bmp = Narrow(programFolder) + "StowlyWallpaper.bmp", settings = os.ReadFile(ini, nullptr).value_or("");
+    // A picture that cannot be converted is reported; the dialog stays open and nothing is stored.
     PostKeys(app.main, {VK_ESCAPE}); // Escape in the main window opens Preferences
     HWND prefs = WaitDialog(app.pid(), L"Preferences");
     REQUIRE(prefs);
     HWND box = FindWindowExW(prefs, nullptr, L"Edit", nullptr);
-    SetText(box, sea.wstring());
-    Press(prefs, L"Run on Start Up");
-    Press(prefs, L"Center");
-    Shot("preferences.png", {prefs});
-    Press(prefs, L"Cancel");
-    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
-    CHECK(unchanged());
-    // A picture that cannot be converted is reported; the dialog stays open and nothing is stored.
-    prefs = app.Open(L"Preferences", L"Preferences");
-    box = FindWindowExW(prefs, nullptr, L"Edit", nullptr);
-    SetText(box, (pictureFolder / L"Broken.jpg").wstring());
+    SetText(box, (pictures / L"Broken.jpg").wstring());
     Press(prefs, L"Run on Start Up");
     Press(prefs, L"Stretch");
     REQUIRE(Click(FindChild(prefs, L"Done")));
@@ -178,8 +166,11 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     REQUIRE(Click(GetDlgItem(error, IDOK)));
     REQUIRE(WaitFor([&] { return !IsWindow(error); }));
     CHECK(IsWindowVisible(prefs));
-    CHECK(unchanged());
+    CHECK(os.ReadFile(ini, nullptr).value_or("") == settings);
+    CHECK_FALSE(os.Attributes(bmp).exists);
+    CHECK(std::holds_alternative<std::monostate>(runEntry()));
     SetText(box, sea.wstring());
+    Shot("preferences.png", {prefs});
     Press(prefs, L"Done");
     REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
     const auto converted = os.DecodePicture(bmp, nullptr);
@@ -190,84 +181,53 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     for (const std::string& line : {"DefaultWindowsBackground=" + bmp, std::string("RunOnStartUP= 1"),
                                     std::string("WallPaperStyle= 2")})
         CHECK_MESSAGE(written.find("\r\n" + line + "\r\n") != std::string::npos, line);
-    CHECK(runEntry() == RegData("\"" + Narrow(folder) + "stowly.exe\""));
+    CHECK(runEntry() == RegData("\"" + Narrow(programFolder) + "stowly.exe\""));
     prefs = app.Open(L"Preferences", L"Preferences"); // unticked and Done, the entry goes
-    Press(prefs, L"Run on Start Up");
+    for (const wchar_t* tick : {L"Run on Start Up", L"Minimize to System Tray", L"Turn on Advanced Mode"})
+        Press(prefs, tick);
     Press(prefs, L"Done");
     REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
     CHECK(std::holds_alternative<std::monostate>(runEntry()));
     CHECK(os.ReadFile(ini, nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
-
     HWND about = app.Open(L"About", L"About Stowly(tm)");
     CHECK(FindChild(about, L"Version " + Widen(kVersion)));
     Shot("about.png", {about});
     PostKeys(about, {VK_RETURN}); // the default button, OK
     CHECK(WaitFor([&] { return !IsWindow(about); }));
-    REQUIRE(Click(FindChild(app.main, L"Exit"))); // without MinSystemTray, Exit ends the program
-    CHECK(app.program.WaitEnd(5000));
-}
 
-TEST_CASE("In the notification area: Icon Positions saves, loads and keeps favourites; the advanced clean and restore "
-          "ask for the password in any case and offer to save a new one; Exit hides, and is greyed while another "
-          "copy works; the menu applies a favourite and ends the program") {
-    EmptyDesktops desktops;
-    std::ofstream(desktops.user() / L"Budget.txt", std::ios::binary) << "report\r\n";
-    fs::create_directories(desktops.user() / L"Photos");
-    std::ofstream(desktops.user() / L"Photos" / L"sea.txt", std::ios::binary) << "sea\r\n";
-    std::ofstream(desktops.common() / L"Shared.txt", std::ios::binary) << "shared\r\n";
-    const Tree user = Contents(desktops.user()), common = Contents(desktops.common());
-    StandinDesktop standin;
-    REQUIRE(standin.Start());
-    Win32Platform os;
-    REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
-    const Places saved = Arrange(os, 0);
-    test::TestDir folder;
     const std::wstring file = (folder.path() / L"Work.dpf").wstring();
+    HWND dlg = app.Open(L"Icon Positions", L"Icon Positions");
+    Shot("icon-positions.png");
+    REQUIRE(Click(FindChild(dlg, L"Save Current Desktop Icon Positions")));
+    ChooseFile(app.pid(), L"Save As", (folder.path() / L"Work").wstring()); // the extension comes by itself
+    Answer(app.pid(), L"Your Desktop icon positions have been saved.");
+    REQUIRE(Click(Browse(dlg, 2)));
+    ChooseFile(app.pid(), L"Open", file);
+    CHECK(WaitFor([&] { return Favourites(dlg) == std::vector<std::wstring>{L"Blank", L"Blank", L"Work", L"Blank"}; }));
+    REQUIRE(Click(FindChild(dlg, L"Done")));
+    REQUIRE(WaitFor([&] { return !IsWindow(dlg); }));
+    CHECK(Profile(L"FavoriteLocation2") == L"Work");
+    CHECK(Profile(L"FavoritePath2") == folder.path().wstring() + L"\\");
+
     const std::string keyFile = folder.path().string() + "\\Mine.qvr";
     const auto password = [&] { // the key file's fifth line
         std::string text = os.ReadFile(keyFile, nullptr).value_or("");
         for (int i = 1; i < 5; ++i) text.erase(0, text.find("\r\n") + 2);
         return text.substr(0, text.find("\r\n"));
     };
-
-    App app("[PREFS]\r\nMinSystemTray= 1\r\nAdvancedMode= 1\r\n", false);
-    Sleep(500);
-    CHECK(TopWindows(app.pid(), Shown).empty());
-    CHECK(TrayIconPresent(app.main));
-    PostMessageW(app.main, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
-    REQUIRE(WaitFor([&] { return Shown(app.main); }));
-    HWND dlg = app.Open(L"Icon Positions", L"Icon Positions");
-    Shot("icon-positions.png");
-    REQUIRE(Click(FindChild(dlg, L"Save Current Desktop Icon Positions")));
-    ChooseFile(app.pid(), L"Save As", (folder.path() / L"Work").wstring()); // the extension comes by itself
-    Answer(app.pid(), L"Your Desktop icon positions have been saved.");
-    REQUIRE(Arrange(os, 3) != saved);
-    REQUIRE(Click(FindChild(dlg, L"Load  Desktop Icon Positions")));
-    ChooseFile(app.pid(), L"Open", file);
-    Answer(app.pid(), L"Your Icons have been restored.");
-    CHECK(Icons(os) == saved);
-    REQUIRE(Click(Browse(dlg, 1)));
-    ChooseFile(app.pid(), L"Open", L""); // cancelled: the slot stays
-    REQUIRE(Click(Browse(dlg, 2)));
-    ChooseFile(app.pid(), L"Open", file);
-    const std::vector<std::wstring> chosen{L"Blank", L"Blank", L"Work", L"Blank"};
-    CHECK(WaitFor([&] { return Favourites(dlg) == chosen; }));
-    REQUIRE(Click(FindChild(dlg, L"Done")));
-    REQUIRE(WaitFor([&] { return !IsWindow(dlg); }));
-    CHECK(Profile(L"FavoriteLocation2") == L"Work");
-    CHECK(Profile(L"FavoritePath2") == folder.path().wstring() + L"\\");
-
     REQUIRE(Click(FindChild(app.main, L"Clean Desktop")));
     ChooseFile(app.pid(), L"Save As", Widen(folder.path().string() + "\\Mine"));
     HWND clean = WaitDialog(app.pid(), L"Clean Desktop (Advanced)");
     REQUIRE(clean);
-    CHECK(BoxText(BoxAfter(clean, L"Desktop Icons && Positions:")).find(L"\tBudget.txt\r\n\tXPos: ") != std::wstring::npos);
+    CHECK(BoxText(BoxAfter(clean, L"Desktop Icons && Positions:")).find(L"\tShared notes.txt\r\n\tXPos: ") !=
+          std::wstring::npos);
     SetText(BoxAfter(clean, L"Password:"), L" Open Sesame");
     Shot("advanced-clean.png");
     PostKeys(clean, {VK_RETURN}); // Enter: the default button, Clean
     Answer(app.pid(), L"Your Desktop has been cleaned.");
     REQUIRE(WaitFor([&] { return !IsWindow(clean); }));
-    CHECK((fs::is_empty(desktops.user()) && fs::is_empty(desktops.common())));
+    CHECK(Contents(desktops.user()) == hidden);
+    CHECK(fs::is_empty(desktops.common()));
     CHECK(password() == "\" Open Sesame\"");
     REQUIRE(Click(FindChild(app.main, L"Restore Desktop")));
     ChooseFile(app.pid(), L"Open", Widen(keyFile));
@@ -286,10 +246,10 @@ TEST_CASE("In the notification area: Icon Positions saves, loads and keeps favou
     REQUIRE(WaitFor([&] { return !IsWindow(restore); }));
     CHECK(Contents(desktops.user()) == user);
     CHECK(Contents(desktops.common()) == common);
-    CHECK(Icons(os) == saved);
+    CHECK(Icons(os) == before);
     CHECK(password() == "NEW SECRET");
 
-    REQUIRE(Click(FindChild(app.main, L"Exit"))); // hides the window; the program runs on, its icon kept
+    REQUIRE(Click(FindChild(app.main, L"Exit"))); // with Minimize to System Tray, Exit hides; the program runs on
     REQUIRE(WaitFor([&] { return !Shown(app.main); }));
     CHECK(TrayIconPresent(app.main));
     { // while any copy cleans or restores (its lock is held here), the menu's Exit is greyed
@@ -311,7 +271,7 @@ TEST_CASE("In the notification area: Icon Positions saves, loads and keeps favou
     // Down twice reaches the third item whether or not the menu stops at the grey ones.
     PostKeys(menu, {VK_DOWN, VK_DOWN, VK_RETURN});
     Answer(app.pid(), L"Your Icons have been restored.");
-    CHECK(Icons(os) == saved);
+    CHECK(Icons(os) == before);
     menu = app.TrayMenu(); // its last item, Exit, ends the program
     PostKeys(menu, {VK_UP, VK_RETURN});
     CHECK(app.program.WaitEnd(5000));

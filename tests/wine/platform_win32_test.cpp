@@ -1,12 +1,11 @@
 // The Win32 backend against the real system: files and paths, moves on one volume and
-// across, the registry, and the settings file against the system's own profile functions.
+// across, and the settings file against the system's own profile functions.
 #include <sstream>
 
 #include "WineHarness.h"
 #include "closet/ShellOps.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/IniFile.h"
-#include "settings/Registry.h"
 #include "support/FilesContract.h"
 #include "support/TestDir.h"
 #include "support/Utf16File.h"
@@ -79,23 +78,6 @@ TEST_CASE("Items move whole, on one volume and across (a copy at a time), and no
         arrived.insert({{L"b.txt", "old"}, {L"b (2).txt", "new"}, {L"Tree (2)", "/"}, {L"Tree (2)\\other.txt", "other"}});
         CHECK(Contents(Widen(to)) == arrived); // and no working copy left behind
         fs::remove_all(fs::path(Widen(from)));
-    }
-}
-
-TEST_CASE("Registry round trips under HKCU and HKLM") {
-    Win32Platform os;
-    for (const auto& [root, key] : {std::pair{RegRoot::CurrentUser, "Software\\StowlyTest"},
-                                    std::pair{RegRoot::LocalMachine, "SOFTWARE\\StowlyTest"}}) {
-        REQUIRE(os.RegWrite(root, key, "Seed", std::string("s"), true) == 0);
-        SetRegKeyValue(os, root, key, "Text", std::string("C:\\Stowly\\stowly.exe"), kRegSz);
-        CHECK(QueryRegKeyValue(os, root, key, "text") == RegData(std::string("C:\\Stowly\\stowly.exe") + '\0'));
-        SetRegKeyValue(os, root, key, "Number", std::string(" -7 "), kRegDword);
-        DeleteRegValue(os, root, key, "Text");
-        CHECK(QueryRegKeyValue(os, root, key, "Text") == RegData{});
-        CHECK(QueryRegKeyValue(os, root, key, "Number") == RegData(int32_t{-7}));
-        SetRegKeyValue(os, root, key + std::string("\\Missing"), "Text", std::string("x"), kRegSz); // makes no key
-        CHECK(os.RegWrite(root, key + std::string("\\Missing"), "Other", std::string("x"), false) != 0);
-        RegDeleteTreeW(root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, Widen(key).c_str());
     }
 }
 

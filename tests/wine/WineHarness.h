@@ -1,7 +1,7 @@
 #pragma once
 // What the tests that drive real programs under Wine share: the build tree, the two
 // desktop folders, the stand-in Explorer desktop, started programs, and the program's
-// own windows: its dialogs, message boxes and file dialogs.
+// main window and message boxes.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -76,8 +76,6 @@ struct InstalledCopy {
         std::error_code ec;
         fs::remove_all(exe.parent_path(), ec);
     }
-    InstalledCopy(const InstalledCopy&) = delete;
-    InstalledCopy& operator=(const InstalledCopy&) = delete;
     const fs::path exe;
 };
 
@@ -119,7 +117,6 @@ public:
         return true;
     }
     bool WaitEnd(unsigned ms) const { return !process_ || WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0; }
-    bool Running() const { return !WaitEnd(0); }
     // Asks politely first (`close`, when given), then ends the process.
     void Stop(HWND close = nullptr) {
         if (close) PostMessageW(close, WM_CLOSE, 0, 0);
@@ -147,11 +144,10 @@ public:
         // A leftover would answer in its place; one that is just closing goes soon.
         if (!WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
         if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
-        WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
+        WaitFor([&] { return Answers() || program_.WaitEnd(0); }, timeoutMs);
         return Answers();
     }
-    void Stop() { program_.Stop(Answers() ? FindWindowW(L"Progman", nullptr) : nullptr); }
-    ~StandinDesktop() { Stop(); }
+    ~StandinDesktop() { program_.Stop(Answers() ? FindWindowW(L"Progman", nullptr) : nullptr); }
 
 private:
     bool Answers() const {
@@ -162,25 +158,6 @@ private:
     }
     Program program_;
 };
-
-// The visible dialog of `pid` titled `title`, or null.
-inline HWND WaitDialog(DWORD pid, const std::wstring& title) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = FindWindowByTitle(pid, title, true)) != nullptr && ClassName(dlg) == L"#32770"; },
-            20000);
-    return dlg;
-}
-
-// What a control of another process holds now (GetWindowText gives only its first text); a new text.
-inline std::wstring BoxText(HWND box) {
-    wchar_t text[4096] = {};
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(box, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got);
-    return text;
-}
-inline void SetText(HWND box, const std::wstring& text) {
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
 
 // Waits for the message box of `pid` that says `text`, checks its title and presses `button`.
 inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
@@ -195,43 +172,5 @@ inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
     REQUIRE(Click(GetDlgItem(box, button)));
     CHECK(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
 }
-
-// Types `name` into the file dialog titled `title` and presses OK (Cancel for no name).
-inline void ChooseFile(DWORD pid, const std::wstring& title, const std::wstring& name) {
-    HWND dlg = WaitDialog(pid, title);
-    REQUIRE_MESSAGE(dlg, Narrow(title));
-    HWND box = GetDlgItem(dlg, 0x47C); // cmb13, or edt1 by style
-    SetText(box ? box : GetDlgItem(dlg, 0x480), name);
-    REQUIRE(Click(GetDlgItem(dlg, name.empty() ? IDCANCEL : IDOK)));
-    CHECK(WaitFor([&] { return !IsWindow(dlg); }));
-}
-
-// The program copied into kProgramFolder with `ini`, started, up to its main window (made, or also
-// shown); asked to close when the test is done.
-struct App {
-    explicit App(const std::string& ini, bool shown = true) : copy(kProgramFolder, ini) {
-        REQUIRE(program.Start(copy.exe));
-        REQUIRE((main = WaitMainWindow(program, shown)));
-    }
-    ~App() { program.Stop(main); }
-    DWORD pid() const { return program.pid(); }
-    // Presses `button` of the main window and waits for the dialog titled `title` it opens.
-    HWND Open(const wchar_t* button, const std::wstring& title) const {
-        REQUIRE(Click(FindChild(main, button)));
-        HWND dlg = WaitDialog(pid(), title);
-        REQUIRE_MESSAGE(dlg, Narrow(title));
-        return dlg;
-    }
-    // The notification-area icon's menu (a right click on the icon).
-    HWND TrayMenu() const {
-        PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
-        std::vector<HWND> menus;
-        REQUIRE(WaitFor([&] { return !(menus = VisibleOfClass(pid(), L"#32768")).empty(); }));
-        return menus.front();
-    }
-    InstalledCopy copy;
-    Program program;
-    HWND main = nullptr;
-};
 
 } // namespace stowly::wine

@@ -134,9 +134,6 @@ TEST_CASE("The settings file reads and writes what the system's profile function
             ini->Set(section, key, value);
         }
         REQUIRE(SaveIniFile(os, ours, *ini) == 0);
-        auto back = LoadIniFile(os, api);
-        REQUIRE(back);
         CHECK(Dump(ours) == Dump(api));
-        CHECK(Dump(api, &*back) == Dump(api));
     }
 }

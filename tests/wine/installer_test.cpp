@@ -51,6 +51,9 @@ TEST_CASE("Installed silently, the program starts in the notification area and o
         CHECK(WaitFor([&] { return (help = FindWindowW(L"HH Parent", L"Stowly Help")) != nullptr; }));
         PostMessageW(help, WM_CLOSE, 0, 0);
         CHECK(WaitFor([&] { return !IsWindow(help); }));
+        REQUIRE(Click(FindChild(main, L"Exit"))); // hides it again: it runs on in the notification area
+        CHECK(WaitFor([&] { return IsWindowVisible(main) == FALSE; }));
+        CHECK_FALSE(stowly.WaitEnd(500));
     }
 
     // A cleaned desktop, settings and start-at-logon entries as the program writes them (its folder in upper case).

@@ -20,21 +20,17 @@ bool Shown(HWND h) { return IsWindowVisible(h) != FALSE; }
 // The visible dialog of `pid` titled `title`, or null.
 HWND WaitDialog(DWORD pid, const std::wstring& title) {
     HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = FindWindowByTitle(pid, title, true)) != nullptr && ClassName(dlg) == L"#32770"; },
-            20000);
+    WaitFor([&] { return (dlg = FindWindowByTitle(pid, title, true)) && ClassName(dlg) == L"#32770"; }, 20000);
     return dlg;
 }
 
 // What a control of another process holds now (GetWindowText gives only its first text); a new text.
 std::wstring BoxText(HWND box) {
     wchar_t text[4096] = {};
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(box, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got);
+    SendMessageTimeoutW(box, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
     return text;
 }
-void SetText(HWND box, const std::wstring& text) {
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
+void SetText(HWND box, const std::wstring& text) { SendMessageW(box, WM_SETTEXT, 0, LPARAM(text.c_str())); }
 
 // Types `name` into the file dialog titled `title` and presses OK.
 void ChooseFile(DWORD pid, const std::wstring& title, const std::wstring& name) {
@@ -118,7 +114,6 @@ HWND Browse(HWND dlg, int slot) {
     return h;
 }
 
-// The box that follows its label.
 HWND BoxAfter(HWND dlg, const std::wstring& label) { return GetWindow(FindChild(dlg, label), GW_HWNDNEXT); }
 
 std::wstring Profile(const std::wstring& key) {
@@ -151,9 +146,9 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
     const Places before = Arrange(os, 2); // places no new item is given: only a restore puts them there
     test::TestDir folder;
-    const std::string picture = folder.path().string() + "\\beach.bmp", cleanPicture = folder.path().string() + "\\c.bmp";
+    const std::string picture = folder.path().string() + "\\beach.bmp", plain = folder.path().string() + "\\c.bmp";
     const std::string beach = test::OnePixelBitmap(0x30, 0x90, 0xD0);
-    REQUIRE(os.WriteFile(picture, beach) + os.WriteFile(cleanPicture, test::OnePixelBitmap(0xF0, 0xF0, 0xF0)) == 0);
+    REQUIRE(os.WriteFile(picture, beach) + os.WriteFile(plain, test::OnePixelBitmap(0xF0, 0xF0, 0xF0)) == 0);
     REQUIRE(SetWallpaper(os, picture, 2));
     const auto wallpaper = [&] { // as the registry holds it: this process's own view may lag
         RegData path;
@@ -161,7 +156,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
         return std::get<std::string>(path) + " " + ReadCurrentWallpaper(os).style;
     };
 
-    App app("[PREFS]\r\nDefaultWindowsBackground=" + cleanPicture + "\r\nWallPaperStyle= 1\r\n");
+    App app("[PREFS]\r\nDefaultWindowsBackground=" + plain + "\r\nWallPaperStyle= 1\r\n");
     Program second;
     REQUIRE(second.Start(app.copy.exe));
     bool secondShowed = false;
@@ -177,7 +172,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     const Tree hidden{{L"desktop.ini", "hidden"}};
     CHECK(Contents(desktops.user()) == hidden); // hidden items stay
     CHECK(fs::is_empty(desktops.common()));
-    CHECK(wallpaper() == cleanPicture + " 1");
+    CHECK(wallpaper() == plain + " 1");
     REQUIRE(DeleteFileW(Widen(picture).c_str())); // gone meanwhile: the backup brings it back
     Run(app, L"Restore Desktop", L"Your Icons have been restored.");
     CHECK(Contents(desktops.user()) == user);
@@ -198,9 +193,9 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     };
     os.RegDelete(RegRoot::CurrentUser, kRunKey, "Stowly");
     const std::string ini = Narrow((kProgramFolder / L"stowly.ini").wstring());
-    std::wstring programFolder = kProgramFolder.wstring() + L"\\"; // as the program names it: upper case
-    CharUpperW(programFolder.data());
-    const std::string bmp = Narrow(programFolder) + "StowlyWallpaper.bmp", settings = os.ReadFile(ini, nullptr).value_or("");
+    std::wstring upper = kProgramFolder.wstring() + L"\\"; // as the program names it: upper case
+    CharUpperW(upper.data());
+    const std::string bmp = Narrow(upper) + "StowlyWallpaper.bmp", settings = os.ReadFile(ini, nullptr).value_or("");
     // A picture that cannot be converted is reported; the dialog stays open and nothing is stored.
     PostKeys(app.main, {VK_ESCAPE}); // Escape in the main window opens Preferences
     HWND prefs = WaitDialog(app.pid(), L"Preferences");
@@ -231,7 +226,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     for (const std::string& line : {"DefaultWindowsBackground=" + bmp, std::string("RunOnStartUP= 1"),
                                     std::string("WallPaperStyle= 2")})
         CHECK_MESSAGE(written.find("\r\n" + line + "\r\n") != std::string::npos, line);
-    CHECK(runEntry() == RegData("\"" + Narrow(programFolder) + "stowly.exe\""));
+    CHECK(runEntry() == RegData("\"" + Narrow(upper) + "stowly.exe\""));
     prefs = app.Open(L"Preferences", L"Preferences"); // unticked and Done, the entry goes
     for (const wchar_t* tick : {L"Run on Start Up", L"Minimize to System Tray", L"Turn on Advanced Mode"})
         Press(prefs, tick);

@@ -30,13 +30,13 @@ TEST_CASE("Installed silently, the program starts in the notification area and o
         os.RegRead(root, key, name, value);
         return value;
     };
-    const auto read = [&](const fs::path& path) { return os.ReadFile(Narrow(path.wstring()), nullptr).value_or("<none>"); };
+    const auto read = [&](const fs::path& p) { return os.ReadFile(Narrow(p.wstring()), nullptr).value_or("<none>"); };
     clear();
     Program setup;
     REQUIRE(setup.Start(BuildPath("stowly-" + kVersion + "-setup.exe"), L"/S /D=" + kFolder.wstring()));
     REQUIRE(setup.WaitEnd(120000));
     CHECK(read(kFolder / L"stowly.exe") == read(BuildPath("stowly.exe")));
-    REQUIRE(os.WriteFile(dir + "stowly.ini", "[PREFS]\r\nMinSystemTray= 1\r\n") == 0); // starts in the notification area
+    REQUIRE(os.WriteFile(dir + "stowly.ini", "[PREFS]\r\nMinSystemTray= 1\r\n") == 0); // it starts hidden
     {
         Program stowly;
         REQUIRE(stowly.Start(kFolder / L"stowly.exe"));

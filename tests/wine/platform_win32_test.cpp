@@ -35,23 +35,28 @@ std::string Dump(const std::string& file, const IniFile* ini = nullptr) {
 
 } // namespace
 
-TEST_CASE("Win32 files follow the program's listing and file rules; long and network paths get the long form") {
+TEST_CASE("Win32 files follow the program's listing and file rules, system entries apart; long and network paths get "
+          "the long form") {
     test::TestDir dir;
     Win32Platform os;
     test::CheckFileContract(os, dir.path().string(), [](const std::string& path) {
         REQUIRE(SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
         return path;
     });
+    const std::string ini = dir.path().string() + "\\desktop.ini"; // a system entry
+    REQUIRE((os.WriteFile(ini, "[.Shell]") == 0 && SetFileAttributesW(Widen(ini).c_str(), FILE_ATTRIBUTE_SYSTEM)));
+    CHECK(std::ranges::count(test::Names(os.List(dir.path().string() + "\\", true)), "desktop.ini") == 0);
+    for (const auto& e : os.ListAll(dir.path().string())) CHECK(e.system == (e.name == "desktop.ini"));
     const std::wstring n260(260, L'n');
     const std::pair<std::wstring, std::wstring> paths[] = {
         {L"C:\\short\\a.txt", L"C:\\short\\a.txt"}, {L"\\\\server\\share\\a.txt", L"\\\\server\\share\\a.txt"},
         {L"C:\\" + n260, L"\\\\?\\C:\\" + n260}, {L"\\\\server\\share\\" + n260, L"\\\\?\\UNC\\server\\share\\" + n260},
         {L"\\\\?\\C:\\" + n260, L"\\\\?\\C:\\" + n260}, {L"relative\\" + n260, L"relative\\" + n260}};
-    for (const auto& [path, extended] : paths) CHECK_MESSAGE(ExtendedPath(path) == extended, Narrow(path.substr(0, 24)));
+    for (const auto& [path, extended] : paths) CHECK_MESSAGE(ExtendedPath(path) == extended, Narrow(path));
 }
 
 TEST_CASE("Items move whole, on one volume and across (a copy at a time), and nothing is replaced") {
-    const std::string greek = "\xce\xa3\xcf\x87\xce\xad\xce\xb4\xce\xb9\xce\xbf\xf0\x9f\x93\x81.txt"; // and one outside the BMP
+    const std::string greek = "\xce\xa3\xcf\x87\xce\xad\xce\xb4\xce\xb9\xce\xbf\xf0\x9f\x93\x81.txt"; // and U+1F4C1
     for (bool across : {false, true}) { // /dev/shm is another file system than the prefix's drive C:
         Win32Platform os;
         test::TestDir dir;
@@ -61,11 +66,11 @@ TEST_CASE("Items move whole, on one volume and across (a copy at a time), and no
         fs::remove_all(fs::path(Widen(from))); // Wine reuses process ids: a failed run's leftover
         REQUIRE((os.CreateFolder(from) && os.CreateFolder(to) && os.CreateFolder(from + "\\Tree")));
         REQUIRE(os.WriteFile(from + "\\a.txt", "alpha") + os.WriteFile(from + "\\Tree\\" + greek, "deep") == 0);
-        if (across) CHECK(os.MoveItem(from + "\\a.txt", to + "\\a.txt") == winerr::NotSameDevice); // and changes nothing
+        if (across) CHECK(os.MoveItem(from + "\\a.txt", to + "\\a.txt") == winerr::NotSameDevice);
         CHECK(PerformShellAction(os, from + "\\a.txt", to) + PerformShellAction(os, from + "\\Tree", to) == 0);
         CHECK(fs::is_empty(Widen(from)));
-        Tree arrived{{L"a.txt", "alpha"}, {L"Tree", "/"}, {L"Tree\\" + Widen(greek), "deep"}};
-        CHECK(Contents(Widen(to)) == arrived);
+        Tree want{{L"a.txt", "alpha"}, {L"Tree", "/"}, {L"Tree\\" + Widen(greek), "deep"}};
+        CHECK(Contents(Widen(to)) == want);
 
         REQUIRE(os.WriteFile(from + "\\b.txt", "new") + os.WriteFile(to + "\\b.txt", "old") == 0);
         REQUIRE((os.CreateFolder(from + "\\Tree") && os.WriteFile(from + "\\Tree\\other.txt", "other") == 0));
@@ -74,8 +79,8 @@ TEST_CASE("Items move whole, on one volume and across (a copy at a time), and no
         CHECK(PerformShellAction(os, from + "\\b.txt", to) + PerformShellAction(os, from + "\\Tree", to) == 0);
         CHECK(PerformShellAction(os, from + "\\missing", to) != 0);
         CHECK(fs::is_empty(Widen(from)));
-        arrived.insert({{L"b.txt", "old"}, {L"b (2).txt", "new"}, {L"Tree (2)", "/"}, {L"Tree (2)\\other.txt", "other"}});
-        CHECK(Contents(Widen(to)) == arrived); // and no working copy left behind
+        want.insert({{L"b.txt", "old"}, {L"b (2).txt", "new"}, {L"Tree (2)", "/"}, {L"Tree (2)\\other.txt", "other"}});
+        CHECK(Contents(Widen(to)) == want); // and no working copy left behind
         fs::remove_all(fs::path(Widen(from)));
     }
 }
@@ -89,27 +94,27 @@ TEST_CASE("The settings file reads and writes what the system's profile function
          "Equals=a=b\r\nLatin=M\xFC" "de \xE9t\xE9\r\nBlank= 1\r\nLong=" + big + "\r\nQuotedLong=\"" + big +
              "\"\r\nNext=n\r\n",
          "PREFS", "Next"},
-        {"case and blanks of the asked names, first of two equal keys", "[prefs]\r\nkEY=1\r\nKEY=2\r\n", " PREFS ", " Key "},
+        {"asked names' case and blanks, first of equal keys", "[prefs]\r\nkEY=1\r\nKEY=2\r\n", " PREFS ", " Key "},
         {"a key before any section, a longer key, comments, a line without equals sign, the next section",
          "Key=1\r\n\r\n; c\r\n[PREFS]\r\nKeys=x\r\n;Key=1\r\nKey\r\n[OTHER]\r\nKey=1\r\n", "PREFS", "Key"},
         {"blanks in the brackets, a second equal section, LF line ends, none at the end",
          "[ PREFS ] ; prefs\nA=1\n[prefs]\nKey=2", "PREFS", "Key"},
         // Notepad's "Unicode" and "Unicode big endian"
-        {"UTF-16 LE", test::Utf16File(u"[PREFS]\r\nA=1\r\nKey= M\u00FCde \r\n[Other]\r\nx=y\r\n", false), "PREFS", "Key"},
+        {"UTF-16 LE", test::Utf16File(u"[PREFS]\r\nKey= M\u00FCde \r\n[Other]\r\nx=y\r\n", false), "PREFS", "Key"},
         {"UTF-16 BE", test::Utf16File(u"[PREFS]\r\nKey=\"caf\u00E9\"\r\n", true), "PREFS", "Key"},
     };
     // Each write is section, key, value; text nullptr: no file yet.
     const struct { const char* name; const char* text; std::vector<std::array<const char*, 3>> writes; } writes[] = {
         {"new file", nullptr, {{"PREFS", "MinSystemTray", " 1"}, {"PREFS", "RunOnStartUP", " 0"}}},
         {"existing key in place, new keys after the section's keys, a new section at the end",
-         "[prefs]\r\nmin=0\r\nOther=x\r\n\r\n[End]\r\n", {{"PREFS", "Min", " 1"}, {"PREFS", "New", "n"}, {"B", "y", "2"}}},
+         "[prefs]\r\nmin=0\r\n\r\n[End]\r\n", {{"PREFS", "Min", " 1"}, {"PREFS", "New", "n"}, {"B", "y", "2"}}},
         {"blanks, quotes and semicolons", "; head\r\n[A]\r\n;note\r\nx=1\r\n",
          {{"A", "sp", "  sp  "}, {"A", "q", "\"  q  \""}, {"A", "x", "a;b"}}},
     };
     test::TestDir dir;
     Win32Platform os;
     // A file of its own for each case: the profile functions keep files they have read.
-    const auto file = [&](const char* stem, size_t i) { return dir.path().string() + "\\" + stem + std::to_string(i) + ".ini"; };
+    const auto file = [&](const char* stem, size_t i) { return (dir.path() / stem).string() + std::to_string(i) + ".ini"; };
     for (size_t i = 0; i < std::size(reads); ++i) {
         const auto& c = reads[i];
         INFO(c.name);

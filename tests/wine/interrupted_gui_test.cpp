@@ -58,7 +58,8 @@ TEST_CASE("A clean or restore ended by killing the program is offered and finish
             REQUIRE(next.Start(copy.exe));
             HWND main = nullptr;
             REQUIRE(WaitFor([&] {
-                return MessageBoxes(next.pid()).size() || (main = FindWindowByTitle(next.pid(), kMainWindowTitle, true));
+                return MessageBoxes(next.pid()).size() ||
+                       (main = FindWindowByTitle(next.pid(), kMainWindowTitle, true)) != nullptr;
             }, 30000));
             if (!main) {
                 ++offered;

@@ -114,7 +114,7 @@ TEST_CASE("The settings file reads and writes what the system's profile function
     test::TestDir dir;
     Win32Platform os;
     // A file of its own for each case: the profile functions keep files they have read.
-    const auto file = [&](const char* stem, size_t i) { return (dir.path() / stem).string() + std::to_string(i) + ".ini"; };
+    const auto file = [&](const char* s, size_t i) { return (dir.path() / s).string() + std::to_string(i) + ".ini"; };
     for (size_t i = 0; i < std::size(reads); ++i) {
         const auto& c = reads[i];
         INFO(c.name);

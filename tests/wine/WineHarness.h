@@ -1,13 +1,11 @@
 #pragma once
-// What the tests that drive real programs under Wine share: paths of the build
-// tree, the two desktop folders, the stand-in Explorer desktop, started programs,
-// and the program's own windows: its dialogs, message boxes and file dialogs.
+// What the tests that drive real programs under Wine share: the build tree, the two
+// desktop folders, the stand-in Explorer desktop, started programs, and the program's
+// main window and message boxes.
 #include <windows.h>
 
 #include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
-#include <winternl.h>
 
 #include <doctest/doctest.h>
 
@@ -27,32 +25,12 @@ namespace stowly::wine {
 using namespace guidriver;
 namespace fs = std::filesystem;
 
-// The program's version, its main window's title, and its notification-area icon's
-// callback message and id.
 inline const std::string kVersion = std::to_string(STOWLY_VERSION_MAJOR) + "." + std::to_string(STOWLY_VERSION_MINOR) +
                                     "." + std::to_string(STOWLY_VERSION_REVISION);
 inline const std::wstring kMainWindowTitle = L"Stowly\u2122 - Version: " + Widen(kVersion);
 constexpr UINT kTrayMessage = WM_APP + 1, kTrayId = 1;
-// Where the scenarios install the program: a folder of its own, so that the copy
-// run by tools/run.sh keeps its settings.
+// A folder of its own, so that the copy run by tools/run.sh keeps its settings.
 inline const fs::path kProgramFolder = L"C:\\Program Files\\Stowly (test)";
-
-// The desktop's icons by name, with their places.
-using Places = std::map<std::string, std::pair<int, int>>;
-inline Places Icons(Platform& os) {
-    Places icons;
-    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-        icons[item.name] = {item.x, item.y};
-    return icons;
-}
-// Moves every icon to a place of its own, `seed` making each layout different; the places.
-inline Places Arrange(Platform& os, int seed) {
-    const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
-    for (size_t i = 0; i < items.size(); ++i)
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
-                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
-    return Icons(os);
-}
 
 // Everything under a folder: relative path -> content ("/" for a folder).
 using Tree = std::map<std::wstring, std::string>;
@@ -67,8 +45,7 @@ inline Tree Contents(const fs::path& folder) {
     return tree;
 }
 
-// The build folder as a Unix path (for programs such as import) and as this
-// process sees it (drive Z:).
+// The build folder as a Unix path (for programs such as import) and as seen here (drive Z:).
 inline std::string BuildDirUnix() { return std::getenv("STOWLY_BUILD_DIR") ? std::getenv("STOWLY_BUILD_DIR") : "."; }
 inline fs::path BuildPath(const std::string& name) {
     std::string path = BuildDirUnix() + "/" + name;
@@ -76,8 +53,7 @@ inline fs::path BuildPath(const std::string& name) {
     return Widen(path[0] == '\\' ? "Z:" + path : path);
 }
 
-// A screenshot into <build>/screenshots/`name`, cut to the windows shown (with a
-// small margin), or of the whole screen.
+// A screenshot into <build>/screenshots/`name`, cut to the windows shown, or of the whole screen.
 inline void Shot(const std::string& name, std::initializer_list<HWND> windows = {}) {
     fs::create_directories(BuildPath("screenshots"));
     RECT area{}, r, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -88,8 +64,7 @@ inline void Shot(const std::string& name, std::initializer_list<HWND> windows = 
     CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name, cut ? &area : nullptr), name);
 }
 
-// The program copied into `folder` (made afresh), with `ini` beside it; the folder
-// goes when the test is done (declare it before the program that runs from it).
+// The program copied into `folder` (made afresh) with `ini`; the folder goes when the test is done.
 struct InstalledCopy {
     explicit InstalledCopy(const fs::path& folder, const std::string& ini = "") : exe(folder / L"stowly.exe") {
         fs::remove_all(folder);
@@ -101,48 +76,34 @@ struct InstalledCopy {
         std::error_code ec;
         fs::remove_all(exe.parent_path(), ec);
     }
-    InstalledCopy(const InstalledCopy&) = delete;
-    InstalledCopy& operator=(const InstalledCopy&) = delete;
     const fs::path exe;
 };
 
 // Both desktop folders emptied when made and again when done (never deleted).
-class EmptyDesktops {
-public:
-    EmptyDesktops() {
-        wchar_t path[MAX_PATH];
-        for (int i = 0; i < 2; ++i) {
-            SHGetFolderPathW(nullptr, i == 0 ? CSIDL_DESKTOPDIRECTORY : CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, path);
-            folders_[i] = path;
-        }
-        Empty();
-    }
+struct EmptyDesktops {
+    EmptyDesktops() { Empty(); }
     ~EmptyDesktops() { Empty(); }
-    EmptyDesktops(const EmptyDesktops&) = delete;
-    EmptyDesktops& operator=(const EmptyDesktops&) = delete;
-    const fs::path& user() const { return folders_[0]; }
-    const fs::path& common() const { return folders_[1]; }
-
-private:
-    void Empty() {
+    static fs::path Folder(int csidl) {
+        wchar_t path[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+        return path;
+    }
+    fs::path user() const { return Folder(CSIDL_DESKTOPDIRECTORY); }
+    fs::path common() const { return Folder(CSIDL_COMMON_DESKTOPDIRECTORY); }
+    void Empty() const {
         std::error_code ec;
-        for (const auto& folder : folders_)
+        for (const auto& folder : {user(), common()})
             for (const auto& entry : fs::directory_iterator(folder, ec)) {
                 SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
                 fs::remove_all(entry.path(), ec);
             }
     }
-    fs::path folders_[2];
 };
 
 // A program of the test, ended (if it has not ended itself) when the test is done.
 class Program {
 public:
-    Program() = default;
     ~Program() { Stop(); }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
     bool Start(const fs::path& exe, const std::wstring& arguments = L"") {
         std::wstring cmd = L"\"" + exe.wstring() + L"\" " + arguments;
         STARTUPINFOW si{sizeof si};
@@ -156,7 +117,6 @@ public:
         return true;
     }
     bool WaitEnd(unsigned ms) const { return !process_ || WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0; }
-    bool Running() const { return !WaitEnd(0); }
     // Asks politely first (`close`, when given), then ends the process.
     void Stop(HWND close = nullptr) {
         if (close) PostMessageW(close, WM_CLOSE, 0, 0);
@@ -164,20 +124,13 @@ public:
         process_.reset();
     }
     DWORD pid() const { return pid_; }
-    // The exit code once the program has ended (STILL_ACTIVE while it runs).
-    DWORD ExitCode() const {
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process_.get(), &code);
-        return code;
-    }
 
 private:
     KernelHandle process_;
     DWORD pid_ = 0;
 };
 
-// The main window of a program just started, once it is there (hidden ones too
-// unless `visibleOnly`); null when it has not come within half a minute.
+// The main window of a program just started (hidden ones too unless `visibleOnly`), or null.
 inline HWND WaitMainWindow(const Program& program, bool visibleOnly = false) {
     HWND main = nullptr;
     WaitFor([&] { return (main = FindWindowByTitle(program.pid(), kMainWindowTitle, visibleOnly)) != nullptr; }, 30000);
@@ -187,17 +140,14 @@ inline HWND WaitMainWindow(const Program& program, bool visibleOnly = false) {
 // The stand-in Explorer desktop (tools/standin_desktop), up with its list view.
 class StandinDesktop {
 public:
-    // Starts it and waits until its list view answers (with many items on the
-    // desktop and a busy machine that can take a while).
     bool Start(unsigned timeoutMs = 30000) {
         // A leftover would answer in its place; one that is just closing goes soon.
         if (!WaitFor([] { return FindWindowW(L"Progman", nullptr) == nullptr; }, 5000)) return false;
         if (!program_.Start(BuildPath("standin_desktop.exe"))) return false;
-        WaitFor([&] { return Answers() || !program_.Running(); }, timeoutMs);
+        WaitFor([&] { return Answers() || program_.WaitEnd(0); }, timeoutMs);
         return Answers();
     }
-    void Stop() { program_.Stop(Answers() ? FindWindowW(L"Progman", nullptr) : nullptr); }
-    ~StandinDesktop() { Stop(); }
+    ~StandinDesktop() { program_.Stop(Answers() ? FindWindowW(L"Progman", nullptr) : nullptr); }
 
 private:
     bool Answers() const {
@@ -209,26 +159,6 @@ private:
     Program program_;
 };
 
-// The visible dialog of `pid` titled `title`, or null.
-inline HWND WaitDialog(DWORD pid, const std::wstring& title) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = FindWindowByTitle(pid, title, true)) != nullptr && ClassName(dlg) == L"#32770"; },
-            20000);
-    return dlg;
-}
-
-// What a control of another process holds now (GetWindowText gives only the text it
-// was created with), and a new text for it.
-inline std::wstring BoxText(HWND box) {
-    wchar_t text[4096] = {};
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(box, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got);
-    return text;
-}
-inline void SetText(HWND box, const std::wstring& text) {
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 // Waits for the message box of `pid` that says `text`, checks its title and presses `button`.
 inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
     HWND box = nullptr;
@@ -237,86 +167,10 @@ inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
             if (b.text == text) box = b.hwnd;
         return box != nullptr;
     }, 30000);
-    for (const auto& b : MessageBoxes(pid))
-        if (!shown) MESSAGE(Narrow(b.text));
     REQUIRE_MESSAGE(shown, Narrow(text));
     CHECK(Text(box) == L"Stowly");
     REQUIRE(Click(GetDlgItem(box, button)));
     CHECK(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
-}
-
-// Types `name` into the file dialog titled `title` and presses OK (Cancel for no name).
-inline void ChooseFile(DWORD pid, const std::wstring& title, const std::wstring& name) {
-    HWND dlg = WaitDialog(pid, title);
-    REQUIRE_MESSAGE(dlg, Narrow(title));
-    HWND box = GetDlgItem(dlg, 0x47C); // cmb13, or edt1 by style
-    SetText(box ? box : GetDlgItem(dlg, 0x480), name);
-    REQUIRE(Click(GetDlgItem(dlg, name.empty() ? IDCANCEL : IDOK)));
-    CHECK(WaitFor([&] { return !IsWindow(dlg); }));
-}
-
-// The program copied into kProgramFolder with `ini` and started, up to its main
-// window as `wait` says; asked to close when the test is done.
-enum class Wait { Shown, Made, No };
-struct App {
-    explicit App(const std::string& ini = "", Wait wait = Wait::Shown) : copy(kProgramFolder, ini) {
-        REQUIRE(program.Start(copy.exe));
-        if (wait != Wait::No) REQUIRE((main = WaitMainWindow(program, wait == Wait::Shown)));
-    }
-    ~App() { program.Stop(main); }
-    App(const App&) = delete;
-    App& operator=(const App&) = delete;
-    DWORD pid() const { return program.pid(); }
-    // Presses `button` of `window` and waits for the dialog titled `title` it opens.
-    HWND Open(HWND window, const wchar_t* button, const std::wstring& title) const {
-        REQUIRE(Click(FindChild(window, button)));
-        HWND dlg = WaitDialog(pid(), title);
-        REQUIRE_MESSAGE(dlg, Narrow(title));
-        return dlg;
-    }
-    HWND Open(const wchar_t* button, const std::wstring& title) const { return Open(main, button, title); }
-    // The notification-area icon's menu (a right click on the icon).
-    HWND TrayMenu() const {
-        PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
-        std::vector<HWND> menus;
-        REQUIRE(WaitFor([&] { return !(menus = VisibleOfClass(pid(), L"#32768")).empty(); }));
-        return menus.front();
-    }
-    InstalledCopy copy;
-    Program program;
-    HWND main = nullptr;
-};
-
-// The command line of the help viewer (hh.exe) that program `pid` started, read
-// from its process parameters; the viewer is then ended (the test prefix has no HTML
-// engine, so it shows nothing worth keeping).
-inline std::wstring HelpViewerCommandLine(DWORD pid) {
-    DWORD viewer = 0;
-    WaitFor([&] {
-        KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W e{sizeof e};
-        for (BOOL more = Process32FirstW(snapshot.get(), &e); more; more = Process32NextW(snapshot.get(), &e))
-            if (e.th32ParentProcessID == pid && lstrcmpiW(e.szExeFile, L"hh.exe") == 0) viewer = e.th32ProcessID;
-        return viewer != 0;
-    });
-    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, viewer));
-    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    PEB peb{};
-    RTL_USER_PROCESS_PARAMETERS params{};
-    std::wstring line;
-    WaitFor([&] {
-        if (!process || query(process.get(), 0, &basic, sizeof basic, nullptr) != 0 ||
-            !ReadProcessMemory(process.get(), basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
-            !ReadProcessMemory(process.get(), peb.ProcessParameters, &params, sizeof params, nullptr))
-            return false;
-        line.resize(params.CommandLine.Length / sizeof(wchar_t));
-        return ReadProcessMemory(process.get(), params.CommandLine.Buffer, line.data(), params.CommandLine.Length, nullptr) != 0;
-    });
-    if (process) TerminateProcess(process.get(), 0), WaitForSingleObject(process.get(), 5000);
-    return line;
 }
 
 } // namespace stowly::wine

@@ -1,45 +1,125 @@
-// The main window of the real stowly.exe on the stand-in desktop: start, Clean and
-// Restore with the wallpaper swap, Exit; the notification area. Its screenshots are
-// the help's (tools/help-shots.sh) and the README's.
+// The real stowly.exe on the stand-in desktop, used as a person would in one session: the
+// main window with Clean and Restore, Preferences and About, the Icon Positions dialog with
+// its favourites, the advanced clean and restore, the notification area. Its screenshots
+// are the help's (tools/help-shots.sh) and the README's.
 #include "WineHarness.h"
 #include "closet/Wallpaper.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/TestDir.h"
+#include "support/TinyPictures.h"
 
 using namespace stowly;
 using namespace stowly::wine;
 
 namespace {
 
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 bool Shown(HWND h) { return IsWindowVisible(h) != FALSE; }
 
-int EnabledButtons(HWND main) {
-    int n = 0;
-    for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop", L"Icon Positions", L"Preferences", L"Help",
-                                L"About", L"Exit"})
-        n += IsWindowEnabled(FindChild(main, name)) != FALSE;
-    return n;
+// The visible dialog of `pid` titled `title`, or null.
+HWND WaitDialog(DWORD pid, const std::wstring& title) {
+    HWND dlg = nullptr;
+    WaitFor([&] { return (dlg = FindWindowByTitle(pid, title, true)) && ClassName(dlg) == L"#32770"; }, 20000);
+    return dlg;
 }
 
-// Presses `button`; the progress window offers OK only with `final`, and the seven
-// buttons come back once it is pressed.
+// What a control of another process holds now (GetWindowText gives only its first text); a new text.
+std::wstring BoxText(HWND box) {
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(box, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+void SetText(HWND box, const std::wstring& text) { SendMessageW(box, WM_SETTEXT, 0, LPARAM(text.c_str())); }
+
+// Types `name` into the file dialog titled `title` and presses OK.
+void ChooseFile(DWORD pid, const std::wstring& title, const std::wstring& name) {
+    HWND dlg = WaitDialog(pid, title);
+    REQUIRE_MESSAGE(dlg, Narrow(title));
+    HWND box = GetDlgItem(dlg, 0x47C); // cmb13, or edt1 by style
+    SetText(box ? box : GetDlgItem(dlg, 0x480), name);
+    REQUIRE(Click(GetDlgItem(dlg, IDOK)));
+    CHECK(WaitFor([&] { return !IsWindow(dlg); }));
+}
+
+// The program copied into kProgramFolder with `ini`, started, up to its main window; asked to
+// close when the test is done.
+struct App {
+    explicit App(const std::string& ini) : copy(kProgramFolder, ini) {
+        REQUIRE(program.Start(copy.exe));
+        REQUIRE((main = WaitMainWindow(program, true)));
+    }
+    ~App() { program.Stop(main); }
+    DWORD pid() const { return program.pid(); }
+    // Presses `button` of the main window and waits for the dialog titled `title` it opens.
+    HWND Open(const wchar_t* button, const std::wstring& title) const {
+        REQUIRE(Click(FindChild(main, button)));
+        HWND dlg = WaitDialog(pid(), title);
+        REQUIRE_MESSAGE(dlg, Narrow(title));
+        return dlg;
+    }
+    // The notification-area icon's menu (a right click on the icon).
+    HWND TrayMenu() const {
+        PostMessageW(main, kTrayMessage, kTrayId, WM_RBUTTONDOWN);
+        std::vector<HWND> menus;
+        REQUIRE(WaitFor([&] { return !(menus = VisibleOfClass(pid(), L"#32768")).empty(); }));
+        return menus.front();
+    }
+    InstalledCopy copy;
+    Program program;
+    HWND main = nullptr;
+};
+
+// The desktop's icons by name, with their places.
+using Places = std::map<std::string, std::pair<int, int>>;
+Places Icons(Platform& os) {
+    Places icons;
+    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
+        icons[item.name] = {item.x, item.y};
+    return icons;
+}
+// Moves every icon to a place of its own, `seed` making each layout different; the places.
+Places Arrange(Platform& os, int seed) {
+    const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
+    for (size_t i = 0; i < items.size(); ++i)
+        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
+                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
+    return Icons(os);
+}
+
+// Presses `button` and, once the progress window says `final`, its OK; the main window's buttons are
+// greyed until then.
 void Run(const App& app, const wchar_t* button, const std::wstring& final, const char* shot = nullptr) {
     REQUIRE(Click(FindChild(app.main, button)));
     HWND wait = nullptr;
-    REQUIRE(WaitFor([&] { return (wait = FindWindowWithChild(app.pid(), L"OK")) != nullptr; }));
-    HWND ok = FindChild(wait, L"OK");
-    bool okEarly = false;
-    REQUIRE(WaitFor([&] {
-        const bool pressable = Shown(ok) && IsWindowEnabled(ok), done = FindChild(wait, final) != nullptr;
-        okEarly |= pressable && !done;
-        return pressable && done;
-    }, 30000));
-    CHECK_FALSE(okEarly);
-    CHECK(EnabledButtons(app.main) == 0);
+    REQUIRE(WaitFor([&] { return (wait = FindWindowWithChild(app.pid(), final)) != nullptr; }, 30000));
+    CHECK_FALSE(IsWindowEnabled(FindChild(app.main, L"Exit")));
     if (shot) Shot(shot, {app.main});
-    REQUIRE(Click(ok));
-    CHECK(WaitFor([&] { return !IsWindow(wait) && EnabledButtons(app.main) == 7; }));
+    REQUIRE(Click(FindChild(wait, L"OK")));
+    CHECK(WaitFor([&] { return !IsWindow(wait) && IsWindowEnabled(FindChild(app.main, L"Exit")); }));
     CHECK(MessageBoxes(app.pid()).empty());
+}
+
+// Clicks and waits until the click has been handled.
+void Press(HWND dialog, const wchar_t* text) {
+    HWND control = FindChild(dialog, text);
+    REQUIRE(Click(control));
+    SendMessageW(control, WM_NULL, 0, 0); // returns once the posted click is through
+}
+
+// The Icon Positions dialog's `slot`th Browse button; the favourite's name is shown before it.
+HWND Browse(HWND dlg, int slot) {
+    HWND h = nullptr;
+    for (int i = 0; i <= slot; ++i) h = FindWindowExW(dlg, h, nullptr, L"Browse");
+    return h;
+}
+
+HWND BoxAfter(HWND dlg, const std::wstring& label) { return GetWindow(FindChild(dlg, label), GW_HWNDNEXT); }
+
+std::wstring Profile(const std::wstring& key) {
+    wchar_t value[512] = {};
+    GetPrivateProfileStringW(L"PREFS", key.c_str(), L"<none>", value, 512, (kProgramFolder / L"stowly.ini").c_str());
+    return value;
 }
 
 bool TrayIconPresent(HWND main) {
@@ -49,8 +129,9 @@ bool TrayIconPresent(HWND main) {
 
 } // namespace
 
-TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and Restore bring back every item, "
-          "content, place and the wallpaper; Exit ends") {
+TEST_CASE("Clean and Restore bring back every item, content, place and the wallpaper; Preferences all or nothing; "
+          "About; Icon Positions and a favourite; the advanced clean and restore with the password in any case; Exit "
+          "hides and is greyed in the menu while another copy works; a second copy ends silently") {
     EmptyDesktops desktops;
     std::ofstream(desktops.user() / L"Shopping list.txt", std::ios::binary) << "milk\r\n";
     fs::create_directories(desktops.user() / L"Holiday \u03a3\u03c7\u03ad\u03b4\u03b9\u03bf");
@@ -64,10 +145,10 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     Win32Platform os;
     REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
     const Places before = Arrange(os, 2); // places no new item is given: only a restore puts them there
-    test::TestDir pictures;
-    const std::string picture = pictures.path().string() + "\\beach.bmp", clean = pictures.path().string() + "\\c.bmp";
+    test::TestDir folder;
+    const std::string picture = folder.path().string() + "\\beach.bmp", plain = folder.path().string() + "\\c.bmp";
     const std::string beach = test::OnePixelBitmap(0x30, 0x90, 0xD0);
-    REQUIRE(os.WriteFile(picture, beach) + os.WriteFile(clean, test::OnePixelBitmap(0xF0, 0xF0, 0xF0)) == 0);
+    REQUIRE(os.WriteFile(picture, beach) + os.WriteFile(plain, test::OnePixelBitmap(0xF0, 0xF0, 0xF0)) == 0);
     REQUIRE(SetWallpaper(os, picture, 2));
     const auto wallpaper = [&] { // as the registry holds it: this process's own view may lag
         RegData path;
@@ -75,16 +156,12 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
         return std::get<std::string>(path) + " " + ReadCurrentWallpaper(os).style;
     };
 
-    App app("[PREFS]\r\nDefaultWindowsBackground=" + clean + "\r\nWallPaperStyle= 1\r\n", Wait::No);
-    std::vector<HWND> splash;
-    REQUIRE(WaitFor([&] { return !(splash = VisibleOfClass(app.pid(), L"StowlySplash")).empty(); }, 20000));
+    App app("[PREFS]\r\nDefaultWindowsBackground=" + plain + "\r\nWallPaperStyle= 1\r\n");
     Program second;
     REQUIRE(second.Start(app.copy.exe));
     bool secondShowed = false;
     CHECK(WaitFor([&] { return (secondShowed |= !TopWindows(second.pid(), Shown).empty()), second.WaitEnd(0); }));
     CHECK_FALSE(secondShowed);
-    REQUIRE(WaitFor([&] { return !Shown(splash[0]); }, 15000));
-    REQUIRE((app.main = WaitMainWindow(app.program, true)));
     Shot("main-window.png", {app.main});
     for (const wchar_t* name : {L"Clean Desktop", L"Restore Desktop"}) { // the pointer arrives as a person's would
         REQUIRE(MoveMouseOver(FindChild(app.main, name)));
@@ -92,15 +169,10 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     }
     Shot("main-window-highlighted.png", {app.main});
     Run(app, L"Clean Desktop", L"Your Desktop has been cleaned.", "progress-window.png");
-    CHECK(Contents(desktops.user()) == Tree{{L"desktop.ini", "hidden"}}); // hidden items stay
+    const Tree hidden{{L"desktop.ini", "hidden"}};
+    CHECK(Contents(desktops.user()) == hidden); // hidden items stay
     CHECK(fs::is_empty(desktops.common()));
-    CHECK(wallpaper() == clean + " 1");
-    const std::string key = os.ReadFile(Narrow((kProgramFolder / L"QuickClean.qvr").wstring()), nullptr).value_or("");
-    for (const auto& [name, xy] : before) {
-        CAPTURE(name);
-        CHECK(key.find("\"" + name + "\"," + std::to_string(xy.first) + "," + std::to_string(xy.second) + "\r\n") !=
-              std::string::npos);
-    }
+    CHECK(wallpaper() == plain + " 1");
     REQUIRE(DeleteFileW(Widen(picture).c_str())); // gone meanwhile: the backup brings it back
     Run(app, L"Restore Desktop", L"Your Icons have been restored.");
     CHECK(Contents(desktops.user()) == user);
@@ -109,25 +181,122 @@ TEST_CASE("Splash, then the main window (a second copy ends silently); Clean and
     CHECK(wallpaper() == picture + " 2");
     CHECK(os.ReadFile(picture, nullptr) == beach);
     os.SetWallpaper("");
-    REQUIRE(Click(FindChild(app.main, L"Exit"))); // without MinSystemTray, Exit ends the program
-    CHECK(app.program.WaitEnd(5000));
-}
 
-TEST_CASE("With MinSystemTray on: the program starts in the notification area, Exit hides, the menu's Exit ends") {
-    EmptyDesktops desktops;
-    StandinDesktop standin;
-    REQUIRE(standin.Start());
-    App app("[PREFS]\r\nMinSystemTray= 1\r\n", Wait::Made);
-    Sleep(500);
-    CHECK(TopWindows(app.pid(), Shown).empty());
+    const fs::path pictures = L"C:\\Users\\Public\\Pictures", sea = pictures / L"Sea view.jpg"; // as the help shows
+    fs::create_directories(pictures);
+    std::ofstream(sea, std::ios::binary) << test::kTinyJpeg;
+    std::ofstream(pictures / L"Broken.jpg", std::ios::binary) << "not a picture";
+    const auto runEntry = [&] {
+        RegData value;
+        os.RegRead(RegRoot::CurrentUser, kRunKey, "Stowly", value);
+        return value;
+    };
+    os.RegDelete(RegRoot::CurrentUser, kRunKey, "Stowly");
+    const std::string ini = Narrow((kProgramFolder / L"stowly.ini").wstring());
+    std::wstring upper = kProgramFolder.wstring() + L"\\"; // as the program names it: upper case
+    CharUpperW(upper.data());
+    const std::string bmp = Narrow(upper) + "StowlyWallpaper.bmp", settings = os.ReadFile(ini, nullptr).value_or("");
+    // A picture that cannot be converted is reported; the dialog stays open and nothing is stored.
+    PostKeys(app.main, {VK_ESCAPE}); // Escape in the main window opens Preferences
+    HWND prefs = WaitDialog(app.pid(), L"Preferences");
+    REQUIRE(prefs);
+    HWND box = FindWindowExW(prefs, nullptr, L"Edit", nullptr);
+    SetText(box, (pictures / L"Broken.jpg").wstring());
+    Press(prefs, L"Run on Start Up");
+    Press(prefs, L"Stretch");
+    REQUIRE(Click(FindChild(prefs, L"Done")));
+    HWND error = WaitDialog(app.pid(), L"Error");
+    REQUIRE(error);
+    CHECK(Text(GetDlgItem(error, 0xFFFF)).ends_with(L"from module PreferenceDone"));
+    REQUIRE(Click(GetDlgItem(error, IDOK)));
+    REQUIRE(WaitFor([&] { return !IsWindow(error); }));
+    CHECK(IsWindowVisible(prefs));
+    CHECK(os.ReadFile(ini, nullptr).value_or("") == settings);
+    CHECK_FALSE(os.Attributes(bmp).exists);
+    CHECK(std::holds_alternative<std::monostate>(runEntry()));
+    SetText(box, sea.wstring());
+    Shot("preferences.png", {prefs});
+    Press(prefs, L"Done");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    const auto converted = os.DecodePicture(bmp, nullptr);
+    REQUIRE(converted);
+    CHECK((converted->width == test::kTinyWidth && converted->height == test::kTinyHeight));
+    CHECK(os.ReadFile(bmp, nullptr)->substr(0, 2) == "BM");
+    const std::string written = os.ReadFile(ini, nullptr).value_or("");
+    for (const std::string& line : {"DefaultWindowsBackground=" + bmp, std::string("RunOnStartUP= 1"),
+                                    std::string("WallPaperStyle= 2")})
+        CHECK_MESSAGE(written.find("\r\n" + line + "\r\n") != std::string::npos, line);
+    CHECK(runEntry() == RegData("\"" + Narrow(upper) + "stowly.exe\""));
+    prefs = app.Open(L"Preferences", L"Preferences"); // unticked and Done, the entry goes
+    for (const wchar_t* tick : {L"Run on Start Up", L"Minimize to System Tray", L"Turn on Advanced Mode"})
+        Press(prefs, tick);
+    Press(prefs, L"Done");
+    REQUIRE(WaitFor([&] { return !IsWindow(prefs); }));
+    CHECK(std::holds_alternative<std::monostate>(runEntry()));
+    CHECK(os.ReadFile(ini, nullptr).value_or("").find("\r\nRunOnStartUP= 0\r\n") != std::string::npos);
+    HWND about = app.Open(L"About", L"About Stowly(tm)");
+    CHECK(FindChild(about, L"Version " + Widen(kVersion)));
+    Shot("about.png", {about});
+    PostKeys(about, {VK_RETURN}); // the default button, OK
+    CHECK(WaitFor([&] { return !IsWindow(about); }));
+
+    const std::wstring file = (folder.path() / L"Work.dpf").wstring();
+    HWND dlg = app.Open(L"Icon Positions", L"Icon Positions");
+    Shot("icon-positions.png");
+    REQUIRE(Click(FindChild(dlg, L"Save Current Desktop Icon Positions")));
+    ChooseFile(app.pid(), L"Save As", (folder.path() / L"Work").wstring()); // the extension comes by itself
+    Answer(app.pid(), L"Your Desktop icon positions have been saved.");
+    REQUIRE(Click(Browse(dlg, 2)));
+    ChooseFile(app.pid(), L"Open", file);
+    CHECK(WaitFor([&] { return BoxText(GetWindow(Browse(dlg, 2), GW_HWNDPREV)) == L"Work"; }));
+    REQUIRE(Click(FindChild(dlg, L"Done")));
+    REQUIRE(WaitFor([&] { return !IsWindow(dlg); }));
+    CHECK(Profile(L"FavoritePath2") == folder.path().wstring() + L"\\");
+
+    const std::string keyFile = folder.path().string() + "\\Mine.qvr";
+    const auto password = [&] { // the key file's fifth line
+        std::string text = os.ReadFile(keyFile, nullptr).value_or("");
+        for (int i = 1; i < 5; ++i) text.erase(0, text.find("\r\n") + 2);
+        return text.substr(0, text.find("\r\n"));
+    };
+    REQUIRE(Click(FindChild(app.main, L"Clean Desktop")));
+    ChooseFile(app.pid(), L"Save As", Widen(folder.path().string() + "\\Mine"));
+    HWND clean = WaitDialog(app.pid(), L"Clean Desktop (Advanced)");
+    REQUIRE(clean);
+    CHECK(BoxText(BoxAfter(clean, L"Desktop Icons && Positions:")).find(L"\tShared notes.txt\r\n\tXPos: ") !=
+          std::wstring::npos);
+    SetText(BoxAfter(clean, L"Password:"), L" Open Sesame");
+    Shot("advanced-clean.png");
+    PostKeys(clean, {VK_RETURN}); // Enter: the default button, Clean
+    Answer(app.pid(), L"Your Desktop has been cleaned.");
+    REQUIRE(WaitFor([&] { return !IsWindow(clean); }));
+    CHECK(Contents(desktops.user()) == hidden);
+    CHECK(fs::is_empty(desktops.common()));
+    CHECK(password() == "\" Open Sesame\"");
+    REQUIRE(Click(FindChild(app.main, L"Restore Desktop")));
+    ChooseFile(app.pid(), L"Open", Widen(keyFile));
+    HWND ask = WaitDialog(app.pid(), L"Stowly");
+    REQUIRE(ask);
+    SetText(FindWindowExW(ask, nullptr, L"Edit", nullptr), L" oPEN sESAME");
+    REQUIRE(Click(GetDlgItem(ask, IDOK)));
+    HWND restore = WaitDialog(app.pid(), L"Restore Desktop (Advanced)");
+    REQUIRE(restore);
+    CHECK(BoxText(BoxAfter(restore, L"Password:")) == L" Open Sesame");
+    Shot("advanced-restore.png");
+    SetText(BoxAfter(restore, L"Password:"), L"New secret ");
+    REQUIRE(Click(FindChild(restore, L"Restore")));
+    Answer(app.pid(), L"Your password changed.  Would you like to save the new password?", IDYES);
+    Answer(app.pid(), L"Your Icons have been restored.");
+    REQUIRE(WaitFor([&] { return !IsWindow(restore); }));
+    CHECK(Contents(desktops.user()) == user);
+    CHECK(Contents(desktops.common()) == common);
+    CHECK(Icons(os) == before);
+    CHECK(password() == "NEW SECRET");
+
+    REQUIRE(Click(FindChild(app.main, L"Exit"))); // with Minimize to System Tray, Exit hides; the program runs on
+    REQUIRE(WaitFor([&] { return !Shown(app.main); }));
     CHECK(TrayIconPresent(app.main));
-    PostMessageW(app.main, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
-    REQUIRE(WaitFor([&] { return Shown(app.main); }));
-    REQUIRE(Click(FindChild(app.main, L"Exit")));
-    CHECK(WaitFor([&] { return !Shown(app.main); }));
-    CHECK(TrayIconPresent(app.main)); // and the program runs on
-    // While any copy cleans or restores (its lock is held here), Exit is greyed.
-    {
+    { // while any copy cleans or restores (its lock is held here), the menu's Exit is greyed
         KernelHandle lock(CreateMutexW(nullptr, FALSE, L"Local\\Stowly.Operation"));
         HWND menu = app.TrayMenu();
         Sleep(500); // until the menu takes keys
@@ -136,9 +305,18 @@ TEST_CASE("With MinSystemTray on: the program starts in the notification area, E
         PostKeys(menu, {VK_ESCAPE});
         CHECK(WaitFor([&] { return VisibleOfClass(app.pid(), L"#32768").empty(); }));
     }
-    // A right click while hidden opens the menu; its last item, Exit, ends the program.
+    Arrange(os, 5); // the third favourite from the menu applies the file
     HWND menu = app.TrayMenu();
     Shot("tray-menu.png", {menu});
+    PostKeys(menu, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});
+    REQUIRE(WaitFor([&] { return VisibleOfClass(app.pid(), L"#32768").size() == 2; }));
+    Sleep(300);
+    Shot("favorites-menu.png"); // the submenu: Blank, Blank, Work, Blank
+    // Down twice reaches the third item whether or not the menu stops at the grey ones.
+    PostKeys(menu, {VK_DOWN, VK_DOWN, VK_RETURN});
+    Answer(app.pid(), L"Your Icons have been restored.");
+    CHECK(Icons(os) == before);
+    menu = app.TrayMenu(); // its last item, Exit, ends the program
     PostKeys(menu, {VK_UP, VK_RETURN});
     CHECK(app.program.WaitEnd(5000));
     CHECK_FALSE(TrayIconPresent(app.main));

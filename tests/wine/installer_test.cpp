@@ -1,7 +1,6 @@
-// The installer and uninstaller that ship (tools/package.sh), run as a script or a
-// person would: a silent install, a start of the installed program and its Help, the
-// uninstaller's warning about a quick closet that holds the desktop, and silent
-// uninstalls that take the program away and leave the closet.
+// The installer and uninstaller that ship (tools/package.sh), run silently as a script
+// would: the installed program opens its help, and the uninstaller takes the program
+// and its start-up entries away but leaves the closet and the settings.
 #include "WineHarness.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -11,127 +10,72 @@ using namespace stowly::wine;
 namespace {
 
 const fs::path kFolder = L"C:\\Stowly installer test\\Stowly";
-const std::string kDir = Narrow(kFolder.wstring()) + "\\";
 constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Stowly";
-constexpr RegRoot kUser = RegRoot::CurrentUser, kMachine = RegRoot::LocalMachine;
-
-// No installation before the test and none after it.
-struct Installed {
-    Installed() { Clear(); }
-    ~Installed() { Clear(); }
-    Installed(const Installed&) = delete;
-    Installed& operator=(const Installed&) = delete;
-    void Clear() {
-        std::error_code ec;
-        fs::remove_all(kFolder.parent_path(), ec);
-        os.RemoveFile(link);
-        os.RegDelete(kUser, kRunKey, "Stowly");
-        os.RegDelete(kMachine, kRunKey, "Stowly");
-        RegDeleteTreeW(HKEY_CURRENT_USER, Widen(kUninstallKey).c_str());
-    }
-    RegData Reg(RegRoot root, const char* key, const char* name) {
-        RegData value;
-        os.RegRead(root, key, name, value);
-        return value;
-    }
-    std::string Read(const std::string& path) { return os.ReadFile(path, nullptr).value_or("<none>"); }
-    Win32Platform os;
-    const std::string link = os.SpecialFolder(0x02) + "\\Stowly.lnk"; // CSIDL_PROGRAMS
-};
-
-// Runs `exe` with `arguments` to its end; its exit code.
-DWORD Run(const fs::path& exe, const std::wstring& arguments) {
-    Program program;
-    REQUIRE(program.Start(exe, arguments));
-    REQUIRE(program.WaitEnd(120000));
-    return program.ExitCode();
-}
-DWORD SilentInstall(const fs::path& folder) {
-    return Run(BuildPath("stowly-" + kVersion + "-setup.exe"), L"/S /D=" + folder.wstring());
-}
-
-// The uninstaller runs on from a copy of itself in the temporary folder; it is done
-// when its own file and its entry in the list of installed programs are gone.
-void SilentUninstall(Installed& setup) {
-    REQUIRE(Run(kFolder / L"uninstall.exe", L"/S") == 0);
-    REQUIRE(WaitFor([&] {
-        return setup.Reg(kUser, kUninstallKey, "UninstallString") == RegData{} && !fs::exists(kFolder / L"uninstall.exe");
-    }, 60000));
-    Sleep(500); // its last step, removing an empty folder
-}
 
 } // namespace
 
-TEST_CASE("Installed silently, the program starts and opens its help; the uninstaller warns of a full quick closet, "
-          "and a silent uninstall removes the program and its start-up entries but leaves the closet") {
-    Installed setup;
-    EmptyDesktops desktops; // a folder on the desktop is refused: the program would not run there
-    CHECK(SilentInstall(desktops.user() / L"Tools" / L"Stowly") != 0);
-    CHECK(setup.Reg(kUser, kUninstallKey, "UninstallString") == RegData{});
-    REQUIRE(SilentInstall(kFolder) == 0);
-    CHECK(setup.Read(kDir + "stowly.exe") == setup.Read(Narrow(BuildPath("stowly.exe").wstring())));
-    CHECK(setup.Read(kDir + "stowly.chm") == setup.Read(Narrow(BuildPath("stowly.chm").wstring())));
-    CHECK(setup.Read(setup.link).find(kDir + "stowly.exe") != std::string::npos);
-    CHECK(setup.Reg(kUser, kUninstallKey, "UninstallString") == RegData("\"" + kDir + "uninstall.exe\""));
-
-    std::string upper = kDir; // the program names its folder in upper case
-    CharUpperA(upper.data());
+TEST_CASE("Installed silently, the program starts in the notification area and opens its help; a silent "
+          "uninstall removes the program and its start-up entries but leaves the closet and the settings") {
+    Win32Platform os;
+    const std::string dir = Narrow(kFolder.wstring()) + "\\";
+    const auto clear = [&] {
+        std::error_code ec;
+        fs::remove_all(kFolder.parent_path(), ec);
+        for (RegRoot root : {RegRoot::CurrentUser, RegRoot::LocalMachine}) os.RegDelete(root, kRunKey, "Stowly");
+        RegDeleteTreeW(HKEY_CURRENT_USER, Widen(kUninstallKey).c_str());
+    };
+    const auto reg = [&](RegRoot root, const char* key, const char* name) {
+        RegData value;
+        os.RegRead(root, key, name, value);
+        return value;
+    };
+    const auto read = [&](const fs::path& p) { return os.ReadFile(Narrow(p.wstring()), nullptr).value_or("<none>"); };
+    clear();
+    Program setup;
+    REQUIRE(setup.Start(BuildPath("stowly-" + kVersion + "-setup.exe"), L"/S /D=" + kFolder.wstring()));
+    REQUIRE(setup.WaitEnd(120000));
+    CHECK(read(kFolder / L"stowly.exe") == read(BuildPath("stowly.exe")));
+    REQUIRE(os.WriteFile(dir + "stowly.ini", "[PREFS]\r\nMinSystemTray= 1\r\n") == 0); // it starts hidden
     {
         Program stowly;
         REQUIRE(stowly.Start(kFolder / L"stowly.exe"));
-        HWND main = WaitMainWindow(stowly, true);
+        HWND main = WaitMainWindow(stowly);
         REQUIRE(main);
+        Sleep(500);
+        CHECK(TopWindows(stowly.pid(), [](HWND h) { return IsWindowVisible(h) != FALSE; }).empty());
+        PostMessageW(main, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK); // the icon's double click shows it
+        REQUIRE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
         REQUIRE(Click(FindChild(main, L"Help")));
-        wchar_t windows[MAX_PATH];
-        GetWindowsDirectoryW(windows, MAX_PATH);
-        CHECK(HelpViewerCommandLine(stowly.pid()) ==
-              L"\"" + std::wstring(windows) + L"\\hh.exe\" \"" + Widen(upper) + L"stowly.chm\"");
-        stowly.Stop(main);
+        HWND help = nullptr; // the viewer's window is titled by the help file it opened
+        CHECK(WaitFor([&] { return (help = FindWindowW(L"HH Parent", L"Stowly Help")) != nullptr; }));
+        PostMessageW(help, WM_CLOSE, 0, 0);
+        CHECK(WaitFor([&] { return !IsWindow(help); }));
+        REQUIRE(Click(FindChild(main, L"Exit"))); // hides it again: it runs on in the notification area
+        CHECK(WaitFor([&] { return IsWindowVisible(main) == FALSE; }));
+        CHECK_FALSE(stowly.WaitEnd(500));
     }
 
-    // A cleaned desktop, settings and start-at-logon entries as the program writes them.
-    REQUIRE((setup.os.CreateFolder(kDir + "QuickClean") && setup.os.CreateFolder(kDir + "AllUsers")));
+    // A cleaned desktop, settings and start-at-logon entries as the program writes them (its folder in upper case).
+    std::string upper = dir;
+    CharUpperA(upper.data());
+    REQUIRE(os.CreateFolder(dir + "QuickClean"));
     const std::pair<std::string, std::string> kept[] = {{"QuickClean\\Shopping list.txt", "milk\r\n"},
-        {"AllUsers\\Shared notes.txt", "shared\r\n"}, {"QuickClean.qvr", "key\r\n"}, {"stowly.ini", "[PREFS]\r\nRunOnStartUP= 1\r\n"}};
-    for (const auto& [name, text] : kept) REQUIRE(setup.os.WriteFile(kDir + name, text) == 0);
-    REQUIRE(setup.os.RegWrite(kUser, kRunKey, "Stowly", "\"" + upper + "stowly.exe\"", true) == 0);
-    REQUIRE(setup.os.RegWrite(kMachine, kRunKey, "Stowly", upper + "stowly.exe", true) == 0);
-
-    SUBCASE("Not silent, the uninstaller names the closet's folders; No leaves everything") {
-        Program uninstaller;
-        REQUIRE(uninstaller.Start(kFolder / L"uninstall.exe"));
-        std::vector<MessageBoxInfo> boxes;
-        REQUIRE(WaitFor([&] {
-            boxes = MessageBoxes(0);
-            std::erase_if(boxes, [](const auto& box) { return box.text.find(L"quick closet") == std::wstring::npos; });
-            return !boxes.empty();
-        }, 30000));
-        CHECK(boxes[0].text.find((kFolder / L"QuickClean").wstring()) != std::wstring::npos);
-        CHECK(boxes[0].text.find((kFolder / L"AllUsers").wstring()) != std::wstring::npos);
-        REQUIRE(Click(GetDlgItem(boxes[0].hwnd, IDNO)));
-        CHECK(WaitFor([&] { return !IsWindow(boxes[0].hwnd); }));
-        Sleep(2000); // time enough to remove something, were it going on
-        CHECK(TopWindows(0, [](HWND h) { return IsWindowVisible(h) && Text(h) == L"Stowly Uninstall"; }).empty());
-        CHECK(fs::exists(kFolder / L"stowly.exe"));
-        CHECK(setup.Reg(kUser, kRunKey, "Stowly") != RegData{});
-    }
-    SUBCASE("Silent, it goes on and leaves the closet") {
-        SilentUninstall(setup);
-        for (const char* gone : {"stowly.exe", "stowly.chm", "uninstall.exe"}) CHECK_MESSAGE(!setup.os.Attributes(kDir + gone).exists, gone);
-        CHECK_FALSE(setup.os.Attributes(setup.link).exists);
-        CHECK(setup.Reg(kUser, kRunKey, "Stowly") == RegData{});
-        CHECK(setup.Reg(kMachine, kRunKey, "Stowly") == RegData{});
-        for (const auto& [name, text] : kept) CHECK(setup.Read(kDir + name) == text);
-    }
-}
-
-TEST_CASE("Uninstalled with nothing of the user's in it, the folder goes too; another copy's start-up entry stays") {
-    Installed setup;
-    REQUIRE(SilentInstall(kFolder) == 0);
-    const RegData other = std::string("C:\\TOOLS\\STOWLY\\stowly.exe");
-    REQUIRE(setup.os.RegWrite(kUser, kRunKey, "Stowly", other, true) == 0);
-    SilentUninstall(setup);
-    CHECK_FALSE(fs::exists(kFolder));
-    CHECK(setup.Reg(kUser, kRunKey, "Stowly") == other);
+        {"QuickClean.qvr", "key\r\n"}, {"stowly.ini", "[PREFS]\r\nRunOnStartUP= 1\r\n"}};
+    for (const auto& [name, text] : kept) REQUIRE(os.WriteFile(dir + name, text) == 0);
+    REQUIRE(os.RegWrite(RegRoot::CurrentUser, kRunKey, "Stowly", "\"" + upper + "stowly.exe\"", true) == 0);
+    REQUIRE(os.RegWrite(RegRoot::LocalMachine, kRunKey, "Stowly", upper + "stowly.exe", true) == 0);
+    Program uninstall;
+    REQUIRE(uninstall.Start(kFolder / L"uninstall.exe", L"/S"));
+    REQUIRE(uninstall.WaitEnd(120000));
+    // It runs on from a copy of itself in the temporary folder: done once its file and its entry are gone.
+    REQUIRE(WaitFor([&] {
+        return reg(RegRoot::CurrentUser, kUninstallKey, "UninstallString") == RegData{} &&
+               !fs::exists(kFolder / L"uninstall.exe");
+    }, 60000));
+    CHECK_FALSE(fs::exists(kFolder / L"stowly.exe"));
+    CHECK(reg(RegRoot::CurrentUser, kRunKey, "Stowly") == RegData{});
+    CHECK(reg(RegRoot::LocalMachine, kRunKey, "Stowly") == RegData{});
+    for (const auto& [name, text] : kept) CHECK(read(dir + name) == text);
+    clear();
 }

@@ -49,7 +49,8 @@ TEST_CASE("Win32 files follow the program's listing and file rules, system entri
     for (const auto& e : os.ListAll(dir.path().string())) CHECK(e.system == (e.name == "desktop.ini"));
     const std::wstring n260(260, L'n');
     const std::pair<std::wstring, std::wstring> paths[] = {
-        {L"C:\\short\\a.txt", L"C:\\short\\a.txt"}, {L"\\\\server\\share\\a.txt", L"\\\\server\\share\\a.txt"},
+        {L"C:\\short\\a.txt", L"\\\\?\\C:\\short\\a.txt"}, {L"C:\\a\\\\b\\", L"\\\\?\\C:\\a\\b\\"},
+        {L"\\\\server\\share\\a.txt", L"\\\\?\\UNC\\server\\share\\a.txt"}, {L"C:\\a\\..\\b", L"C:\\a\\..\\b"},
         {L"C:\\" + n260, L"\\\\?\\C:\\" + n260}, {L"\\\\server\\share\\" + n260, L"\\\\?\\UNC\\server\\share\\" + n260},
         {L"\\\\?\\C:\\" + n260, L"\\\\?\\C:\\" + n260}, {L"relative\\" + n260, L"relative\\" + n260}};
     for (const auto& [path, extended] : paths) CHECK_MESSAGE(ExtendedPath(path) == extended, Narrow(path));
@@ -71,6 +72,12 @@ TEST_CASE("Items move whole, on one volume and across (a copy at a time), and no
         CHECK(fs::is_empty(Widen(from)));
         Tree want{{L"a.txt", "alpha"}, {L"Tree", "/"}, {L"Tree\\" + Widen(greek), "deep"}};
         CHECK(Contents(Widen(to)) == want);
+        for (const std::string name : {"trail.", "space ", "CON", "nul.txt"}) { // names Windows changes unless told
+            REQUIRE(os.WriteFile(from + "\\" + name, name) == 0);
+            CHECK(PerformShellAction(os, from + "\\" + name, to) == 0);
+            CHECK((std::ranges::count(test::Names(os.ListAll(to)), name) == 1 && os.ReadFile(to + "\\" + name, nullptr) == name));
+            CHECK(RemoveTree(os, to + "\\" + name) == 0); // std::filesystem could not remove it
+        }
 
         REQUIRE(os.WriteFile(from + "\\b.txt", "new") + os.WriteFile(to + "\\b.txt", "old") == 0);
         REQUIRE((os.CreateFolder(from + "\\Tree") && os.WriteFile(from + "\\Tree\\other.txt", "other") == 0));

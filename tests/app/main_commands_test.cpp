@@ -5,6 +5,7 @@
 #include "closet/ClosetMachine.h"
 #include "closet/KeyFile.h"
 #include "core/ReportError.h"
+#include "platform/Text.h"
 
 using namespace stowly;
 using test::ClosetMachine;
@@ -67,47 +68,50 @@ TEST_CASE("Advanced Clean: the save dialog beside the program, and the overwrite
     }
 }
 
-TEST_CASE("Advanced Restore: the open dialog; a position file in any case is applied, the closet untouched") {
-    Advanced m;
-    m.ui.PushText("   ");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.shown.size() == 1);
-    m.ui.shown.clear(); // the extension in mixed case
-    m.Put(kNotes, "n");
-    m.Put(kKeys + "layout.Dpf", "\r\n\r\n\r\n\r\n\r\nnotes.txt,150,250\r\n");
-    m.ui.PushText("  " + kKeys + "layout.Dpf  ");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    REQUIRE(m.os.positionCalls.size() == 1);
-    CHECK((m.os.positionCalls[0].x == 150 && m.os.positionCalls[0].y == 250));
-    CHECK(m.ui.MessageTexts() == Texts{"Your icon positions have been restored."});
-    CHECK((Dialogs(m.ui) == 1 && m.st.ClosetKeyFile == "Stale.qvr"));
-    m.ui.shown.clear(); // a damaged position file: its error report alone, no success
-    m.Put(kKeys + "bad.dpf", "\r\n\r\n\r\n\r\n\r\n");
-    m.ui.PushText(kKeys + "bad.dpf");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.MessageTexts() == Texts{ErrorReportText(62, "RestoreLocations")});
-    m.ui.shown.clear(); // a key file gone after it was chosen ends the command silently
-    m.ui.PushText(kKeys + "Gone.qvr");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.shown.size() == 1);
-}
-
-TEST_CASE("Advanced Restore of a key file: the closet beside it, its header's screen, then the password is asked") {
-    struct Row { const char* password; std::optional<std::string> answer; bool refused; }; // nullopt: cancelled
-    const Row rows[] = {{"", std::nullopt, false}, {"Secret", "Secret", false}, {"Secret", "sECRET", false},
-                        {"Secret", "Secre", true}, {"Secret", "", true},        {"Secret", std::nullopt, true}};
+TEST_CASE("Advanced Restore: a position file applied; a key file's closet beside it, its screen, then its password") {
+    const std::string dpf = "\r\n\r\n\r\n\r\n\r\nnotes.txt,150,250\r\n", applied = "Your icon positions have been restored.";
+    const CommandOutcome done = CommandOutcome::Done, show = CommandOutcome::ShowAdvancedRestore;
+    struct Row {
+        std::string chosen, content; // content "": a key file with `password`, unless that is nullptr
+        const char* password;
+        const char* typed; // nullptr: not asked; "<cancel>": Cancel
+        bool locked, desktop;
+        CommandOutcome outcome;
+        Texts messages;
+    };
+    const Row rows[] = {
+        {"   ", "", nullptr, nullptr, false, true, done, {}},
+        {"  " + kKeys + "layout.Dpf  ", dpf, nullptr, nullptr, false, true, done, {applied}},
+        {kKeys + "bad.dpf", "\r\n\r\n\r\n\r\n\r\n", nullptr, nullptr, false, true, done, {ErrorReportText(62, "RestoreLocations")}},
+        {kKeys + "layout.dpf", dpf, nullptr, nullptr, false, false, done, {"The desktop's icons could not be reached.  No icon was moved."}},
+        {kKeys + "Gone.qvr", "", nullptr, nullptr, false, true, done, {}}, // gone after it was chosen
+        {kKeys + "Desk.qvr", "C:\\Keys\\\r\n\r\n", nullptr, nullptr, false, true, done, {ErrorReportText(62, "RestoreDesktopRemove")}},
+        {kKeys + "Desk.qvr", "", "Secret", nullptr, true, true, done, {ErrorReportText(75, "RestoreDesktopRemove")}},
+        {kKeys + "Desk.qvr", "", "", nullptr, false, true, show, {}},
+        {kKeys + "Desk.qvr", "", "Secret", "sECRET", false, true, show, {}},
+        {kKeys + "Desk.qvr", "", "Secret", "Secre", false, true, done, {"Invalide Password!"}},
+        {kKeys + "Desk.qvr", "", "Secret", "", false, true, done, {"Invalide Password!"}},
+        {kKeys + "Desk.qvr", "", "Secret", "<cancel>", false, true, done, {"Invalide Password!"}},
+    };
     for (const Row& r : rows) {
-        CAPTURE(r.answer.value_or("(cancelled)"));
-        Advanced k;
-        k.Key("Desk.qvr", r.password);
-        k.ui.PushText(kKeys + "Desk.qvr");
-        if (*r.password) r.answer ? k.ui.PushText(*r.answer) : k.ui.PushCancel();
-        CHECK(OnRestoreClicked(k.ctx) == (r.refused ? CommandOutcome::Done : CommandOutcome::ShowAdvancedRestore));
-        CHECK(k.st.ClosetDirectory == kKeys); // not the "D:\CLOSETS\" the header names
-        CHECK((k.st.ClosetKeyFile == "Desk.qvr" && k.st.ScreenSizeText == " 800 * 600   16 bit"));
-        CHECK(Dialogs(k.ui) == (*r.password ? 2u : 1u));
-        if (*r.password) CHECK(k.ui.shown.at(1).text == "Please enter the password:");
-        CHECK(k.ui.MessageTexts() == (r.refused ? Texts{"Invalide Password!"} : Texts{}));
+        CAPTURE(r.chosen);
+        CAPTURE(r.typed ? r.typed : "-");
+        Advanced m;
+        m.Put(kNotes, "n");
+        if (!r.content.empty()) m.Put(Trim(r.chosen), r.content);
+        if (r.password) m.Key("Desk.qvr", r.password);
+        if (r.locked) m.os.faults.locked.insert(r.chosen);
+        m.os.desktopRunning = r.desktop;
+        m.ui.PushText(r.chosen);
+        if (r.typed) std::string(r.typed) == "<cancel>" ? m.ui.PushCancel() : m.ui.PushText(r.typed);
+        CHECK(OnRestoreClicked(m.ctx) == r.outcome);
+        CHECK((m.ui.MessageTexts() == r.messages && Dialogs(m.ui) == (r.typed ? 2u : 1u)));
+        if (r.typed) CHECK(m.ui.shown.at(1).text == "Please enter the password:");
+        if (r.password && !r.locked) CHECK((m.st.ClosetKeyFile == "Desk.qvr" && m.st.ScreenSizeText == " 800 * 600   16 bit"));
+        if (r.chosen.ends_with(".qvr")) CHECK(m.st.ClosetDirectory == kKeys); // not the "D:\\CLOSETS\\" the header names
+        else CHECK(m.st.ClosetKeyFile == "Stale.qvr");
+        CHECK(m.os.positionCalls.size() == (r.messages == Texts{applied} ? 1u : 0u));
+        if (r.messages == Texts{applied}) CHECK((m.os.positionCalls[0].x == 150 && m.os.positionCalls[0].y == 250));
     }
 }
 

@@ -144,3 +144,32 @@ TEST_CASE("An advanced restore: the key file beside its closet, damaged or not, 
         if (r.edit != CutHeader) CHECK((Union(m.Contents(kDesk), left) == desk && m.Contents(kPublic) == shared));
     }
 }
+
+TEST_CASE("A closet named . or .., or ending in a dot or blank, or on a desktop or holding one, moves nothing") {
+    const std::string name = " cannot be the name of a closet folder.  Please choose another key file name.",
+                      place = "\".  Please choose a folder below a drive that is not on the desktop.",
+                      in = "A closet cannot be kept in \"";
+    const std::tuple<std::string, std::string, std::string> rows[] = {
+        {kKeys, "..qvr", "\".\"" + name}, {kKeys, "...qvr", "\"..\"" + name}, {kKeys, "Desk..qvr", "\"Desk.\"" + name},
+        {kKeys, "Desk .qvr", "\"Desk \"" + name}, {kDesk, "Adv.qvr", in + kDesk + "Adv" + place},
+        {"C:\\Users\\Sim\\", "Desktop.qvr", in + "C:\\Users\\Sim\\Desktop" + place},
+        {"C:\\Users\\", "Sim.qvr", in + "C:\\Users\\Sim" + place}, {kDesk + "Keys\\", "Adv.qvr", in + kDesk + "Keys\\Adv" + place},
+        {"C:\\", "Adv.qvr", ""}, {"C:\\Users\\Sim\\", "Adv.qvr", ""}, // at a drive's root; beside the desktop folder
+    };
+    for (const auto& [folder, keyFile, problem] : rows) {
+        CAPTURE(folder + keyFile);
+        Advanced m;
+        m.st.ClosetDirectory = folder;
+        m.st.ClosetKeyFile = keyFile;
+        const Tree desk = m.Contents(kDesk), keys = m.Contents(kKeys);
+        CHECK(m.Clean("") == (problem.empty() ? DialogEnd::Close : DialogEnd::StayOpen));
+        if (problem.empty()) continue;
+        CHECK((m.ui.MessageTexts() == Texts{problem} && m.Contents(kDesk) == desk && m.Contents(kKeys) == keys));
+        m.Put(folder + keyFile, "\"C:\\Keys\\\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n"); // one put there by hand
+        const Tree before = m.Contents("C:\\");
+        m.ui = {};
+        RestoreDesktop(m.ctx);
+        CHECK(RunAdvancedRestore(m.ctx, LoadRestoreDialog(m.ctx), "") == DialogEnd::StayOpen);
+        CHECK((m.ui.MessageTexts() == Texts{problem, problem} && m.Contents("C:\\") == before));
+    }
+}

@@ -119,6 +119,9 @@ TEST_CASE("the key file edited between clean and restore: the files always come 
         {std::string("C:\\AP\0P\\\r\n\r\n\r\n1024x768x32\r\n\r\n", 29) + a, nullptr, {damaged}, ""},
         {"\"C:\\APP\\,\r\n\r\n\r\n1024x768x32\r\n\r\n" + a, nullptr, {damaged}, ""},
         {"C:\\APP\\\r\n\r\n", nullptr, {damaged}, ""},
+        // a failure after every item moved: a sentence of the final message, and the journal goes
+        {kProgram + "\r\nC:\\Pics\\sea.bmp\r\n99999\r\n1024x768x32\r\n\r\n" + a, nullptr, {},
+         kRestored + " The icon positions and the wallpaper could not all be put back (error 6)."},
     };
     for (const Row& r : rows) {
         CAPTURE(r.key.substr(0, 60));
@@ -132,7 +135,7 @@ TEST_CASE("the key file edited between clean and restore: the files always come 
         m.ui = {};
         if (r.typed) std::string(r.typed) == "<cancel>" ? m.ui.PushCancel() : m.ui.PushText(r.typed);
         RestoreDesktop(m.ctx);
-        CHECK(m.ui.MessageTexts() == r.messages);
+        CHECK((m.ui.MessageTexts() == r.messages && !m.Exists(kProgram + "stowly.journal")));
         const bool asked = !m.ui.shown.empty() && m.ui.shown[0].text == "Please enter the password:";
         CHECK(asked == (r.typed != nullptr));
         if (r.done.empty()) {
@@ -318,5 +321,58 @@ TEST_CASE("links move as links, on one volume or across two, and what they point
         CHECK((fs::is_symlink(fs::symlink_status(desk / "Projects")) && fs::is_symlink(fs::symlink_status(desk / "Loop"))));
         CHECK((m.Get(kDesk + "notes.txt") == "notes" && m.Get(kDesk + "a.txt") == "a"));
         CHECK((m.Contents("C:\\Data\\") == data && m.Contents(program + "QuickClean\\").empty()));
+    }
+}
+
+TEST_CASE("across volumes every step after the copy is tried again; a copy stuck under its working name is said") {
+    const std::string closet = "D:\\STOWLY\\QuickClean\\", journal = "D:\\STOWLY\\stowly.journal";
+    struct Row { std::vector<SimPlatform::Faults::Passing> faults; bool inClean; std::string restored; };
+    const Row rows[] = {
+        {{{"MoveItem", ".stowly-copying", 3}}, true, kRestored},
+        {{{"RemoveFile", "Desktop\\a.txt", 3}}, true, kRestored},
+        {{{"RemoveFolder", "Desktop\\Tree", 2, winerr::Sharing}}, true, kRestored},
+        {{{"MoveItem", ".stowly-copied", 4}}, false, kRestored},
+        {{{"CopyOneFile", "inner\\b.txt", 1}, {"RemoveFolder", "Tree.stowly-copying\\inner", 2}}, false,
+         kRestored + " 1 item could not be moved."},
+        {{{"MoveItem", "a.txt.stowly-copied", 1000}}, false,
+         kRestored + " One item is still under a working name: \"" + kDesk + "a.txt.stowly-copied\". "
+                     "Stowly will offer to finish moving it at its next start."},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.faults[0].pathEnd);
+        ClosetMachine m;
+        m.st.ProgramFolder = m.st.ClosetDirectory = "D:\\STOWLY\\";
+        std::filesystem::create_directories(m.os.Root() / "D");
+        m.Put(kDesk + "a.txt", "alpha");
+        m.Put(kDesk + "Tree\\inner\\b.txt", "beta");
+        const Tree desk = m.Contents(kDesk);
+        if (r.inClean) m.os.faults.passing = r.faults;
+        CleanDesktop(m.ctx);
+        CHECK((m.Done(kCleaned) && m.Contents(kDesk).empty() && m.Contents(closet) == desk));
+        if (!r.inClean) m.os.faults.passing = r.faults;
+        RestoreDesktop(m.ctx);
+        CHECK(m.Done(r.restored));
+        m.os.faults.passing.clear(); // what did not move is finished by the next start, or the next restore
+        m.ui.Push(Answer::Yes);
+        m.Exists(journal) ? OfferToFinishInterrupted(m.ctx) : RestoreDesktop(m.ctx);
+        CHECK((m.Contents(kDesk) == desk && m.Contents(closet).empty() && !m.Exists(journal)));
+    }
+}
+
+TEST_CASE("while another copy cleans or restores, nothing moves, nothing is asked and a stopped run waits") {
+    ClosetMachine m;
+    m.Put(kDesk + "a.txt", "a");
+    m.Put(kDesk + "b.txt", "b");
+    m.os.faults.stopAtChange = 3;
+    CHECK_THROWS_AS(CleanDesktop(m.ctx), SimPlatform::Stopped);
+    m.os.faults.stopAtChange = 0;
+    m.os.anotherCopyOperating = true;
+    const Tree all = m.Contents("C:\\");
+    const Texts busy{"Stowly is already cleaning or restoring the desktop.  Please try again when it has finished."};
+    for (auto [run, said] : {std::pair{&CleanDesktop, busy}, {&RestoreDesktop, busy}, {&OfferToFinishInterrupted, Texts{}}}) {
+        m.ui = {};
+        m.ui.Push(Answer::Yes);
+        run(m.ctx);
+        CHECK((m.ui.MessageTexts() == said && m.Contents("C:\\") == all));
     }
 }

@@ -103,11 +103,12 @@ TEST_CASE("Done keeps a bitmap, an empty box and a path that names no file as ty
     }
 }
 
-TEST_CASE("Done with a picture that cannot be converted reports it and changes nothing at all") {
-    const struct { std::string bytes; bool readOnlyFolder; int error; } rows[] = {
-        {"this is text, not a JPEG", false, Platform::kInvalidPicture},
-        {test::kTinyJpeg.substr(0, 40), false, Platform::kInvalidPicture}, // cut off
-        {test::kTinyJpeg, true, 75},
+TEST_CASE("Done with a picture that cannot be converted or an entry that cannot be written changes nothing at all") {
+    const struct { std::string bytes; bool readOnlyFolder, runRefused; int error; } rows[] = {
+        {"this is text, not a JPEG", false, false, Platform::kInvalidPicture},
+        {test::kTinyJpeg.substr(0, 40), false, false, Platform::kInvalidPicture}, // cut off
+        {test::kTinyJpeg, true, false, 75},
+        {test::kTinyJpeg, false, true, 75}, // the start-up entry refused: the file error, not the system's 5
     };
     for (const auto& r : rows) {
         CAPTURE(r.error);
@@ -116,11 +117,12 @@ TEST_CASE("Done with a picture that cannot be converted reports it and changes n
         m.Put(kBmp, "earlier bitmap");
         m.Put(kIni, "[PREFS]\r\nMinSystemTray= 0\r\n");
         if (r.readOnlyFolder) m.os.faults.locked.insert(kBmp);
+        if (r.runRefused) m.os.faults.passing = {{"RegWrite", "Run\\Stowly", 1000}};
         m.st.settings.WallPaperStyle = 0;
         const Settings before = m.st.settings;
         CHECK_FALSE(PreferencesDone(m.ctx, {1, 1, 1, "C:\\Pictures\\sea.jpg", 2}));
         CHECK(m.ui.MessageTexts() == std::vector<std::string>{ErrorReportText(r.error, "PreferenceDone")});
-        CHECK((m.st.settings == before && m.Get(kBmp) == "earlier bitmap"));
+        CHECK((m.st.settings == before && (r.runRefused || m.Get(kBmp) == "earlier bitmap"))); // converted before Run
         CHECK((m.Get(kIni) == "[PREFS]\r\nMinSystemTray= 0\r\n" && !m.HasRun(RegRoot::CurrentUser)));
     }
 }

@@ -1,9 +1,11 @@
-// The main window's command decisions on the simulated desktop.
+// Start-up and the main window's command decisions on the simulated desktop.
 #include <doctest/doctest.h>
 
 #include "app/MainCommands.h"
+#include "app/Startup.h"
 #include "closet/ClosetMachine.h"
 #include "closet/KeyFile.h"
+#include "core/Error.h"
 #include "core/ReportError.h"
 #include "platform/Text.h"
 
@@ -28,6 +30,16 @@ struct Advanced : ClosetMachine {
         WriteKeyFile(os, kKeys + name, {"D:\\CLOSETS\\", "C:\\Walls\\sea.bmp", "2", " 800 * 600   16 bit", password},
                      {{"notes.txt", 10, 20}});
     }
+};
+
+// A machine whose update check finds no server.
+struct Starting : test::SimMachine {
+    Starting() { os.http = [](const std::string&, unsigned, unsigned) { return HttpResult{}; }; }
+};
+
+struct ScreenFails : SimPlatform {
+    using SimPlatform::SimPlatform;
+    ScreenInfo Screen() override { throw RuntimeError(7); }
 };
 
 // File dialogs and input boxes shown.
@@ -127,4 +139,56 @@ TEST_CASE("Exit, the tray icon's mouse messages and twips") {
         CHECK(TrayIconAction(visible, message) == action); // only while the window is hidden
     const int rows[][3] = {{11895, 96, 793}, {5565, 144, 557}, {7, 96, 0}, {8, 96, 1}, {-15, 96, -1}};
     for (const auto& r : rows) CHECK(TwipsToPixels(r[0], r[1]) == r[2]);
+}
+
+TEST_CASE("Windows 95, 98 and ME are refused by name before anything is read, and any run from a desktop folder") {
+    const std::string desk = "C:\\Users\\Sim\\Desktop", program = "C:\\Program Files\\Stowly\\stowly.exe",
+                      fromDesk = "Sorry, but you cannot run this program from the desktop.  Please reinstall.";
+    const OsVersionInfo ten{true, 2, 10, 0};
+    struct Row { OsVersionInfo v; std::string exe, userDesktop, refused; };
+    const Row rows[] = {
+        {{true, 1, 4, 0}, program, desk, "Sorry, but Windows 95 is not supported."},
+        {{true, 1, 4, 10}, program, desk, "Sorry, but Windows 98 is not supported."},
+        {{true, 1, 4, 90}, program, desk, "Sorry, but Windows ME is not supported."},
+        {{true, 1, 4, 3}, program, desk, ""}, {{false, 2, 10, 0}, program, desk, ""}, {ten, program, desk, ""},
+        {ten, desk + "\\Tools\\stowly.exe", desk, fromDesk},
+        {ten, "c:\\users\\sim\\desktop\\stowly.exe", desk, fromDesk}, // the folder itself, any case
+        {ten, "C:\\Users\\Public\\Desktop\\Shared\\stowly.exe", desk, fromDesk},
+        {ten, "D:\\Moved\\Tools\\stowly.exe", "D:\\Moved", fromDesk}, // a relocated desktop
+        {ten, desk + "2\\stowly.exe", desk, ""},
+        {ten, "C:\\Users\\Ann\\Desktop\\stowly.exe", desk, ""}, // not this user's
+        {ten, desk + "\\stowly.exe", "D:\\Moved", ""}, // the desktop moved away
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.exe);
+        Starting m;
+        m.os.version = r.v;
+        m.os.executablePath = r.exe;
+        m.os.userDesktop = r.userDesktop;
+        CHECK(StartUp(m.ctx) == r.refused.empty());
+        CHECK(m.ui.MessageTexts() == (r.refused.empty() ? Texts{} : Texts{r.refused}));
+        if (r.refused == fromDesk) CHECK(m.ui.shown[0].icon == MsgIcon::Critical);
+        CHECK(m.st.ScreenSizeText.empty() == !r.refused.empty()); // stopped before the screen and the settings
+        CHECK(m.st.UserDesktopFolder.empty() == r.refused.ends_with("supported."));
+    }
+}
+
+TEST_CASE("Start-up: ProgramFolder upper case with its backslash, the screen as text; a second copy ends silently") {
+    CHECK(ProgramFolderOf("C:\\stowly.exe") == "C:\\");
+    Starting m;
+    m.os.executablePath = "c:\\Program Files\\Long folder name\\stowly.exe";
+    REQUIRE(StartUp(m.ctx));
+    CHECK(m.st.ProgramFolder == "C:\\PROGRAM FILES\\LONG FOLDER NAME\\");
+    CHECK((m.st.ScreenSizeText == " 1024 * 768   32 bit" && m.ui.shown.empty()));
+    Starting second;
+    second.os.anotherCopyRunning = true;
+    CHECK((!StartUp(second.ctx) && second.ui.shown.empty() && second.st.OSName.empty()));
+    // A failure inside Main is reported as Main, and the busy cursor goes.
+    ScreenFails os{m.dir.path()};
+    Context ctx{os, m.ui, m.st};
+    m.ui = {};
+    m.ui.busy = true;
+    CHECK_FALSE(StartUp(ctx));
+    CHECK(m.ui.MessageTexts() == Texts{"Please contact Orvenko, Inc..\rError Number:1057 from module Main"});
+    CHECK((m.ui.shown[0].title == "Error" && !m.ui.busy));
 }

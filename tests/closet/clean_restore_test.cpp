@@ -5,9 +5,14 @@
 
 #include "ClosetMachine.h"
 #include "closet/CleanRestore.h"
+#include "closet/ClosetState.h"
 #include "closet/KeyFile.h"
+#include "closet/ShellOps.h"
+#include "closet/Wallpaper.h"
 #include "core/Error.h"
+#include "core/Files.h"
 #include "core/ReportError.h"
+#include "support/ErrorOf.h"
 
 using namespace stowly;
 using namespace stowly::test;
@@ -20,9 +25,11 @@ const std::string kDesk = ClosetMachine::kDesk, kPublic = ClosetMachine::kPublic
 const std::string kCleaned = "Your Desktop has been cleaned.", kRestored = "Your Icons have been restored.";
 const std::string kNoDesktop = "The desktop folder could not be found. Nothing was moved.";
 
+const char* const kDeskKey = "Control Panel\\Desktop";
+
 std::string Style(ClosetMachine& m) {
     RegData d;
-    m.os.RegRead(RegRoot::CurrentUser, "Control Panel\\Desktop", "WallpaperStyle", d);
+    m.os.RegRead(RegRoot::CurrentUser, kDeskKey, "WallpaperStyle", d);
     return std::get_if<std::string>(&d) ? std::get<std::string>(d) : "";
 }
 
@@ -374,5 +381,130 @@ TEST_CASE("while another copy cleans or restores, nothing moves, nothing is aske
         m.ui.Push(Answer::Yes);
         run(m.ctx);
         CHECK((m.ui.MessageTexts() == said && m.Contents("C:\\") == all));
+    }
+}
+
+TEST_CASE("closet name: cut before the first .qvr in any case; a name without it gets its own folder") {
+    for (auto [keyFile, name] : {std::pair{"QuickClean.qvr", "QuickClean"}, {"Work.QvR", "Work"}, {"a.qvr.bak", "a"},
+                                 {"Desk", "Desk Closet"}, {".qvr", ".qvr Closet"},
+                                 {"r\xC3\xA9sum\xC3\xA9.Qvr", "r\xC3\xA9sum\xC3\xA9"}}) {
+        CAPTURE(keyFile);
+        CHECK(ClosetName(keyFile) == name);
+    }
+}
+
+TEST_CASE("key file bytes: header lines quoted only where needed, quoted trimmed icon names, CR LF after every line") {
+    std::vector<IconRecord> icons{{"  My Computer ", -12, 300}, {"Report, final.docx", 0, 2147483647}};
+    CHECK(KeyFileText({"C:\\APP\\", "C:\\Pics\\sea.bmp", "2", "1024x768x32", ""}, icons) ==
+          "C:\\APP\\\r\nC:\\Pics\\sea.bmp\r\n2\r\n1024x768x32\r\n\r\n"
+          "\"My Computer\",-12,300\r\n\"Report, final.docx\",0,2147483647\r\n");
+    KeyFileHeader h{"C:\\Sun, Sea\\", "C:\\Pics\\a,b.bmp", "0", "800x600", " pass word "};
+    const std::string text = KeyFileText(h, {});
+    CHECK(text == "\"C:\\Sun, Sea\\\"\r\n\"C:\\Pics\\a,b.bmp\"\r\n0\r\n800x600\r\n\" pass word \"\r\n");
+    KeyFileContent back = ParseKeyFile(text + "\"a\",5,-7");
+    CHECK((back.header.closetDirectory == h.closetDirectory && back.header.wallpaper == h.wallpaper &&
+           back.header.password == h.password && back.header.screenSize == "800x600"));
+    REQUIRE(back.icons.size() == 1);
+    CHECK((back.icons[0].Name == "a" && back.icons[0].X == 5 && back.icons[0].Y == -7));
+}
+
+// What a restore makes of these is checked in clean_restore_test; here, how far the icons count.
+TEST_CASE("key file reader: icon lines count as far as they are whole") {
+    const std::string header = "C:\\APP\\\r\n\r\n\r\n1024x768\r\n\r\n";
+    std::string many = header;
+    for (int i = 0; i < 32768; ++i) many += "\"a\",1,2\r\n";
+    struct Row { std::string text; size_t icons; bool damaged; };
+    const Row rows[] = {
+        {header + "\"a\",1,2\r\n\r\n\r\n", 1, false},
+        {header + "\"a\",1,2\r\n\"b\",x,2\r\n\"c\",1,2\r\n", 1, true},
+        {header + "\"a\",1,99999999999\r\n", 0, true},
+        {header + "\"a\",1,2\r\n\"b,1,2\r\n", 1, true}, // a quote left open ends the icons
+        {many, 32767, true},
+        // from a writer that does not quote: the comma shifts every later value
+        {"C:\\APP\\\r\nC:\\a,b.bmp\r\n2\r\n1024x768\r\n\r\n\"a\",1,2\r\n", 0, true},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.text.substr(0, 80));
+        KeyFileContent content;
+        CHECK(ErrorOf([&] { content = ParseKeyFile(r.text); }) == 0);
+        CHECK((content.icons.size() == r.icons && content.iconsDamaged == r.damaged));
+    }
+    SimMachine m;
+    CHECK(ErrorOf([&] { ReadKeyFile(m.os, "C:\\Missing.qvr"); }) == err::FileNotFound);
+}
+
+TEST_CASE("a taken name gets the next free number, the Explorer way") {
+    ClosetMachine m;
+    for (const char* name : {"Report.docx", "Report (2).docx", "README", ".profile"}) m.Put(std::string("C:\\To\\") + name, "x");
+    m.Folder("C:\\To\\Folder.v1");
+    for (auto [name, isFolder, expected] : {std::tuple{"new.txt", false, "new.txt"}, {"REPORT.DOCX", false, "REPORT (3).DOCX"},
+                                            {"README", false, "README (2)"}, {".profile", false, ".profile (2)"},
+                                            {"Folder.v1", true, "Folder.v1 (2)"}}) {
+        CAPTURE(name);
+        CHECK(FreeDestination(m.os, "C:\\To", name, isFolder) == std::string("C:\\To\\") + expected);
+    }
+}
+
+TEST_CASE("PerformShellAction: creates the destination, never replaces, moves folder trees, retries a held file") {
+    ClosetMachine m;
+    m.Put("C:\\From\\a.txt", "new");
+    m.Put("C:\\From\\Tree\\x\\y.txt", "deep");
+    CHECK(PerformShellAction(m.os, "C:\\From\\Tree", "C:\\To\\Deeper") == 0);
+    CHECK(m.Contents("C:\\To\\Deeper") == Tree{{"Tree", "/"}, {"Tree/x", "/"}, {"Tree/x/y.txt", "deep"}});
+    m.Put("C:\\To\\a.txt", "old");
+    CHECK(PerformShellAction(m.os, "C:\\From\\a.txt", "C:\\To") == 0);
+    CHECK((m.Get("C:\\To\\a.txt") == "old" && m.Get("C:\\To\\a (2).txt") == "new" && !m.Exists("C:\\From\\a.txt")));
+    CHECK(PerformShellAction(m.os, "C:\\From\\gone.txt", "C:\\To") != 0);
+    m.Put("C:\\From\\b.txt", "b");
+    m.os.faults.locked.insert("C:\\From\\b.txt");
+    const int before = m.os.movesDone;
+    CHECK(PerformShellAction(m.os, "C:\\From\\b.txt", "C:\\To") != 0);
+    CHECK((m.Get("C:\\From\\b.txt") == "b" && m.os.movesDone - before == 5)); // tried again a few times, then left
+}
+
+TEST_CASE("a closet holding a hidden entry is not empty; FileExists sees plain visible files and patterns only") {
+    ClosetMachine m;
+        CHECK(CheckCloset(m.os, kCloset)); // missing
+    m.Folder(kCloset);
+    CHECK(CheckCloset(m.os, kCloset));
+    m.Put(kCloset + ".hidden", "x");
+    CHECK_FALSE(CheckCloset(m.os, kCloset));
+    m.Put("C:\\Data\\a.txt", "x");
+    m.Put("C:\\Data\\.secret", "x");
+    m.Folder("C:\\Data\\Sub");
+    for (auto [path, exists] : {std::pair{"C:\\Data\\A.TXT", true}, {"C:\\Data\\*", true}, {"C:\\Data\\.secret", false},
+                                {"C:\\Data\\Sub", false}, {"C:\\Data\\b.txt", false}, {"C:\\Data\\Sub\\*", false}}) {
+        CAPTURE(path);
+        CHECK(FileExists(m.os, path) == exists);
+    }
+}
+
+TEST_CASE("SetWallpaper writes the style's registry values, then the wallpaper; ReadCurrentWallpaper reads them back") {
+    // WallpaperStyle is "9" before each case: styles other than 0 to 2 leave it alone.
+    const struct { const char* path; int16_t style; const char* tile; const char* styleText; } rows[] = {
+        {"C:\\a.bmp", 0, "0", "0"}, {"C:\\a.bmp", 1, "1", "1"}, {"C:\\a.bmp", 2, "0", "2"},
+        {"C:\\a.bmp", 7, "0", "9"}, {"C:\\a.bmp", -1, "0", "9"}, {"C:\\a.bmp", 3, "0", "9"}, {"", 2, "0", "2"},
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.style);
+        SimMachine m;
+        m.os.wallpaper = "C:\\old.bmp";
+        m.os.RegWrite(RegRoot::CurrentUser, kDeskKey, "WallpaperStyle", std::string("9"), false);
+        CHECK(SetWallpaper(m.os, r.path, r.style));
+        RegData tile;
+        m.os.RegRead(RegRoot::CurrentUser, kDeskKey, "TileWallpaper", tile);
+        CHECK((m.os.wallpaper == r.path && tile == RegData(std::string(r.tile))));
+        const WallpaperSetting current = ReadCurrentWallpaper(m.os);
+        CHECK((current.style == r.styleText && current.path == r.path));
+    }
+}
+
+TEST_CASE("ReadCurrentWallpaper gives the style as decimal text, whatever its registry type") {
+    const std::pair<RegData, const char*> rows[] = {{std::string("10\0junk", 7), "10"}, {int32_t{-1}, "-1"}, {RegData{}, ""}};
+    for (const auto& [stored, text] : rows) {
+        CAPTURE(text);
+        SimMachine m;
+        if (text[0]) m.os.RegWrite(RegRoot::CurrentUser, kDeskKey, "WallpaperStyle", stored, false);
+        CHECK(ReadCurrentWallpaper(m.os).style == text);
     }
 }

@@ -12,7 +12,6 @@
 #include "core/Error.h"
 #include "core/Files.h"
 #include "core/ReportError.h"
-#include "support/ErrorOf.h"
 
 using namespace stowly;
 using namespace stowly::test;

@@ -9,7 +9,6 @@
 #include "icons/PositionList.h"
 #include "platform/FileText.h"
 #include "settings/Settings.h"
-#include "support/ErrorOf.h"
 #include "support/SimMachine.h"
 
 using namespace stowly;

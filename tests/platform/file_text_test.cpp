@@ -1,17 +1,24 @@
+// Text: the delimited reader, paths, case folding, every reader in every encoding,
+// file bytes to text and back, and the simulated files against the files contract.
 #include <doctest/doctest.h>
 
 #include <functional>
 
 #include "about/UpdateCheck.h"
 #include "closet/KeyFile.h"
+#include "core/DelimitedReader.h"
+#include "core/Paths.h"
 #include "icons/PositionList.h"
 #include "platform/FileText.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
+#include "support/FilesContract.h"
 #include "support/SimMachine.h"
 #include "support/Utf16File.h"
 
 using namespace stowly;
+using namespace std::string_literals;
+using stowly::test::ErrorOf;
 
 namespace {
 
@@ -100,4 +107,116 @@ TEST_CASE("text that would read back as another encoding is written in UTF-8 wit
         CHECK(DecodeFileText(m.os, bytes) == text);
     }
     CHECK(EncodeFileText(m.os, "\xC3\xBF[PREFS]") == "\xFF[PREFS]");
+}
+
+TEST_CASE("field rules of the delimited reader") {
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {"a,b\r\nc\r\n", {"a", "b", "c"}},
+        {"   a  ,  b  \r\n", {"a", "b"}},           // blanks around a bare field go
+        {"My Computer,1\r\n", {"My Computer", "1"}},
+        {"  \" a,b \",1\r\n", {" a,b ", "1"}},      // quoted: commas and blanks stay
+        {"\"a\"junk,1\r\n", {"a", "1"}},           // after the closing quote: skipped
+        {"\"a\"\0x,b"s, {"a", "b"}},               // ... NUL or not
+        {"\r\n\r\na,\r\nb", {"", "", "a", "", "b"}}, // empty lines and fields; no last line end
+        {"a\nb\rc", {"a", "b", "c"}},
+        {"a\"b,c\r\n", {"a\"b", "c"}},
+    };
+    for (const auto& [text, fields] : rows) {
+        CAPTURE(text);
+        DelimitedReader reader(text);
+        std::vector<std::string> got;
+        for (size_t i = 0; i < fields.size(); ++i) got.push_back(reader.Next());
+        CHECK((got == fields && reader.AtEnd()));
+        CHECK(ErrorOf([&] { reader.Next(); }) == err::InputPastEnd);
+    }
+}
+
+TEST_CASE("fields that no writer makes are a bad file format, not a value that means something else") {
+    const std::pair<std::string, size_t> rows[] = { // the text, and the fields read before the bad one
+        {"\"C:\\Closet\\,\r\nC:\\wall.bmp\r\n", 0}, // a quote left open would swallow the comma and more
+        {"a,\"b", 1},                                // ... also at the end of the text
+        {"a,\"b\nc\"\n", 1},                         // a quote does not run across lines
+        {"C:\\Clo\0set\r\n"s, 0},                     // a NUL would cut the path short
+        {"a,\"b\0\",c"s, 1},
+        {"a,1\0"s, 1},
+    };
+    for (const auto& [text, good] : rows) {
+        CAPTURE(text);
+        DelimitedReader reader(text);
+        for (size_t i = 0; i < good; ++i) CHECK(ErrorOf([&] { reader.Next(); }) == 0);
+        CHECK(ErrorOf([&] { reader.Next(); }) == err::BadFileFormat);
+    }
+}
+
+TEST_CASE("numbers: 16-bit range, empty is 0, anything else is a type mismatch") {
+    const struct { std::string field; int value, error; } rows[] = {
+        {"  -5  ", -5, 0}, {"\"9\"", 9, 0},   {"32767", 32767, 0}, {"-32768", -32768, 0}, {"", 0, 0},
+        {"+3", 3, 0},      {"40000", 0, 6},   {"-32769", 0, 6},    {"99999999999999999999", 0, 6},
+        {"12x", 0, 13},    {"1.5", 0, 13},    {"-", 0, 13},
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.field);
+        DelimitedReader reader(r.field + "\r\n");
+        int16_t got = 0;
+        CHECK(ErrorOf([&] { got = reader.NextInt16(); }) == r.error);
+        CHECK(got == r.value);
+    }
+    DelimitedReader wide("-2147483648,2147483648\r\n");
+    CHECK(wide.NextInt32() == INT32_MIN);
+    CHECK(ErrorOf([&] { wide.NextInt32(); }) == err::Overflow);
+}
+
+TEST_CASE("only empty lines left: blanks and line ends after the last field") {
+    const struct { std::string text; size_t fields; bool onlyEmpty; } rows[] = {
+        {"a,1\r\n\r\n  \r\n\n", 2, true}, {"a,1\r\n\r\nb", 2, false}, {"", 0, true},
+        {"a,1\r\n\r\n", 1, false},        {"a\t\r\n", 0, false},        {"\"a\"  \r\n", 1, true},
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.text);
+        DelimitedReader reader(r.text);
+        for (size_t i = 0; i < r.fields; ++i) reader.Next();
+        CHECK(reader.OnlyEmptyLinesLeft() == r.onlyEmpty);
+    }
+}
+
+TEST_CASE("a folder below a root: absolute, not a root, no step up, no NUL") {
+    const std::pair<std::string, bool> rows[] = {
+        {"C:\\Users\\Ann\\Desktop", true},   {"c:\\x\\", true},        {"\\\\server\\share\\Desk", true},
+        {"", false},                         {"C:", false},             {"C:\\", false},
+        {"C:Desk", false},                   {"Desktop", false},        {"\\Users\\Ann", false},
+        {"\\\\server\\share", false},        {"\\\\server\\share\\", false}, {"C:\\Users\\..\\..", false},
+        {"C:\\a\\..\\b", false},             {std::string("C:\\a\0b", 6), false}, {"\\\\?\\C:\\Users", false},
+        {"C:/Users/Ann", false},
+    };
+    for (const auto& [path, ok] : rows) {
+        CAPTURE(path);
+        CHECK(IsFolderBelowRoot(path) == ok);
+    }
+}
+
+TEST_CASE("UpperCase folds letters the same way in every build") {
+    for (auto [text, upper] : {std::pair{"my computer", "MY COMPUTER"}, {"r\xC3\xA9sum\xC3\xA9", "R\xC3\x89SUM\xC3\x89"},
+                               {"\xD0\xB4\xD0\xBE\xD0\xBA", "\xD0\x94\xD0\x9E\xD0\x9A"}, // док
+                               {"\xC3\xBF", "\xC5\xB8"},                                 // ÿ -> Ÿ
+                               {"\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC"}, {"bad \xFF byte", "BAD \xFF BYTE"}}) {
+        CAPTURE(text);
+        CHECK(UpperCase(text) == upper);
+    }
+}
+
+TEST_CASE("simulated files behave like Windows files, and stay in their sandbox") {
+    test::TestDir dir;
+    SimPlatform os(dir.path());
+    REQUIRE(os.CreateFolder("C:\\Work"));
+    // The simulation takes a leading dot for the hidden attribute.
+    test::CheckFileContract(os, "C:\\Work", [&](const std::string& path) {
+        const size_t slash = path.rfind('\\');
+        std::filesystem::rename(os.HostPath(path), os.HostPath(path.substr(0, slash)) / ("." + path.substr(slash + 1)));
+        return path.substr(0, slash + 1) + "." + path.substr(slash + 1);
+    });
+    REQUIRE(os.WriteFile("C:\\b.txt", "b") == 0);
+    CHECK((os.MoveItem("C:\\Work\\a.txt", "C:\\B.TXT") == 183 && os.ReadFile("C:\\b.txt", nullptr) == "b")); // never replaces
+    for (const char* path : {"C:\\..\\outside.txt", "C:\\Temp\\..\\..\\outside.txt", "..\\outside.txt", "C:/Temp/../../../x"})
+        CHECK_THROWS_AS(os.WriteFile(path, "x"), SandboxEscape);
+    CHECK_FALSE(std::filesystem::exists(dir.path().parent_path() / "outside.txt"));
 }

@@ -160,17 +160,6 @@ TEST_CASE("The load step fills the controls in order; a setting they cannot show
     }
 }
 
-TEST_CASE("Browse for Wallpaper starts beside the program; Cancel or a blank name keeps the box") {
-    Machine m;
-    m.ui.PushText("C:\\Pictures\\sea.jpg");
-    CHECK(BrowseForWallpaper(m.ui, kProgram) == "C:\\Pictures\\sea.jpg");
-    CHECK(m.ui.shown.at(0).dialog.initialFolder == kProgram);
-    m.ui.PushText("   ");
-    CHECK_FALSE(BrowseForWallpaper(m.ui, kProgram));
-    m.ui.PushCancel();
-    CHECK_FALSE(BrowseForWallpaper(m.ui, kProgram));
-}
-
 TEST_CASE("Done turns a JPEG or GIF into StowlyWallpaper.bmp of the picture's pixels and stores its path") {
     for (const auto& [name, bytes, corner] : {std::tuple{std::string("C:\\Pictures\\sea.jpg"), test::kTinyJpeg, 0xFFFFFFu},
                                               {std::string("C:\\Pictures\\Sea.GIF"), test::kTinyGif, 0x00FF00u}}) {

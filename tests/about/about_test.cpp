@@ -44,7 +44,6 @@ TEST_CASE("The logo's double-click shows the hidden pictures by the keys pressed
         {"Shift+B held: the first", {{shiftDown, shiftBDown}}, {true, false, false}},
         {"Shift pressed and released: the second", {{shiftDown, up}}, {false, true, false}},
         {"first shown, then Shift: the second replaces it", {{shiftDown, shiftBDown}, {shiftDown, up}}, {false, true, false}},
-        {"the second is used up by its click", {{shiftDown, up}, {}}, {false, false, true}},
         {"Ctrl or no Shift arms nothing", {{ctrlShiftB, plainB}}, {false, false, true}},
     };
     for (const auto& r : rows) {
@@ -60,11 +59,10 @@ TEST_CASE("The logo's double-click shows the hidden pictures by the keys pressed
 
 TEST_CASE("System Info starts the program the registry names, quoted, or says it is unavailable") {
     const std::string folder = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo", exe = folder + "\\MSINFO32.EXE";
-    const RegData tools = std::string("C:\\Tools\\msinfo32.exe"), quoted = std::string("\"C:\\T\\m.exe\""), location = folder;
+    const RegData tools = std::string("C:\\Tools\\msinfo32.exe"), location = folder;
     const struct { const char* what; std::optional<RegData> path, location; bool exeExists, starts; std::vector<std::string> started; } rows[] = {
         {"neither value", {}, {}, true, true, {}},
         {"PATH, run as named without looking for the file", tools, {}, false, true, {"\"C:\\Tools\\msinfo32.exe\""}},
-        {"PATH already quoted", quoted, {}, false, true, {"\"C:\\T\\m.exe\""}},
         {"PATH that cannot start", tools, {}, false, false, {}},
         {"the tools location with MSINFO32.EXE in it", {}, location, true, true, {"\"" + exe + "\""}},
         {"the tools location without it", {}, location, false, true, {}},

@@ -15,6 +15,7 @@
 
 using namespace stowly;
 using namespace stowly::test;
+using namespace std::string_literals;
 
 namespace {
 
@@ -272,10 +273,11 @@ TEST_CASE("the wait for returned icons: late and trickling icons placed, about 1
 }
 
 TEST_CASE("a desktop folder that is missing, relative or a drive root stops clean and restore before anything moves") {
-    for (const char* bad : {"", "C:\\", "C:", "Desktop", "\\\\server\\share", "C:\\Users\\..\\..\\"}) {
+    const std::string bads[] = {"", "C:\\", "C:", "Desktop", "\\\\server\\share", "\\\\server\\share\\", "C:\\Users\\..\\..\\",
+                                "C:Desk", "\\Users\\Sim", "C:\\a\\..\\b", "\\\\?\\C:\\Users", "C:/Users/Sim", "C:\\a\0b"s};
+    for (const std::string& bad : bads) {
         for (bool user : {true, false}) {
-            CAPTURE(bad);
-            CAPTURE(user);
+            CAPTURE(bad + (user ? " (user)" : " (common)"));
             ClosetMachine m;
             m.Put(kDesk + "a.txt", "a");
             m.Put("C:\\root.txt", "r");

@@ -1,5 +1,5 @@
-// Text: the delimited reader, paths, case folding, every reader in every encoding,
-// file bytes to text and back, and the simulated files against the files contract.
+// Text: the delimited reader, case folding, every reader in every encoding, and file
+// bytes to text and back.
 #include <doctest/doctest.h>
 
 #include <functional>
@@ -7,12 +7,10 @@
 #include "about/UpdateCheck.h"
 #include "closet/KeyFile.h"
 #include "core/DelimitedReader.h"
-#include "core/Paths.h"
 #include "icons/PositionList.h"
 #include "platform/FileText.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
-#include "support/FilesContract.h"
 #include "support/SimMachine.h"
 #include "support/Utf16File.h"
 
@@ -179,21 +177,6 @@ TEST_CASE("only empty lines left: blanks and line ends after the last field") {
     }
 }
 
-TEST_CASE("a folder below a root: absolute, not a root, no step up, no NUL") {
-    const std::pair<std::string, bool> rows[] = {
-        {"C:\\Users\\Ann\\Desktop", true},   {"c:\\x\\", true},        {"\\\\server\\share\\Desk", true},
-        {"", false},                         {"C:", false},             {"C:\\", false},
-        {"C:Desk", false},                   {"Desktop", false},        {"\\Users\\Ann", false},
-        {"\\\\server\\share", false},        {"\\\\server\\share\\", false}, {"C:\\Users\\..\\..", false},
-        {"C:\\a\\..\\b", false},             {std::string("C:\\a\0b", 6), false}, {"\\\\?\\C:\\Users", false},
-        {"C:/Users/Ann", false},
-    };
-    for (const auto& [path, ok] : rows) {
-        CAPTURE(path);
-        CHECK(IsFolderBelowRoot(path) == ok);
-    }
-}
-
 TEST_CASE("UpperCase folds letters the same way in every build") {
     for (auto [text, upper] : {std::pair{"my computer", "MY COMPUTER"}, {"r\xC3\xA9sum\xC3\xA9", "R\xC3\x89SUM\xC3\x89"},
                                {"\xD0\xB4\xD0\xBE\xD0\xBA", "\xD0\x94\xD0\x9E\xD0\x9A"}, // док
@@ -202,21 +185,4 @@ TEST_CASE("UpperCase folds letters the same way in every build") {
         CAPTURE(text);
         CHECK(UpperCase(text) == upper);
     }
-}
-
-TEST_CASE("simulated files behave like Windows files, and stay in their sandbox") {
-    test::TestDir dir;
-    SimPlatform os(dir.path());
-    REQUIRE(os.CreateFolder("C:\\Work"));
-    // The simulation takes a leading dot for the hidden attribute.
-    test::CheckFileContract(os, "C:\\Work", [&](const std::string& path) {
-        const size_t slash = path.rfind('\\');
-        std::filesystem::rename(os.HostPath(path), os.HostPath(path.substr(0, slash)) / ("." + path.substr(slash + 1)));
-        return path.substr(0, slash + 1) + "." + path.substr(slash + 1);
-    });
-    REQUIRE(os.WriteFile("C:\\b.txt", "b") == 0);
-    CHECK((os.MoveItem("C:\\Work\\a.txt", "C:\\B.TXT") == 183 && os.ReadFile("C:\\b.txt", nullptr) == "b")); // never replaces
-    for (const char* path : {"C:\\..\\outside.txt", "C:\\Temp\\..\\..\\outside.txt", "..\\outside.txt", "C:/Temp/../../../x"})
-        CHECK_THROWS_AS(os.WriteFile(path, "x"), SandboxEscape);
-    CHECK_FALSE(std::filesystem::exists(dir.path().parent_path() / "outside.txt"));
 }

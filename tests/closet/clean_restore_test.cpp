@@ -27,12 +27,6 @@ const std::string kNoDesktop = "The desktop folder could not be found. Nothing w
 
 const char* const kDeskKey = "Control Panel\\Desktop";
 
-std::string Style(ClosetMachine& m) {
-    RegData d;
-    m.os.RegRead(RegRoot::CurrentUser, kDeskKey, "WallpaperStyle", d);
-    return std::get_if<std::string>(&d) ? std::get<std::string>(d) : "";
-}
-
 } // namespace
 
 TEST_CASE("clean then restore: every item, folder content and icon position comes back; hidden files stay") {
@@ -184,12 +178,12 @@ TEST_CASE("the wallpaper is swapped and put back with the recorded style; a stal
     RestoreDesktop(m.ctx);
     m.os.faults.locked.clear();
     CleanDesktop(m.ctx);
-    CHECK((m.Done(kCleaned) && m.os.wallpaper == clean && Style(m) == "1" && m.Get(kBackup) == beach));
+    CHECK((m.Done(kCleaned) && m.os.wallpaper == clean && ReadCurrentWallpaper(m.os).style == "1" && m.Get(kBackup) == beach));
     KeyFileContent key = ReadKeyFile(m.os, kKeyFile);
     CHECK((key.header.wallpaper == beach && key.header.wallpaperStyle == "2"));
     m.Put(beach, "edited while the desktop was clean"); // never replaced by the backup
     RestoreDesktop(m.ctx);
-    CHECK((m.Done(kRestored) && m.os.wallpaper == beach && Style(m) == "2"));
+    CHECK((m.Done(kRestored) && m.os.wallpaper == beach && ReadCurrentWallpaper(m.os).style == "2"));
     CHECK(m.Get(beach) == "edited while the desktop was clean");
     // A picture that went away meanwhile comes back from the backup.
     CleanDesktop(m.ctx);
@@ -297,15 +291,6 @@ TEST_CASE("a desktop folder that is missing, relative or a drive root stops clea
 
 TEST_CASE("links move as links, on one volume or across two, and what they point to stays where it is") {
     namespace fs = std::filesystem;
-    {
-        TestDir probe; // Wine makes no links: there the moves of links are left to the native run
-        std::error_code ec;
-        fs::create_directory_symlink(probe.path(), probe.path() / "link", ec);
-        if (ec) {
-            MESSAGE("this system makes no links");
-            return;
-        }
-    }
     for (const std::string& program : {std::string(ClosetMachine::kProgram), std::string("D:\\STOWLY\\")}) {
         CAPTURE(program);
         ClosetMachine m;
@@ -315,7 +300,9 @@ TEST_CASE("links move as links, on one volume or across two, and what they point
         m.Put("C:\\Data\\notes.txt", "notes");
         m.Put(kDesk + "a.txt", "a");
         const fs::path desk = m.os.HostPath(kDesk), closet = m.os.HostPath(program + "QuickClean");
-        fs::create_directory_symlink(m.os.HostPath("C:\\Data\\Projects"), desk / "Projects");
+        std::error_code noLinks; // Wine makes none: there the moves of links are left to the native run
+        fs::create_directory_symlink(m.os.HostPath("C:\\Data\\Projects"), desk / "Projects", noLinks);
+        if (noLinks) return;
         fs::create_symlink(m.os.HostPath("C:\\Data\\notes.txt"), desk / "notes.txt");
         fs::create_directory_symlink(desk, desk / "Loop"); // a link to the desktop itself
         const Tree data = m.Contents("C:\\Data\\");

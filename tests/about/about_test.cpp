@@ -19,9 +19,6 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-constexpr const char* kMsinfo = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-constexpr const char* kLocation = "SOFTWARE\\Microsoft\\Shared Tools Location";
-
 std::string Question(const std::string& offered) {
     return "A new version of Stowly is available. Do you wish to visit the Orvenko download page?\r\n\r\n"
            "Your current version: " + VersionText() + "\r\nNew version available for download: " + offered + "\r\n";
@@ -57,7 +54,7 @@ TEST_CASE("The logo's double-click shows the hidden pictures by the keys pressed
     }
 }
 
-TEST_CASE("System Info starts the program the registry names, quoted, or says it is unavailable") {
+TEST_CASE("System Info starts the program the registry names, quoted, or says it is unavailable; so does Help") {
     const std::string folder = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo", exe = folder + "\\MSINFO32.EXE";
     const RegData tools = std::string("C:\\Tools\\msinfo32.exe"), location = folder;
     const struct { const char* what; std::optional<RegData> path, location; bool exeExists, starts; std::vector<std::string> started; } rows[] = {
@@ -71,23 +68,19 @@ TEST_CASE("System Info starts the program the registry names, quoted, or says it
     for (const auto& r : rows) {
         CAPTURE(r.what);
         SimMachine m;
-        if (r.path) m.os.RegWrite(RegRoot::LocalMachine, kMsinfo, "PATH", *r.path, true);
-        if (r.location) m.os.RegWrite(RegRoot::LocalMachine, kLocation, "MSINFO", *r.location, true);
+        if (r.path) m.os.RegWrite(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", *r.path, true);
+        if (r.location) m.os.RegWrite(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", *r.location, true);
         if (r.exeExists) WriteHostFile(m.os.HostPath(exe), "MZ");
         m.os.programsStart = r.starts;
         StartSysInfo(m.os, m.ui);
         CHECK(m.os.startedPrograms == r.started);
         CHECK(m.ui.MessageTexts() == (r.started.empty() ? Texts{"System Information Is Unavailable At This Time"} : Texts{}));
     }
-}
-
-TEST_CASE("Help starts the viewer of the Windows folder on the quoted help file and does not wait") {
+    // Help starts the viewer of the Windows folder on the quoted help file and does not wait.
     SimMachine m;
     m.os.windowsFolder = "D:\\WINNT";
     RunHelp(m.os, m.ui, "C:\\PROGRAM FILES\\STOWLY\\");
-    CHECK(m.os.startedPrograms ==
-          Texts{"\"D:\\WINNT\\hh.exe\" \"C:\\PROGRAM FILES\\STOWLY\\stowly.chm\""});
-    CHECK(m.ui.shown.empty());
+    CHECK((m.os.startedPrograms == Texts{"\"D:\\WINNT\\hh.exe\" \"C:\\PROGRAM FILES\\STOWLY\\stowly.chm\""} && m.ui.shown.empty()));
     m.os.programsStart = false;
     RunHelp(m.os, m.ui, "C:\\PROGRAM FILES\\STOWLY\\");
     CHECK(m.ui.MessageTexts() == Texts{"The help viewer could not be started."});

@@ -106,8 +106,7 @@ TEST_CASE("Advanced Restore: a position file applied; a key file's closet beside
         {kKeys + "Desk.qvr", "", "Secret", "<cancel>", false, true, done, {"Invalide Password!"}},
     };
     for (const Row& r : rows) {
-        CAPTURE(r.chosen);
-        CAPTURE(r.typed ? r.typed : "-");
+        INFO(r.chosen << ", typed " << (r.typed ? r.typed : "-"));
         Advanced m;
         m.Put(kNotes, "n");
         if (!r.content.empty()) m.Put(Trim(r.chosen), r.content);

@@ -125,8 +125,7 @@ TEST_CASE("the key file edited between clean and restore: the files always come 
          kRestored + " The icon positions and the wallpaper could not all be put back (error 6)."},
     };
     for (const Row& r : rows) {
-        CAPTURE(r.key.substr(0, 60));
-        CAPTURE(r.typed ? r.typed : "-");
+        INFO(r.key.substr(0, 60) << ", typed " << (r.typed ? r.typed : "-"));
         ClosetMachine m;
         for (const char* name : {"a.txt", "b.txt"}) m.Put(kDesk + name, name);
         m.Put(kPublic + "s.lnk", "s");
@@ -240,8 +239,7 @@ TEST_CASE("the wait for returned icons: late and trickling icons placed, about 1
     for (const Row& r : {Row{3, 0, true, true, 0, 5000}, Row{1 << 30, 0, true, false, 30000, 35000}, // 15 s a desktop
                          Row{1 << 30, 0, false, false, 0, 5000}, // one new icon every fourth poll: past 15 s in all
                          Row{0, 4, true, true, 15000, 1 << 30}}) {
-        CAPTURE(r.delay);
-        CAPTURE(r.pollsBetween);
+        INFO(r.delay << " ms, " << r.pollsBetween << " polls between, desktop " << r.running);
         ClosetMachine m;
         const int items = r.pollsBetween ? 60 : 2;
         for (int i = 0; i < items; ++i) m.Put(kDesk + "item " + std::to_string(1000 + i) + ".txt", "x");
@@ -421,7 +419,6 @@ TEST_CASE("a taken name gets the next free number, the Explorer way") {
     for (auto [name, isFolder, expected] : {std::tuple{"new.txt", false, "new.txt"}, {"REPORT.DOCX", false, "REPORT (3).DOCX"},
                                             {"README", false, "README (2)"}, {".profile", false, ".profile (2)"},
                                             {"Folder.v1", true, "Folder.v1 (2)"}}) {
-        CAPTURE(name);
         CHECK(FreeDestination(m.os, "C:\\To", name, isFolder) == std::string("C:\\To\\") + expected);
     }
 }

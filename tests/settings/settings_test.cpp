@@ -160,36 +160,32 @@ TEST_CASE("The load step fills the controls in order; a setting they cannot show
     }
 }
 
-TEST_CASE("Done turns a JPEG or GIF into StowlyWallpaper.bmp of the picture's pixels and stores its path") {
-    for (const auto& [name, bytes, corner] : {std::tuple{std::string("C:\\Pictures\\sea.jpg"), test::kTinyJpeg, 0xFFFFFFu},
-                                              {std::string("C:\\Pictures\\Sea.GIF"), test::kTinyGif, 0x00FF00u}}) {
-        CAPTURE(name);
+TEST_CASE("Done turns a JPEG or GIF into StowlyWallpaper.bmp of its pixels; a bitmap or a name of no file stays as typed") {
+    const std::string jpeg = "C:\\Pictures\\sea.jpg", gif = "C:\\Pictures\\Sea.GIF";
+    for (const auto& [typed, corner] : {std::pair{jpeg, 0xFFFFFFu}, {gif, 0x00FF00u}, {"C:\\Pictures\\sea.BMP", 0u},
+                                        {"C:\\Pictures\\sea.Bmp", 0u}, {"", 0u}, {"C:\\Nowhere\\sea.jpg", 0u}, {"C:\\Pictures", 0u}}) {
+        CAPTURE(typed);
         Machine m;
-        m.Put(name, bytes);
-        REQUIRE(PreferencesDone(m.ctx, {1, 0, 1, name, 2}));
-        CHECK(m.ui.shown.empty());
+        m.Put(jpeg, test::kTinyJpeg);
+        m.Put(gif, test::kTinyGif);
+        m.Put("C:\\Pictures\\sea.BMP", test::kTinyJpeg); // never decoded: its name says bitmap
+        REQUIRE(PreferencesDone(m.ctx, {1, 0, 1, typed, 2}));
         const Settings& s = m.st.settings;
-        CHECK((s.DefaultWindowsBackground == kBmp && s.MinSystemTray == 1 && s.AdvancedMode == 1 && s.WallPaperStyle == 2));
-        CHECK(m.Get(kIni).find("\r\nDefaultWindowsBackground=" + kBmp + "\r\n") != std::string::npos);
+        const std::string stored = corner ? kBmp : typed;
+        CHECK((m.ui.shown.empty() && s.DefaultWindowsBackground == stored && s.MinSystemTray == 1 && s.AdvancedMode == 1));
+        CHECK((s.WallPaperStyle == 2 && m.Get(kIni).find("\r\nDefaultWindowsBackground=" + stored + "\r\n") != std::string::npos));
+        if (!corner) {
+            CHECK_FALSE(m.Exists(kBmp));
+            continue;
+        }
         const std::string bmp = m.Get(kBmp);
         CHECK((bmp.size() == 54 + 3 * 16 && bmp.starts_with("BM"))); // rows of 15 bytes padded to 16
-        const auto original = m.os.DecodePicture(name, nullptr).value();
+        const auto original = m.os.DecodePicture(typed, nullptr).value();
         const auto written = m.os.DecodePicture(kBmp, nullptr).value();
         CHECK((written.width == test::kTinyWidth && written.height == test::kTinyHeight && written.bgra == original.bgra));
         const auto* px = reinterpret_cast<const unsigned char*>(written.bgra.data()); // red top left, give or take JPEG
         CHECK((px[2] > 0xC0u && px[1] < 0x60u));
         CHECK(((px[14 * 4 + 2] << 16 | px[14 * 4 + 1] << 8 | px[14 * 4]) & 0xF0F0F0u) == (corner & 0xF0F0F0u));
-    }
-}
-
-TEST_CASE("Done keeps a bitmap, an empty box and a path that names no file as typed, converting nothing") {
-    for (const char* typed : {"C:\\Pictures\\sea.BMP", "C:\\Pictures\\sea.Bmp", "", "C:\\Nowhere\\sea.jpg", "C:\\Pictures"}) {
-        CAPTURE(typed);
-        Machine m;
-        m.Put("C:\\Pictures\\sea.BMP", test::kTinyJpeg); // never decoded: its name says bitmap
-        REQUIRE(PreferencesDone(m.ctx, {0, 0, 0, typed, 1}));
-        CHECK((m.st.settings.DefaultWindowsBackground == typed && m.st.settings.WallPaperStyle == 1));
-        CHECK((!m.Exists(kBmp) && m.ui.shown.empty()));
     }
 }
 

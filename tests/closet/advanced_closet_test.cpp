@@ -51,8 +51,7 @@ TEST_CASE("An advanced clean keeps the password exactly as typed; one that could
         Advanced m;
         const Tree desk = m.Contents(kDesk);
         CHECK(m.Clean(password) == (refused ? DialogEnd::StayOpen : DialogEnd::Close));
-        CHECK(m.ui.MessageTexts() == Texts{refused ? PasswordProblem(password) : kCleaned});
-        CHECK(m.ui.progressShown == 0);
+        CHECK((m.ui.MessageTexts() == Texts{refused ? PasswordProblem(password) : kCleaned} && m.ui.progressShown == 0));
         if (refused) CHECK((!m.Exists(kKey) && m.Contents(kDesk) == desk));
         else CHECK((m.Password() == password && m.Contents(kCloset) == desk && m.Contents(kDesk).empty()));
     }
@@ -66,16 +65,14 @@ TEST_CASE("An advanced clean counts what it could not move; none over a closet t
     const std::string key = m.Get(kKey);
     m.Put(kDesk + "new.txt", "new");
     m.ui = {};
-    CHECK(m.Clean("") == DialogEnd::Close);
-    CHECK(m.ui.MessageTexts() == Texts{kClosetNotEmpty});
+    CHECK((m.Clean("") == DialogEnd::Close && m.ui.MessageTexts() == Texts{kClosetNotEmpty}));
     CHECK((m.Get(kKey) == key && m.Contents(kDesk) == Tree{{"a.txt", "a"}, {"new.txt", "new"}}));
     m.st.settings.AdvancedMode = 1;
     m.ui = {};
     m.ui.PushText(kKey);
     m.ui.Push(Answer::Yes); // "File Exists..."
     CHECK(OnCleanClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.MessageTexts() == Texts{"File Exists.  Would you like to over write it?", kClosetNotEmpty});
-    CHECK(m.Get(kKey) == key);
+    CHECK((m.ui.MessageTexts() == Texts{"File Exists.  Would you like to over write it?", kClosetNotEmpty} && m.Get(kKey) == key));
 }
 
 TEST_CASE("The restore dialog shows the key file; a changed password is offered for saving, trimmed and upper-cased") {
@@ -92,15 +89,13 @@ TEST_CASE("The restore dialog shows the key file; a changed password is offered 
         m.os.SetDesktopItemPosition(0, 700, 500); // the Recycle Bin goes back to its recorded place
         const RestoreDialog dialog = m.OpenRestore();
         REQUIRE(dialog.loaded);
-        CHECK((dialog.fields.password == "Secret" && m.st.ClosetPassword == "Secret"));
-        CHECK(dialog.fields.closetDirectory == kKeys);
+        CHECK((dialog.fields.password == "Secret" && m.st.ClosetPassword == "Secret" && dialog.fields.closetDirectory == kKeys));
         CHECK(dialog.fields.icons.find(" 1\ta.txt\r\n\tXPos: 563;    YPos: 54\r\n\r\n") != std::string::npos);
         if (r.answer) m.ui.Push(*r.answer);
         CHECK(RunAdvancedRestore(m.ctx, dialog, r.typed) == DialogEnd::Close);
         CHECK(m.ui.MessageTexts() == (r.answer ? Texts{question, kRestored} : Texts{kRestored}));
-        CHECK(m.Password() == r.stored);
+        CHECK((m.Password() == r.stored && m.IconPlaces() == places));
         CHECK((m.Contents(kDesk) == desk && m.Contents(kPublic) == Tree{{"Shared.lnk", "s"}}));
-        CHECK(m.IconPlaces() == places);
     }
 }
 

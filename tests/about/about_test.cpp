@@ -32,51 +32,7 @@ std::set<std::string> Files(const SimMachine& m) {
 
 } // namespace
 
-TEST_CASE("The logo's double-click shows the hidden pictures by the keys pressed before it") {
-    struct Key { int code; bool shift, ctrl; }; // a key pressed; code 0: every key released
-    const Key shiftDown{HiddenPictures::kKeyShift, true, false}, shiftBDown{HiddenPictures::kKeyB, true, false}, up{0, false, false};
-    const Key ctrlShiftB{HiddenPictures::kKeyB, true, true}, plainB{HiddenPictures::kKeyB, false, false};
-    const struct { const char* what; std::vector<std::vector<Key>> keysBeforeEachClick; std::array<bool, 3> shown; } rows[] = {
-        {"no keys, once: the third", {{}}, {false, false, true}},
-        {"Shift+B held: the first", {{shiftDown, shiftBDown}}, {true, false, false}},
-        {"Shift pressed and released: the second", {{shiftDown, up}}, {false, true, false}},
-        {"first shown, then Shift: the second replaces it", {{shiftDown, shiftBDown}, {shiftDown, up}}, {false, true, false}},
-        {"Ctrl or no Shift arms nothing", {{ctrlShiftB, plainB}}, {false, false, true}},
-    };
-    for (const auto& r : rows) {
-        CAPTURE(r.what);
-        HiddenPictures p;
-        for (const auto& keys : r.keysBeforeEachClick) {
-            for (const Key& k : keys) k.code ? p.KeyDown(k.code, k.shift, k.ctrl, false) : p.KeyUp();
-            p.LogoDoubleClicked();
-        }
-        CHECK(std::array<bool, 3>{p.Shown(0), p.Shown(1), p.Shown(2)} == r.shown);
-    }
-}
-
-TEST_CASE("System Info starts the program the registry names, quoted, or says it is unavailable; so does Help") {
-    const std::string folder = "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo", exe = folder + "\\MSINFO32.EXE";
-    const RegData tools = std::string("C:\\Tools\\msinfo32.exe"), location = folder;
-    const struct { const char* what; std::optional<RegData> path, location; bool exeExists, starts; std::vector<std::string> started; } rows[] = {
-        {"neither value", {}, {}, true, true, {}},
-        {"PATH, run as named without looking for the file", tools, {}, false, true, {"\"C:\\Tools\\msinfo32.exe\""}},
-        {"PATH that cannot start", tools, {}, false, false, {}},
-        {"the tools location with MSINFO32.EXE in it", {}, location, true, true, {"\"" + exe + "\""}},
-        {"the tools location without it", {}, location, false, true, {}},
-        {"a PATH of 1024 bytes leaves no room for its NUL", std::string(1024, 'x'), {}, false, true, {}},
-    };
-    for (const auto& r : rows) {
-        CAPTURE(r.what);
-        SimMachine m;
-        if (r.path) m.os.RegWrite(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", *r.path, true);
-        if (r.location) m.os.RegWrite(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", *r.location, true);
-        if (r.exeExists) WriteHostFile(m.os.HostPath(exe), "MZ");
-        m.os.programsStart = r.starts;
-        StartSysInfo(m.os, m.ui);
-        CHECK(m.os.startedPrograms == r.started);
-        CHECK(m.ui.MessageTexts() == (r.started.empty() ? Texts{"System Information Is Unavailable At This Time"} : Texts{}));
-    }
-    // Help starts the viewer of the Windows folder on the quoted help file and does not wait.
+TEST_CASE("Help starts the viewer of the Windows folder on the quoted help file and does not wait") {
     SimMachine m;
     m.os.windowsFolder = "D:\\WINNT";
     RunHelp(m.os, m.ui, "C:\\PROGRAM FILES\\STOWLY\\");

@@ -125,16 +125,7 @@ TEST_CASE("Advanced Restore: a position file applied; a key file's closet beside
     }
 }
 
-TEST_CASE("Exit, the tray icon's mouse messages and twips") {
-    Settings settings;
-    for (auto [tray, iconShown, action] : {std::tuple{2.0, false, ExitAction::EndProgram}, // only 1 means on
-                                           {1.0, false, ExitAction::AddTrayIconAndHide}, {1.0, true, ExitAction::Hide}}) {
-        settings.MinSystemTray = tray;
-        CHECK(ExitButtonAction(settings, iconShown) == action);
-    }
-    for (auto [visible, message, action] : {std::tuple{false, 0x203, TrayAction::ShowWindow}, {false, 0x204, TrayAction::PopupMenu},
-                                            {false, 0x201, TrayAction::None}, {true, 0x204, TrayAction::None}})
-        CHECK(TrayIconAction(visible, message) == action); // only while the window is hidden
+TEST_CASE("Twips turn into pixels at the window's DPI, rounded to the nearest") {
     const int rows[][3] = {{11895, 96, 793}, {5565, 144, 557}, {7, 96, 0}, {8, 96, 1}, {-15, 96, -1}};
     for (const auto& r : rows) CHECK(TwipsToPixels(r[0], r[1]) == r[2]);
 }

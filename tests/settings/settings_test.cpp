@@ -139,10 +139,8 @@ TEST_CASE("The load step fills the controls in order; a setting they cannot show
     struct Row { double tray, startup, advanced; int16_t style; int error; PreferencesForm form; }; // error 0: none
     const Row rows[] = {
         {0, 1, 1, 1, 0, {0, 1, 1, "C:\\w.jpg", 1}},
-        {1.5, 0.4, 2, 2, 0, {2, 0, 2, "C:\\w.jpg", 2}}, // fractions round; 2 shows greyed
-        {2.5, 0, 0, 0, 0, {2, 0, 0, "C:\\w.jpg", 0}},   // halves to the even neighbour
+        {2.5, 0.4, 2, 2, 0, {2, 0, 2, "C:\\w.jpg", 2}}, // fractions round, halves to even; 2 shows greyed
         {3, 1, 1, 1, 380, {0, 0, 0, "", -1}},
-        {1, -1, 1, 1, 380, {1, 0, 0, "", -1}},
         {1, 1, 1, 3, 340, {1, 1, 0, "C:\\w.jpg", -1}},
         {1, 1, 40000, 2, 6, {1, 1, 0, "C:\\w.jpg", 2}},
     };

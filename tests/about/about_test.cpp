@@ -1,10 +1,8 @@
-// The about box, System Info, Help and the update check on the simulated machine; the
-// update check's pages and versions as pure tables, then the real HTTP client (libcurl,
-// or WinHTTP under Wine) against a local server.
+// Help and the update check on the simulated machine: pages and versions as pure tables,
+// then the real HTTP client (libcurl, or WinHTTP under Wine) against a local server.
 #include <doctest/doctest.h>
 
 #include <filesystem>
-#include <set>
 
 #include "about/About.h"
 #include "about/UpdateCheck.h"
@@ -22,12 +20,6 @@ namespace {
 std::string Question(const std::string& offered) {
     return "A new version of Stowly is available. Do you wish to visit the Orvenko download page?\r\n\r\n"
            "Your current version: " + VersionText() + "\r\nNew version available for download: " + offered + "\r\n";
-}
-
-std::set<std::string> Files(const SimMachine& m) {
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(m.os.Root())) names.insert(e.path().string());
-    return names;
 }
 
 } // namespace
@@ -102,12 +94,13 @@ TEST_CASE("The check through the local server: only the page speaks, Yes opens t
                           Case{301, Reply::Answer, {}}, Case{200, Reply::Silent, {}}}) {
         CAPTURE(c.status);
         SimMachine m;
-        const auto before = Files(m);
+        const auto files = [&] { return std::distance(std::filesystem::recursive_directory_iterator(m.os.Root()), {}); };
+        const auto before = files();
         for (Answer a : {Answer::Ok, Answer::Ok, Answer::Yes}) m.ui.Push(a);
         // A page far longer than what is read: the client stops after the first 4 KiB.
         LocalHttpServer server({{"/p", {c.status, "All\r\nStowly,5.0.0,Hi\r\n" + std::string(10 << 20, 'x'), c.reply}}});
         const long long ms = MillisecondsOf([&] { CheckForUpdates(m.os, m.ui, server.Url("/p")); });
-        CHECK((m.ui.MessageTexts() == c.shown && Files(m) == before));
+        CHECK((m.ui.MessageTexts() == c.shown && files() == before));
         CHECK(m.os.openedUrls == (c.shown.empty() ? Texts{} : Texts{kWebSiteUrl}));
         CHECK(ms < 2 * kUpdateTotalTimeoutMs);
         if (c.reply == Reply::Silent) CHECK(ms >= 1000); // it did wait on the server

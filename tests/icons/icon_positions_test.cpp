@@ -26,9 +26,9 @@ struct Desk : test::SimMachine {
         st.ProgramFolder = kProgram;
         st.ScreenSizeText = "1024x768x32";
         for (int i = 0; i < 4; ++i) st.settings.FavoriteLocation[i] = st.settings.FavoritePath[i] = "Blank";
-        REQUIRE(os.WriteFile(os.userDesktop + "\\notes.txt", "n") == 0);
-        for (const char* folder : {"C:\\PROGRAM FILES", kProgram, "C:\\Layouts"}) os.CreateFolder(folder);
-        REQUIRE(os.WriteFile(std::string(kProgram) + "stowly.ini", "[PREFS]\r\n") == 0);
+        Put(os.userDesktop + "\\notes.txt", "n");
+        Put(std::string(kProgram) + "stowly.ini", "[PREFS]\r\n");
+        std::filesystem::create_directories(os.HostPath("C:\\Layouts"));
         Place(10, 20);
     }
     // Puts the two icons (Recycle Bin, notes.txt) at (x, y) and (x + 100, y).

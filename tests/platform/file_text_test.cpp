@@ -145,19 +145,6 @@ TEST_CASE("numbers: 16-bit range, empty is 0, anything else is a type mismatch")
     CHECK(ErrorOf([&] { wide.NextInt32(); }) == err::Overflow);
 }
 
-TEST_CASE("only empty lines left: blanks and line ends after the last field") {
-    const struct { std::string text; size_t fields; bool onlyEmpty; } rows[] = {
-        {"a,1\r\n\r\n  \r\n\n", 2, true}, {"a,1\r\n\r\nb", 2, false}, {"", 0, true},
-        {"a,1\r\n\r\n", 1, false},        {"a\t\r\n", 0, false},        {"\"a\"  \r\n", 1, true},
-    };
-    for (const auto& r : rows) {
-        CAPTURE(r.text);
-        DelimitedReader reader(r.text);
-        for (size_t i = 0; i < r.fields; ++i) reader.Next();
-        CHECK(reader.OnlyEmptyLinesLeft() == r.onlyEmpty);
-    }
-}
-
 TEST_CASE("UpperCase folds letters the same way in every build") {
     for (auto [text, upper] : {std::pair{"my computer", "MY COMPUTER"}, {"r\xC3\xA9sum\xC3\xA9", "R\xC3\x89SUM\xC3\x89"},
                                {"\xD0\xB4\xD0\xBE\xD0\xBA", "\xD0\x94\xD0\x9E\xD0\x9A"}, // док

@@ -60,16 +60,14 @@ TEST_CASE("What a version page shows: the notice, this product's record, a later
              Case{"All\r\nOther,9.0.0,Not us\r\nStowly,5.0.0,\"Hi, users\"\r\nLast,1.0.0,x\r\n", {"All", "Hi, users", Question("5.0.0")}},
              // the name in any letter case, with blanks around it
              Case{"\r\n  StOwLy  ,4.2.0,Note\r\n", {"Note", Question("4.2.0")}},
-             Case{"\r\n\" STOWLY \",4.2.0,Note\r\n", {"Note", Question("4.2.0")}},
              Case{"\r\nStowly,4.0.0,Same\r\n", {"Same"}},
              // no record of this product: at most the first-line notice
              Case{"All\r\nStowly2,9.0.0,Not us\r\n", {"All"}},
              Case{"All\r\n\r\nOther,1.0,x\r\n  \r\nStowly,4.0.0,Hi\r\n\r\n", {"All", "Hi"}}, // blank lines between
              // not a version page: nothing at all, not even the notice
              Case{"Only a notice", {}}, Case{"", {}}, Case{"All\r\nOther,1.0.0", {}},
-             Case{"<!DOCTYPE html>\r\n<html><body>Internal error</body></html>\r\n", {}},
              Case{"<html>\r\nStowly,5.0.0,x\r\n", {}},
-             Case{"All\r\nStowly,5.0.0,x,extra\r\n", {}}, Case{"All\r\nStowly,5.0.0\r\n", {}},
+             Case{"All\r\nStowly,5.0.0,x,extra\r\n", {}},
              Case{"All\r\nOther,1.0,\"open\r\nStowly,5.0.0,x\r\n", {}},
              Case{"All\r\nStowly,123456789012345678901.0.0,x\r\n", {}}, Case{"All\r\nOther,1.0 beta,x\r\nStowly,5.0,x\r\n", {}},
              Case{std::string(501, 'n') + "\r\nStowly,5.0.0,\r\n", {}},

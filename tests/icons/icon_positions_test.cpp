@@ -95,23 +95,6 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
     }
 }
 
-TEST_CASE("Browse splits the chosen file into name and folder, or leaves the slot whole") {
-    struct Row { std::optional<std::string> chosen; std::optional<FavoriteSlot> slot; }; // chosen nullopt: Cancel
-    const Row rows[] = {
-        {"C:\\Layouts\\Work.dpf", FavoriteSlot{"Work", "C:\\Layouts\\"}}, {"Home.dpf", FavoriteSlot{"Home", ""}},
-        {"  C:\\Notes\\notes.txt  ", FavoriteSlot{"notes", "C:\\Notes\\"}}, // any extension goes
-        {"C:\\Dir.x\\B\xC3\xBC" "ro.dpf", FavoriteSlot{"B\xC3\xBCro", "C:\\Dir.x\\"}}, // counted in characters
-        {"C:\\Layouts\\.dpf", std::nullopt}, {"C:\\Layouts\\a.d", std::nullopt}, {"C:\\Layouts\\", std::nullopt},
-        {"   ", std::nullopt}, {std::nullopt, std::nullopt},
-    };
-    for (const Row& r : rows) {
-        CAPTURE(r.chosen.value_or("<cancel>"));
-        Desk d;
-        r.chosen ? d.ui.PushText(*r.chosen) : d.ui.PushCancel();
-        CHECK(BrowseFavorite(d.ctx) == r.slot);
-    }
-}
-
 TEST_CASE("Done stores the slots in the record and the settings file; the favourite applies its file") {
     Desk d;
     FavoriteSlots slots = FavoritesOf(d.st.settings);

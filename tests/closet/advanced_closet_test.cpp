@@ -50,7 +50,8 @@ TEST_CASE("An advanced clean keeps the password exactly as typed; one that could
         Advanced m;
         const Tree desk = m.Contents(kDesk);
         CHECK(m.Clean(password) == (refused ? DialogEnd::StayOpen : DialogEnd::Close));
-        CHECK((m.ui.MessageTexts() == Texts{refused ? PasswordProblem(password) : kCleaned} && m.ui.progressShown == 0));
+        CHECK(m.ui.MessageTexts() == Texts{refused ? PasswordProblem(password) : kCleaned});
+        CHECK(m.ui.progressShown == 0);
         if (refused) CHECK((!m.Exists(kKey) && m.Contents(kDesk) == desk));
         else CHECK((m.Password() == password && m.Contents(kCloset) == desk && m.Contents(kDesk).empty()));
     }
@@ -82,7 +83,8 @@ TEST_CASE("The restore dialog shows the key file; a changed password is offered 
         m.os.SetDesktopItemPosition(0, 700, 500); // the Recycle Bin goes back to its recorded place
         const RestoreDialog dialog = m.OpenRestore();
         REQUIRE(dialog.loaded);
-        CHECK((dialog.fields.password == "Secret" && m.st.ClosetPassword == "Secret" && dialog.fields.closetDirectory == kKeys));
+        CHECK((dialog.fields.password == "Secret" && m.st.ClosetPassword == "Secret"));
+        CHECK(dialog.fields.closetDirectory == kKeys);
         CHECK(dialog.fields.icons.find(" 1\ta.txt\r\n\tXPos: 563;    YPos: 54\r\n\r\n") != std::string::npos);
         if (r.answer) m.ui.Push(*r.answer);
         CHECK(RunAdvancedRestore(m.ctx, dialog, r.typed) == DialogEnd::Close);
@@ -141,7 +143,8 @@ TEST_CASE("A closet named . or .., or ending in a dot or blank, or on a desktop 
         {kKeys, "..qvr", "\".\"" + name}, {kKeys, "...qvr", "\"..\"" + name}, {kKeys, "Desk..qvr", "\"Desk.\"" + name},
         {kKeys, "Desk .qvr", "\"Desk \"" + name}, {kDesk, "Adv.qvr", in + kDesk + "Adv" + place},
         {"C:\\Users\\Sim\\", "Desktop.qvr", in + "C:\\Users\\Sim\\Desktop" + place},
-        {"C:\\Users\\", "Sim.qvr", in + "C:\\Users\\Sim" + place}, {kDesk + "Keys\\", "Adv.qvr", in + kDesk + "Keys\\Adv" + place},
+        {"C:\\Users\\", "Sim.qvr", in + "C:\\Users\\Sim" + place},
+        {kDesk + "Keys\\", "Adv.qvr", in + kDesk + "Keys\\Adv" + place},
         {"C:\\", "Adv.qvr", ""}, {"C:\\Users\\Sim\\", "Adv.qvr", ""}, // at a drive's root; beside the desktop folder
     };
     for (const auto& [folder, keyFile, problem] : rows) {

@@ -98,7 +98,7 @@ TEST_CASE("A bad value costs only its own setting, and is reported once; the fir
     }
 }
 
-TEST_CASE("Text: cut at 254 characters, empty means missing, other favourite keys ignored; ANSI, else UTF-8 with a mark") {
+TEST_CASE("Text: cut at 254 characters, empty is missing, other favourite keys ignored; ANSI, else UTF-8 marked") {
     std::string e300;
     for (int i = 0; i < 300; ++i) e300 += "\xC3\xA9"; // é: two bytes, one character
     Machine m;
@@ -158,10 +158,11 @@ TEST_CASE("The load step fills the controls in order; a setting they cannot show
     }
 }
 
-TEST_CASE("Done turns a JPEG or GIF into StowlyWallpaper.bmp of its pixels; a bitmap or a name of no file stays as typed") {
+TEST_CASE("Done turns a JPEG or GIF into StowlyWallpaper.bmp of its pixels; a bitmap or no file stays as typed") {
     const std::string jpeg = "C:\\Pictures\\sea.jpg", gif = "C:\\Pictures\\Sea.GIF";
     for (const auto& [typed, corner] : {std::pair{jpeg, 0xFFFFFFu}, {gif, 0x00FF00u}, {"C:\\Pictures\\sea.BMP", 0u},
-                                        {"C:\\Pictures\\sea.Bmp", 0u}, {"", 0u}, {"C:\\Nowhere\\sea.jpg", 0u}, {"C:\\Pictures", 0u}}) {
+                                        {"C:\\Pictures\\sea.Bmp", 0u}, {"", 0u}, {"C:\\Nowhere\\sea.jpg", 0u},
+                                        {"C:\\Pictures", 0u}}) {
         CAPTURE(typed);
         Machine m;
         m.Put(jpeg, test::kTinyJpeg);
@@ -170,8 +171,9 @@ TEST_CASE("Done turns a JPEG or GIF into StowlyWallpaper.bmp of its pixels; a bi
         REQUIRE(PreferencesDone(m.ctx, {1, 0, 1, typed, 2}));
         const Settings& s = m.st.settings;
         const std::string stored = corner ? kBmp : typed;
-        CHECK((m.ui.shown.empty() && s.DefaultWindowsBackground == stored && s.MinSystemTray == 1 && s.AdvancedMode == 1));
-        CHECK((s.WallPaperStyle == 2 && m.Get(kIni).find("\r\nDefaultWindowsBackground=" + stored + "\r\n") != std::string::npos));
+        CHECK((m.ui.shown.empty() && s.DefaultWindowsBackground == stored && s.WallPaperStyle == 2));
+        CHECK((s.MinSystemTray == 1 && s.AdvancedMode == 1));
+        CHECK(m.Get(kIni).find("\r\nDefaultWindowsBackground=" + stored + "\r\n") != std::string::npos);
         if (!corner) {
             CHECK_FALSE(m.Exists(kBmp));
             continue;

@@ -14,6 +14,7 @@
 using namespace stowly;
 using namespace stowly::test;
 using Texts = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -92,7 +93,7 @@ TEST_CASE("The check through the local server: only the page speaks, Yes opens t
                           Case{301, Reply::Answer, {}}, Case{200, Reply::Silent, {}}}) {
         CAPTURE(c.status);
         SimMachine m;
-        const auto files = [&] { return std::ranges::distance(std::filesystem::recursive_directory_iterator(m.os.Root())); };
+        const auto files = [&] { return std::ranges::distance(fs::recursive_directory_iterator(m.os.Root())); };
         const auto before = files();
         for (Answer a : {Answer::Ok, Answer::Ok, Answer::Yes}) m.ui.Push(a);
         // A page far longer than what is read: the client stops after the first 4 KiB.
@@ -113,12 +114,12 @@ TEST_CASE("HostHttpGet: the body byte for byte up to the bytes asked, no redirec
                             {"/moved", {302, "", Reply::Answer, "Location: /big\r\n"}},
                             {"/silent", {200, "", Reply::Silent}}, {"/slow", {200, "", Reply::Trickle}}});
     struct Case { std::string url; int status; std::string body; size_t most = 1 << 20; };
-    for (const Case& c : {Case{server.Url("/big"), 200, big}, Case{server.Url("/gone"), 404, "no such page"},
-                          Case{server.Url("/missing"), 404, "Not Found"}, Case{server.Url("/moved"), 302, ""},
-                          Case{server.Url("/big"), 200, "", 0}, Case{server.Url("/big"), 200, big.substr(0, 5000), 5000},
-                          Case{UnusedLocalUrl("/page"), 0, ""}, Case{"", 0, ""}, Case{"ftp://127.0.0.1/page", 0, ""},
-                          Case{"http://", 0, ""}, Case{server.Url("/silent"), 0, ""},
-                          Case{server.Url("/slow"), 0, ""}}) {
+    const auto url = [&](const char* path) { return server.Url(path); };
+    for (const Case& c : {Case{url("/big"), 200, big}, Case{url("/gone"), 404, "no such page"},
+                          Case{url("/missing"), 404, "Not Found"}, Case{url("/moved"), 302, ""},
+                          Case{url("/big"), 200, "", 0}, Case{url("/big"), 200, big.substr(0, 5000), 5000},
+                          Case{UnusedLocalUrl("/p"), 0, ""}, Case{"", 0, ""}, Case{"ftp://127.0.0.1/p", 0, ""},
+                          Case{"http://", 0, ""}, Case{url("/silent"), 0, ""}, Case{url("/slow"), 0, ""}}) {
         CAPTURE(c.url);
         HttpResult r;
         const long long ms = MillisecondsOf([&] { r = HostHttpGet(c.url, 500, 1000, c.most); });

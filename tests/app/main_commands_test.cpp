@@ -81,7 +81,8 @@ TEST_CASE("Advanced Clean: the save dialog beside the program, and the overwrite
 }
 
 TEST_CASE("Advanced Restore: a position file applied; a key file's closet beside it, its screen, then its password") {
-    const std::string dpf = "\r\n\r\n\r\n\r\n\r\nnotes.txt,150,250\r\n", applied = "Your icon positions have been restored.",
+    const std::string blank5 = "\r\n\r\n\r\n\r\n\r\n", dpf = blank5 + "notes.txt,150,250\r\n",
+                      applied = "Your icon positions have been restored.",
                       noDesktop = "The desktop's icons could not be reached.  No icon was moved.";
     const auto report = [](int error, const char* where) { return Texts{ErrorReportText(error, where)}; };
     const CommandOutcome done = CommandOutcome::Done, show = CommandOutcome::ShowAdvancedRestore;
@@ -96,10 +97,11 @@ TEST_CASE("Advanced Restore: a position file applied; a key file's closet beside
     const Row rows[] = {
         {"   ", "", nullptr, nullptr, false, true, done, {}},
         {"  " + kKeys + "layout.Dpf  ", dpf, nullptr, nullptr, false, true, done, {applied}},
-        {kKeys + "bad.dpf", "\r\n\r\n\r\n\r\n\r\n", nullptr, nullptr, false, true, done, report(62, "RestoreLocations")},
+        {kKeys + "bad.dpf", blank5, nullptr, nullptr, false, true, done, report(62, "RestoreLocations")},
         {kKeys + "layout.dpf", dpf, nullptr, nullptr, false, false, done, {noDesktop}},
         {kKeys + "Gone.qvr", "", nullptr, nullptr, false, true, done, {}}, // gone after it was chosen
-        {kKeys + "Desk.qvr", "C:\\Keys\\\r\n\r\n", nullptr, nullptr, false, true, done, report(62, "RestoreDesktopRemove")},
+        {kKeys + "Desk.qvr", "C:\\Keys\\\r\n\r\n", nullptr, nullptr, false, true, done, // cut off
+         report(62, "RestoreDesktopRemove")},
         {kKeys + "Desk.qvr", "", "Secret", nullptr, true, true, done, report(75, "RestoreDesktopRemove")},
         {kKeys + "Desk.qvr", "", "", nullptr, false, true, show, {}},
         {kKeys + "Desk.qvr", "", "Secret", "sECRET", false, true, show, {}},

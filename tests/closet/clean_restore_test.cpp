@@ -104,7 +104,6 @@ TEST_CASE("the key file edited between clean and restore: the files always come 
         {key(kProgram, "", a + "\"b.txt\""), nullptr, {}, kRestored + told},
         {key(kProgram, "", a + "\"b.txt\",40000,5\r\n"), nullptr, {}, kRestored + told},
         {key(kProgram, "", a + many), nullptr, {}, kRestored + told},
-        // the closet folder: always the one beside the key file
         {key("c:\\program files\\stowly", "", a), nullptr, {}, kRestored},
         {key("E:\\OLD PLACE\\STOWLY\\", "", a), nullptr, {}, kRestored + other},
         {key("c:\\program files\\stowly2", "", a), nullptr, {}, kRestored + other},
@@ -416,17 +415,6 @@ TEST_CASE("PerformShellAction tries a held file again a few times, then leaves i
     m.os.faults.locked.insert("C:\\From\\b.txt");
     CHECK(PerformShellAction(m.os, "C:\\From\\b.txt", "C:\\To") != 0);
     CHECK((m.Get("C:\\From\\b.txt") == "b" && m.os.movesDone == 5));
-}
-
-TEST_CASE("FileExists sees plain visible files and patterns only") {
-    ClosetMachine m;
-    m.Put("C:\\Data\\a.txt", "x");
-    m.Put("C:\\Data\\.secret", "x");
-    m.Folder("C:\\Data\\Sub");
-    for (auto [path, exists] : {std::pair{"C:\\Data\\A.TXT", true}, {"C:\\Data\\*", true}, {"C:\\Data\\.secret", false},
-                                {"C:\\Data\\Sub", false}, {"C:\\Data\\b.txt", false}, {"C:\\Data\\Sub\\*", false}}) {
-        CHECK(FileExists(m.os, path) == exists);
-    }
 }
 
 TEST_CASE("SetWallpaper writes the style's registry values, then the wallpaper; the style reads back as decimal text") {

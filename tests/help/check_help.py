@@ -52,8 +52,7 @@ failures += [f"{n} is not in the contents" for n in listed if n.endswith((".htm"
 if options.get("default topic") not in listed:
     failures.append("the start page is not listed")
 
-with open(chm, "rb") as f:
-    header = f.read(0x60)
+header = open(chm, "rb").read(0x60)
 if header[:4] != b"ITSF" or struct.unpack_from(">I", header, 0x10)[0] != 0:
     failures.append(f"{chm} is not a CHM file, or its header holds a clock reading")
 with tempfile.TemporaryDirectory() as out:

@@ -32,7 +32,6 @@ struct Machine : test::SimMachine {
     }
 };
 
-// The 13 keys of a first run, in the order they are written.
 const std::string kFirstRunKeys =
     "MinSystemTray= 0\r\nRunOnStartUP= 0\r\nDefaultWindowsBackground=\r\nWallPaperStyle= 0\r\nAdvancedMode= 0\r\n"
     "FavoriteLocation0=Blank\r\nFavoritePath0=Blank\r\nFavoriteLocation1=Blank\r\nFavoritePath1=Blank\r\n"

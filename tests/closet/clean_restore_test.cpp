@@ -339,11 +339,11 @@ TEST_CASE("across volumes every step after the copy is tried again; a copy stuck
 
 TEST_CASE("while another copy cleans or restores, nothing moves, nothing is asked and a stopped run waits") {
     ClosetMachine m;
-    m.Put(kDesk + "a.txt", "a");
-    m.Put(kDesk + "b.txt", "b");
-    m.os.faults.stopAtChange = 3;
+    for (const char* name : {"a.txt", "b.txt"}) m.Put(kDesk + name, name);
+    m.os.faults.stopAtChange = 6; // after the journal, before the last move
     CHECK_THROWS_AS(CleanDesktop(m.ctx), SimPlatform::Stopped);
     m.os.faults.stopAtChange = 0;
+    REQUIRE(m.Exists(ClosetMachine::kProgram + std::string("stowly.journal")));
     m.os.anotherCopyOperating = true;
     const Tree all = m.Contents("C:\\");
     const Texts busy{"Stowly is already cleaning or restoring the desktop.  Please try again when it has finished."};

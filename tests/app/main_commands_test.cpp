@@ -1,10 +1,13 @@
-// The main window's command decisions on the simulated desktop.
+// Start-up and the main window's command decisions on the simulated desktop.
 #include <doctest/doctest.h>
 
 #include "app/MainCommands.h"
+#include "app/Startup.h"
 #include "closet/ClosetMachine.h"
 #include "closet/KeyFile.h"
+#include "core/Error.h"
 #include "core/ReportError.h"
+#include "platform/Text.h"
 
 using namespace stowly;
 using test::ClosetMachine;
@@ -27,6 +30,16 @@ struct Advanced : ClosetMachine {
         WriteKeyFile(os, kKeys + name, {"D:\\CLOSETS\\", "C:\\Walls\\sea.bmp", "2", " 800 * 600   16 bit", password},
                      {{"notes.txt", 10, 20}});
     }
+};
+
+// A machine whose update check finds no server.
+struct Starting : test::SimMachine {
+    Starting() { os.http = [](const std::string&, unsigned, unsigned) { return HttpResult{}; }; }
+};
+
+struct ScreenFails : SimPlatform {
+    using SimPlatform::SimPlatform;
+    ScreenInfo Screen() override { throw RuntimeError(7); }
 };
 
 // File dialogs and input boxes shown.
@@ -60,67 +73,117 @@ TEST_CASE("Advanced Clean: the save dialog beside the program, and the overwrite
         if (r.answer) m.ui.Push(*r.answer);
         CHECK(OnCleanClicked(m.ctx) == r.outcome);
         CHECK(m.ui.shown.at(0).dialog.initialFolder == ClosetMachine::kProgram);
-        CHECK(m.ui.MessageTexts() == (r.answer ? Texts{"File Exists.  Would you like to over write it?"} : Texts{}));
         CHECK(m.Get(kKeys + "Mine.qvr") == before);
+        CHECK(m.ui.MessageTexts() == (r.answer ? Texts{"File Exists.  Would you like to over write it?"} : Texts{}));
         if (r.keyFile) CHECK(m.st.ClosetKeyFile == r.keyFile);
         if (r.chosen) CHECK(m.st.ClosetDirectory == kKeys);
     }
 }
 
-TEST_CASE("Advanced Restore: the open dialog; a position file in any case is applied, the closet untouched") {
-    Advanced m;
-    m.ui.PushText("   ");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.shown.size() == 1);
-    m.ui.shown.clear(); // the extension in mixed case
-    m.Put(kNotes, "n");
-    m.Put(kKeys + "layout.Dpf", "\r\n\r\n\r\n\r\n\r\nnotes.txt,150,250\r\n");
-    m.ui.PushText("  " + kKeys + "layout.Dpf  ");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    REQUIRE(m.os.positionCalls.size() == 1);
-    CHECK((m.os.positionCalls[0].x == 150 && m.os.positionCalls[0].y == 250));
-    CHECK(m.ui.MessageTexts() == Texts{"Your icon positions have been restored."});
-    CHECK((Dialogs(m.ui) == 1 && m.st.ClosetKeyFile == "Stale.qvr"));
-    m.ui.shown.clear(); // a damaged position file: its error report alone, no success
-    m.Put(kKeys + "bad.dpf", "\r\n\r\n\r\n\r\n\r\n");
-    m.ui.PushText(kKeys + "bad.dpf");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.MessageTexts() == Texts{ErrorReportText(62, "RestoreLocations")});
-    m.ui.shown.clear(); // a key file gone after it was chosen ends the command silently
-    m.ui.PushText(kKeys + "Gone.qvr");
-    CHECK(OnRestoreClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.shown.size() == 1);
-}
-
-TEST_CASE("Advanced Restore of a key file: the closet beside it, its header's screen, then the password is asked") {
-    struct Row { const char* password; std::optional<std::string> answer; bool refused; }; // nullopt: cancelled
-    const Row rows[] = {{"", std::nullopt, false}, {"Secret", "Secret", false}, {"Secret", "sECRET", false},
-                        {"Secret", "Secre", true}, {"Secret", "", true},        {"Secret", std::nullopt, true}};
+TEST_CASE("Advanced Restore: a position file applied; a key file's closet beside it, its screen, then its password") {
+    const std::string blank5 = "\r\n\r\n\r\n\r\n\r\n", dpf = blank5 + "notes.txt,150,250\r\n",
+                      applied = "Your icon positions have been restored.",
+                      noDesktop = "The desktop's icons could not be reached.  No icon was moved.";
+    const auto report = [](int error, const char* where) { return Texts{ErrorReportText(error, where)}; };
+    const CommandOutcome done = CommandOutcome::Done, show = CommandOutcome::ShowAdvancedRestore;
+    struct Row {
+        std::string chosen, content; // content "": a key file with `password`, unless that is nullptr
+        const char* password;
+        const char* typed; // nullptr: not asked; "<cancel>": Cancel
+        bool locked, desktop;
+        CommandOutcome outcome;
+        Texts messages;
+    };
+    const Row rows[] = {
+        {"   ", "", nullptr, nullptr, false, true, done, {}},
+        {"  " + kKeys + "layout.Dpf  ", dpf, nullptr, nullptr, false, true, done, {applied}},
+        {kKeys + "bad.dpf", blank5, nullptr, nullptr, false, true, done, report(62, "RestoreLocations")},
+        {kKeys + "layout.dpf", dpf, nullptr, nullptr, false, false, done, {noDesktop}},
+        {kKeys + "Gone.qvr", "", nullptr, nullptr, false, true, done, {}}, // gone after it was chosen
+        {kKeys + "Desk.qvr", "C:\\Keys\\\r\n\r\n", nullptr, nullptr, false, true, done, // cut off
+         report(62, "RestoreDesktopRemove")},
+        {kKeys + "Desk.qvr", "", "Secret", nullptr, true, true, done, report(75, "RestoreDesktopRemove")},
+        {kKeys + "Desk.qvr", "", "", nullptr, false, true, show, {}},
+        {kKeys + "Desk.qvr", "", "Secret", "sECRET", false, true, show, {}},
+        {kKeys + "Desk.qvr", "", "Secret", "Secre", false, true, done, {"Invalide Password!"}},
+        {kKeys + "Desk.qvr", "", "Secret", "", false, true, done, {"Invalide Password!"}},
+        {kKeys + "Desk.qvr", "", "Secret", "<cancel>", false, true, done, {"Invalide Password!"}},
+    };
     for (const Row& r : rows) {
-        CAPTURE(r.answer.value_or("(cancelled)"));
-        Advanced k;
-        k.Key("Desk.qvr", r.password);
-        k.ui.PushText(kKeys + "Desk.qvr");
-        if (*r.password) r.answer ? k.ui.PushText(*r.answer) : k.ui.PushCancel();
-        CHECK(OnRestoreClicked(k.ctx) == (r.refused ? CommandOutcome::Done : CommandOutcome::ShowAdvancedRestore));
-        CHECK(k.st.ClosetDirectory == kKeys); // not the "D:\CLOSETS\" the header names
-        CHECK((k.st.ClosetKeyFile == "Desk.qvr" && k.st.ScreenSizeText == " 800 * 600   16 bit"));
-        CHECK(Dialogs(k.ui) == (*r.password ? 2u : 1u));
-        if (*r.password) CHECK(k.ui.shown.at(1).text == "Please enter the password:");
-        CHECK(k.ui.MessageTexts() == (r.refused ? Texts{"Invalide Password!"} : Texts{}));
+        INFO(r.chosen << ", typed " << (r.typed ? r.typed : "-"));
+        Advanced m;
+        m.Put(kNotes, "n");
+        if (!r.content.empty()) m.Put(Trim(r.chosen), r.content);
+        if (r.password) m.Key("Desk.qvr", r.password);
+        if (r.locked) m.os.faults.locked.insert(r.chosen);
+        m.os.desktopRunning = r.desktop;
+        m.ui.PushText(r.chosen);
+        if (r.typed) std::string(r.typed) == "<cancel>" ? m.ui.PushCancel() : m.ui.PushText(r.typed);
+        CHECK(OnRestoreClicked(m.ctx) == r.outcome);
+        CHECK((m.ui.MessageTexts() == r.messages && Dialogs(m.ui) == (r.typed ? 2u : 1u)));
+        if (r.typed) CHECK(m.ui.shown.at(1).text == "Please enter the password:");
+        if (r.password && !r.locked) CHECK(m.st.ScreenSizeText == " 800 * 600   16 bit");
+        if (r.chosen.ends_with(".qvr")) // beside the key file, not in the "D:\\CLOSETS\\" its header names
+            CHECK((m.st.ClosetDirectory == kKeys && m.st.ClosetKeyFile == r.chosen.substr(kKeys.size())));
+        else CHECK(m.st.ClosetKeyFile == "Stale.qvr");
+        CHECK(m.os.positionCalls.size() == (r.messages == Texts{applied} ? 1u : 0u));
+        if (r.messages == Texts{applied}) CHECK((m.os.positionCalls[0].x == 150 && m.os.positionCalls[0].y == 250));
     }
 }
 
-TEST_CASE("Exit, the tray icon's mouse messages and twips") {
-    Settings settings;
-    for (auto [tray, iconShown, action] : {std::tuple{2.0, false, ExitAction::EndProgram}, // only 1 means on
-                                           {1.0, false, ExitAction::AddTrayIconAndHide}, {1.0, true, ExitAction::Hide}}) {
-        settings.MinSystemTray = tray;
-        CHECK(ExitButtonAction(settings, iconShown) == action);
-    }
-    for (auto [visible, message, action] : {std::tuple{false, 0x203, TrayAction::ShowWindow}, {false, 0x204, TrayAction::PopupMenu},
-                                            {false, 0x201, TrayAction::None}, {true, 0x204, TrayAction::None}})
-        CHECK(TrayIconAction(visible, message) == action); // only while the window is hidden
+TEST_CASE("Twips turn into pixels at the window's DPI, rounded to the nearest") {
     const int rows[][3] = {{11895, 96, 793}, {5565, 144, 557}, {7, 96, 0}, {8, 96, 1}, {-15, 96, -1}};
     for (const auto& r : rows) CHECK(TwipsToPixels(r[0], r[1]) == r[2]);
+}
+
+TEST_CASE("Windows 95, 98 and ME are refused by name before anything is read, and any run from a desktop folder") {
+    const std::string desk = "C:\\Users\\Sim\\Desktop", program = "C:\\Program Files\\Stowly\\stowly.exe",
+                      fromDesk = "Sorry, but you cannot run this program from the desktop.  Please reinstall.";
+    const OsVersionInfo ten{true, 2, 10, 0};
+    struct Row { OsVersionInfo v; std::string exe, userDesktop, refused; };
+    const Row rows[] = {
+        {{true, 1, 4, 0}, program, desk, "Sorry, but Windows 95 is not supported."},
+        {{true, 1, 4, 10}, program, desk, "Sorry, but Windows 98 is not supported."},
+        {{true, 1, 4, 90}, program, desk, "Sorry, but Windows ME is not supported."},
+        {{true, 1, 4, 3}, program, desk, ""}, {{false, 2, 10, 0}, program, desk, ""}, {ten, program, desk, ""},
+        {ten, desk + "\\Tools\\stowly.exe", desk, fromDesk},
+        {ten, "c:\\users\\sim\\desktop\\stowly.exe", desk, fromDesk}, // the folder itself, any case
+        {ten, "C:\\Users\\Public\\Desktop\\Shared\\stowly.exe", desk, fromDesk},
+        {ten, "D:\\Moved\\Tools\\stowly.exe", "D:\\Moved", fromDesk}, // a relocated desktop
+        {ten, desk + "2\\stowly.exe", desk, ""},
+        {ten, "C:\\Users\\Ann\\Desktop\\stowly.exe", desk, ""}, // not this user's
+        {ten, desk + "\\stowly.exe", "D:\\Moved", ""}, // the desktop moved away
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.exe);
+        Starting m;
+        m.os.version = r.v;
+        m.os.executablePath = r.exe;
+        m.os.userDesktop = r.userDesktop;
+        CHECK(StartUp(m.ctx) == r.refused.empty());
+        CHECK(m.ui.MessageTexts() == (r.refused.empty() ? Texts{} : Texts{r.refused}));
+        if (r.refused == fromDesk) CHECK(m.ui.shown[0].icon == MsgIcon::Critical);
+        CHECK(m.st.ScreenSizeText.empty() == !r.refused.empty()); // stopped before the screen and the settings
+        CHECK(m.st.UserDesktopFolder.empty() == r.refused.ends_with("supported."));
+    }
+}
+
+TEST_CASE("Start-up: ProgramFolder upper case with its backslash, the screen as text; a second copy ends silently") {
+    CHECK(ProgramFolderOf("C:\\stowly.exe") == "C:\\");
+    Starting m;
+    m.os.executablePath = "c:\\Program Files\\Long folder name\\stowly.exe";
+    REQUIRE(StartUp(m.ctx));
+    CHECK(m.st.ProgramFolder == "C:\\PROGRAM FILES\\LONG FOLDER NAME\\");
+    CHECK((m.st.ScreenSizeText == " 1024 * 768   32 bit" && m.ui.shown.empty()));
+    Starting second;
+    second.os.anotherCopyRunning = true;
+    CHECK((!StartUp(second.ctx) && second.ui.shown.empty() && second.st.OSName.empty()));
+    // A failure inside Main is reported as Main, and the busy cursor goes.
+    ScreenFails os{m.dir.path()};
+    Context ctx{os, m.ui, m.st};
+    m.ui = {};
+    m.ui.busy = true;
+    CHECK_FALSE(StartUp(ctx));
+    CHECK(m.ui.MessageTexts() == Texts{"Please contact Orvenko, Inc..\rError Number:1057 from module Main"});
+    CHECK((m.ui.shown[0].title == "Error" && !m.ui.busy));
 }

@@ -46,7 +46,6 @@ struct ClosetMachine : SimMachine {
                 e.is_directory() ? "/" : ReadHostFile(e.path());
         return tree;
     }
-    // The progress window ended on `message`.
     bool Done(const std::string& message) const { return ui.progressMessage == message && ui.progressDone; }
 };
 

@@ -3,7 +3,6 @@
 #include <doctest/doctest.h>
 
 #include "ClosetMachine.h"
-#include "app/MainCommands.h"
 #include "closet/AdvancedCloset.h"
 #include "closet/CleanRestore.h"
 #include "core/ReportError.h"
@@ -58,7 +57,7 @@ TEST_CASE("An advanced clean keeps the password exactly as typed; one that could
     }
 }
 
-TEST_CASE("An advanced clean counts what it could not move; none over a closet that still holds items, from either place") {
+TEST_CASE("An advanced clean counts what it could not move, and makes none over a closet that still holds items") {
     Advanced m;
     m.os.faults.locked = {kDesk + "a.txt"}; // counted, and left where it is
     REQUIRE(m.Clean("pw") == DialogEnd::Close);
@@ -66,16 +65,8 @@ TEST_CASE("An advanced clean counts what it could not move; none over a closet t
     const std::string key = m.Get(kKey);
     m.Put(kDesk + "new.txt", "new");
     m.ui = {};
-    CHECK(m.Clean("") == DialogEnd::Close);
-    CHECK(m.ui.MessageTexts() == Texts{kClosetNotEmpty});
+    CHECK((m.Clean("") == DialogEnd::Close && m.ui.MessageTexts() == Texts{kClosetNotEmpty}));
     CHECK((m.Get(kKey) == key && m.Contents(kDesk) == Tree{{"a.txt", "a"}, {"new.txt", "new"}}));
-    m.st.settings.AdvancedMode = 1;
-    m.ui = {};
-    m.ui.PushText(kKey);
-    m.ui.Push(Answer::Yes); // "File Exists..."
-    CHECK(OnCleanClicked(m.ctx) == CommandOutcome::Done);
-    CHECK(m.ui.MessageTexts() == Texts{"File Exists.  Would you like to over write it?", kClosetNotEmpty});
-    CHECK(m.Get(kKey) == key);
 }
 
 TEST_CASE("The restore dialog shows the key file; a changed password is offered for saving, trimmed and upper-cased") {
@@ -98,9 +89,8 @@ TEST_CASE("The restore dialog shows the key file; a changed password is offered 
         if (r.answer) m.ui.Push(*r.answer);
         CHECK(RunAdvancedRestore(m.ctx, dialog, r.typed) == DialogEnd::Close);
         CHECK(m.ui.MessageTexts() == (r.answer ? Texts{question, kRestored} : Texts{kRestored}));
-        CHECK(m.Password() == r.stored);
+        CHECK((m.Password() == r.stored && m.IconPlaces() == places));
         CHECK((m.Contents(kDesk) == desk && m.Contents(kPublic) == Tree{{"Shared.lnk", "s"}}));
-        CHECK(m.IconPlaces() == places);
     }
 }
 
@@ -142,5 +132,35 @@ TEST_CASE("An advanced restore: the key file beside its closet, damaged or not, 
         const Tree left = r.edit == CutHeader ? closet : r.edit == Locked ? Tree{{"a.txt", "a"}} : Tree{};
         CHECK(m.Contents(folder + "Desk\\") == left);
         if (r.edit != CutHeader) CHECK((Union(m.Contents(kDesk), left) == desk && m.Contents(kPublic) == shared));
+    }
+}
+
+TEST_CASE("A closet named . or .., or ending in a dot or blank, or on a desktop or holding one, moves nothing") {
+    const std::string name = " cannot be the name of a closet folder.  Please choose another key file name.",
+                      place = "\".  Please choose a folder below a drive that is not on the desktop.",
+                      in = "A closet cannot be kept in \"";
+    const std::tuple<std::string, std::string, std::string> rows[] = {
+        {kKeys, "..qvr", "\".\"" + name}, {kKeys, "...qvr", "\"..\"" + name}, {kKeys, "Desk..qvr", "\"Desk.\"" + name},
+        {kKeys, "Desk .qvr", "\"Desk \"" + name}, {kDesk, "Adv.qvr", in + kDesk + "Adv" + place},
+        {"C:\\Users\\Sim\\", "Desktop.qvr", in + "C:\\Users\\Sim\\Desktop" + place},
+        {"C:\\Users\\", "Sim.qvr", in + "C:\\Users\\Sim" + place},
+        {kDesk + "Keys\\", "Adv.qvr", in + kDesk + "Keys\\Adv" + place},
+        {"C:\\", "Adv.qvr", ""}, {"C:\\Users\\Sim\\", "Adv.qvr", ""}, // at a drive's root; beside the desktop folder
+    };
+    for (const auto& [folder, keyFile, problem] : rows) {
+        CAPTURE(folder + keyFile);
+        Advanced m;
+        m.st.ClosetDirectory = folder;
+        m.st.ClosetKeyFile = keyFile;
+        const Tree desk = m.Contents(kDesk), keys = m.Contents(kKeys);
+        CHECK(m.Clean("") == (problem.empty() ? DialogEnd::Close : DialogEnd::StayOpen));
+        if (problem.empty()) continue;
+        CHECK((m.ui.MessageTexts() == Texts{problem} && m.Contents(kDesk) == desk && m.Contents(kKeys) == keys));
+        m.Put(folder + keyFile, "\"C:\\Keys\\\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n"); // one put there by hand
+        const Tree before = m.Contents("C:\\");
+        m.ui = {};
+        RestoreDesktop(m.ctx);
+        CHECK(RunAdvancedRestore(m.ctx, LoadRestoreDialog(m.ctx), "") == DialogEnd::StayOpen);
+        CHECK((m.ui.MessageTexts() == Texts{problem, problem} && m.Contents("C:\\") == before));
     }
 }

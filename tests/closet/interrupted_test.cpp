@@ -29,39 +29,27 @@ void Populate(ClosetMachine& m, int count) {
     m.Put(kDesk + "\xE6\x97\xA5\xE6\x9C\xAC.txt", "japanese");
 }
 
-// One sandbox copied over another, entry by entry (the Windows runtime's copy of a
-// whole tree refuses a destination folder that exists).
-void CopyTree(const fs::path& from, const fs::path& to) {
-    for (const auto& e : fs::recursive_directory_iterator(from))
-        if (e.is_directory()) fs::create_directories(to / fs::relative(e.path(), from));
-        else fs::copy_file(e.path(), to / fs::relative(e.path(), from), fs::copy_options::overwrite_existing);
-}
-
 } // namespace
 
 TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, and the next start finishes it") {
-    // Every stop of a desktop of 20 items, every ninth of one of 200 (each stop is a
-    // whole clean or restore, so all of them would take minutes), and every stop of
-    // 20 items moved to a closet on another volume, a copy at a time.
+    // Every stop of 20 items, every ninth of 200, and every stop of 20 moved a copy at a time to another volume.
     struct Run { std::string folder; int count, step; };
     for (const auto& [folder, count, step] : {Run{ClosetMachine::kProgram, 20, 1}, Run{ClosetMachine::kProgram, 200, 9},
                                               Run{"D:\\STOWLY\\", 20, 1}}) {
         const std::string kCloset = folder + "QuickClean\\", kAllUsers = folder + "AllUsers\\", kJournal = folder + "stowly.journal";
-        CAPTURE(count);
-        CAPTURE(folder);
-        // The desktop before and after a clean, prepared once and copied for every stop.
-        ClosetMachine populated, cleaned;
+        CAPTURE(folder + std::to_string(count));
+        ClosetMachine populated, cleaned; // the desktop before and after a clean, copied for every stop
         for (ClosetMachine* m : {&populated, &cleaned}) Start(*m, folder), Populate(*m, count);
         CleanDesktop(cleaned.ctx);
         const Tree user = populated.Contents(kDesk), shared = populated.Contents(kPublic);
         for (bool clean : {true, false}) {
             int points = 0;
             for (int n = 1;; n += step) {
-                CAPTURE(clean);
-                CAPTURE(n);
+                CAPTURE(clean ? n : -n);
                 ClosetMachine m;
                 Start(m, folder);
-                CopyTree((clean ? populated : cleaned).os.Root(), m.os.Root());
+                fs::copy((clean ? populated : cleaned).os.Root(), m.os.Root(),
+                         fs::copy_options::recursive | fs::copy_options::overwrite_existing);
                 m.os.faults.stopAtChange = n;
                 try {
                     clean ? CleanDesktop(m.ctx) : RestoreDesktop(m.ctx);
@@ -70,14 +58,12 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                     ++points;
                 }
                 m.os.faults.stopAtChange = 0;
-                // Right after the stop, every item is in one place, whole: a rename is never half
-                // done. (A copy across volumes may be under way; the next start settles it.)
+                // Every item is in one place, whole (a copy across volumes is settled by the next start).
                 if (folder == ClosetMachine::kProgram) {
                     CHECK(Union(m.Contents(kDesk), m.Contents(kCloset)) == user);
                     CHECK(Union(m.Contents(kPublic), m.Contents(kAllUsers)) == shared);
                 }
-                // A later start. No leaves everything and asks again (tried at some stops).
-                Start(m, folder);
+                Start(m, folder); // a later start: No leaves everything and asks again (tried at some stops)
                 const bool journalLeft = m.Exists(kJournal);
                 if (n % 5 == 1) {
                     const Tree deskBefore = m.Contents(kDesk);
@@ -100,9 +86,7 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                 } else {
                     CHECK(m.ui.shown.empty());
                 }
-                // Whatever the stop left, a restore now brings back the whole desktop
-                // (tried at some stops: it is the same restore every time).
-                if ((clean || !journalLeft) && n % 5 == 1) {
+                if ((clean || !journalLeft) && n % 5 == 1) { // whatever the stop left, a restore brings all back
                     RestoreDesktop(m.ctx);
                     CHECK((m.Contents(kDesk) == user && m.Contents(kPublic) == shared));
                     CHECK((m.Contents(kCloset).empty() && m.Contents(kAllUsers).empty()));

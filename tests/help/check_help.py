@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
-"""Checks the help against its project (help/stowly.hhp), and the compiled file
-against both, reading the CHM with chmlib's tools (libchm-bin), a reader made apart
-from the compiler:  check_help.py PROJECT.hhp FILE.chm
-
-Every file of the help folder is listed and exists; every link, picture, contents and
-index entry leads to a listed file; every page is in the contents; the compiled file
-holds every listed file byte for byte, names the project's contents, index, start page
-and title, and holds no clock reading (the build zeroes chmcmd's two)."""
+"""Checks the help against its project, and the compiled file (read with chmlib's
+extract_chmLib, made apart from the compiler) against both:  check_help.py PROJECT.hhp FILE.chm
+Every file is listed and exists, every link and page leads to a listed file and is in the
+contents; the CHM holds every file byte for byte, the project's entries and no clock reading."""
 import os, re, struct, subprocess, sys, tempfile
 
 if len(sys.argv) != 3:
@@ -56,8 +52,7 @@ failures += [f"{n} is not in the contents" for n in listed if n.endswith((".htm"
 if options.get("default topic") not in listed:
     failures.append("the start page is not listed")
 
-with open(chm, "rb") as f:
-    header = f.read(0x60)
+header = open(chm, "rb").read(0x60)
 if header[:4] != b"ITSF" or struct.unpack_from(">I", header, 0x10)[0] != 0:
     failures.append(f"{chm} is not a CHM file, or its header holds a clock reading")
 with tempfile.TemporaryDirectory() as out:

@@ -1,15 +1,19 @@
-// The icon positions dialog's Save, Load, Browse and Done, and the favourites, on
-// the simulated desktop.
+// The desktop's icons, position lists and files, and the icon positions dialog's
+// Save, Load, Browse and Done with the favourites, on the simulated desktop.
 #include <doctest/doctest.h>
 
 #include "core/Error.h"
 #include "core/ReportError.h"
+#include "icons/DesktopIcons.h"
 #include "icons/IconPositions.h"
+#include "icons/PositionList.h"
+#include "platform/FileText.h"
 #include "settings/Settings.h"
 #include "support/SimMachine.h"
 
 using namespace stowly;
 using Texts = std::vector<std::string>;
+using stowly::test::ErrorOf;
 
 namespace {
 
@@ -22,9 +26,9 @@ struct Desk : test::SimMachine {
         st.ProgramFolder = kProgram;
         st.ScreenSizeText = "1024x768x32";
         for (int i = 0; i < 4; ++i) st.settings.FavoriteLocation[i] = st.settings.FavoritePath[i] = "Blank";
-        REQUIRE(os.WriteFile(os.userDesktop + "\\notes.txt", "n") == 0);
-        for (const char* folder : {"C:\\PROGRAM FILES", kProgram, "C:\\Layouts"}) os.CreateFolder(folder);
-        REQUIRE(os.WriteFile(std::string(kProgram) + "stowly.ini", "[PREFS]\r\n") == 0);
+        Put(os.userDesktop + "\\notes.txt", "n");
+        Put(std::string(kProgram) + "stowly.ini", "[PREFS]\r\n");
+        std::filesystem::create_directories(os.HostPath("C:\\Layouts"));
         Place(10, 20);
     }
     // Puts the two icons (Recycle Bin, notes.txt) at (x, y) and (x + 100, y).
@@ -36,6 +40,7 @@ struct Desk : test::SimMachine {
 };
 
 const std::string kTwoIcons = "\r\n\r\n\r\n1024x768x32\r\n\r\nRecycle Bin,10,20\r\nnotes.txt,110,20\r\n";
+const std::string kHeader = "\r\n\r\n\r\n 1024 * 768   32 bit\r\n\r\n";
 const test::Places kTwoPlaces{{"Recycle Bin", {10, 20}}, {"notes.txt", {110, 20}}};
 
 } // namespace
@@ -90,33 +95,11 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
     }
 }
 
-TEST_CASE("Browse splits the chosen file into name and folder, or leaves the slot whole") {
-    struct Row { std::optional<std::string> chosen; std::optional<FavoriteSlot> slot; }; // chosen nullopt: Cancel
-    const Row rows[] = {
-        {"C:\\Layouts\\Work.dpf", FavoriteSlot{"Work", "C:\\Layouts\\"}},
-        {"  C:\\Notes\\notes.txt  ", FavoriteSlot{"notes", "C:\\Notes\\"}}, // any extension goes
-        {"Home.dpf", FavoriteSlot{"Home", ""}},
-        {"C:\\Dir.x\\B\xC3\xBC" "ro.dpf", FavoriteSlot{"B\xC3\xBCro", "C:\\Dir.x\\"}}, // counted in characters
-        {"C:\\Layouts\\.dpf", std::nullopt},
-        {"C:\\Layouts\\a.d", std::nullopt},
-        {"C:\\Layouts\\", std::nullopt},
-        {"   ", std::nullopt},
-        {std::nullopt, std::nullopt},
-    };
-    for (const Row& r : rows) {
-        CAPTURE(r.chosen.value_or("<cancel>"));
-        Desk d;
-        r.chosen ? d.ui.PushText(*r.chosen) : d.ui.PushCancel();
-        CHECK(BrowseFavorite(d.ctx) == r.slot);
-    }
-}
-
 TEST_CASE("Done stores the slots in the record and the settings file; the favourite applies its file") {
     Desk d;
     FavoriteSlots slots = FavoritesOf(d.st.settings);
     CHECK(slots[2] == FavoriteSlot{"Blank", "Blank"});
-    slots[2] = {"Work", "C:\\Layouts\\"};
-    slots[3] = {"", ""};
+    slots[2] = {"Work", "C:\\Layouts\\"}, slots[3] = {"", ""};
     StoreFavorites(d.ctx, slots);
     CHECK(FavoritesOf(d.st.settings) == slots);
     const Settings read = ReadINI(d.os, d.ui, kProgram);
@@ -131,8 +114,86 @@ TEST_CASE("Done stores the slots in the record and the settings file; the favour
     LoadFav(d.ctx, 2);
     CHECK(d.ui.MessageTexts() == Texts{kRestored});
     CHECK(d.IconPlaces() == kTwoPlaces);
-    d.ui.shown.clear(); // a damaged favourite: the report alone
-    REQUIRE(d.os.WriteFile(kLayout, "\r\n\r\n\r\nS\r\n\r\nnotes.txt,x,1\r\n") == 0);
-    LoadFav(d.ctx, 2);
-    CHECK(d.ui.MessageTexts() == Texts{ErrorReportText(13, "RestoreLocations")});
+}
+
+TEST_CASE("position lists: names trimmed, quoted with a comma; records read, names cut by characters, 32767 at most") {
+    std::vector<IconRecord> icons{{"Recycle Bin", 12, 150}, {"  My Documents  ", 12, 80}, {"a,b", -5, 20}};
+    CHECK(PositionListText(" 1024 * 768   32 bit", icons) ==
+          kHeader + "Recycle Bin,12,150\r\nMy Documents,12,80\r\n\"a,b\",-5,20\r\n");
+    CHECK(PositionListText("S", {}) == "\r\n\r\n\r\nS\r\n\r\n");
+    CHECK(IconLine({" ab ", -1, 0}, true) == "\"ab\",-1,0");
+    // Reading: quotes and NULs are the delimited reader's; here, the records and their limits.
+    const std::string key = "C:\\PROGRAM FILES\\STOWLY\\\r\nC:\\Windows\\bliss.bmp\r\n2\r\n S\r\nsecret\r\n" +
+                            IconLine({"Report, final", -12, 300}, true) + "\r\n";
+    for (const std::string& text : {kHeader + "\"Report, final\",-12,300\r\nOld,-5,20\r\n\r\n\r\n", key}) {
+        const auto records = ReadPositionList(text);
+        REQUIRE(records.size() == (text == key ? 1u : 2u));
+        CHECK((records[0].Name == "Report, final" && records[0].X == -12 && records[0].Y == 300));
+    }
+    std::string longName = std::string(126, 'n') + "\xC3\xA9\xC3\xA9xy";
+    CHECK(ReadPositionList(kHeader + longName + ",1,2\r\n").at(0).Name == longName.substr(0, 130));
+    std::string many = kHeader;
+    for (int i = 0; i < 32767; ++i) many += "a,1,2\r\n";
+    CHECK(ReadPositionList(many).size() == 32767);
+    const std::pair<std::string, int> bad[] = {
+        {kHeader, err::InputPastEnd},               {kHeader + "\r\n\r\n", err::InputPastEnd},
+        {"\r\n\r\n", err::InputPastEnd},            {kHeader + "A,1\r\n", err::InputPastEnd},
+        {kHeader + "A,40000,1\r\n", err::Overflow}, {many + "a,1,2\r\n", err::Overflow},
+        {kHeader + "a,b,1,2\r\n", err::TypeMismatch}, // an unquoted comma shifts the fields
+    };
+    for (const auto& [text, error] : bad) {
+        CAPTURE(text.substr(0, 40));
+        CHECK(ErrorOf([&] { ReadPositionList(text); }) == error);
+    }
+}
+
+TEST_CASE("position files on disk: ANSI when every name fits, UTF-8 with a mark otherwise") {
+    test::SimMachine m;
+    const std::string cafe = "Caf\xC3\xA9 \xE2\x82\xAC", japanese = "\xE6\x97\xA5\xE6\x9C\xAC";
+    const std::pair<std::vector<IconRecord>, std::string> rows[] = {
+        {{{cafe, 1, 2}, {"Taxes, 2024", 7, 8}}, "\r\n\r\n\r\nS\r\n\r\nCaf\xE9 \x80,1,2\r\n\"Taxes, 2024\",7,8\r\n"},
+        {{{japanese, -3, 4}, {cafe, 5, 6}},
+         std::string(kUtf8Bom) + "\r\n\r\n\r\nS\r\n\r\n" + japanese + ",-3,4\r\n" + cafe + ",5,6\r\n"},
+    };
+    for (const auto& [icons, bytes] : rows) {
+        WritePositionFile(m.os, "C:\\home.dpf", "S", icons);
+        CHECK(test::ReadHostFile(m.os.HostPath("C:\\home.dpf")) == bytes);
+        const auto back = ReadPositionFile(m.os, "C:\\home.dpf");
+        REQUIRE(back.size() == 2);
+        CHECK((back[0].Name == icons[0].Name && back[1].Name == icons[1].Name));
+    }
+}
+
+TEST_CASE("more than 32767 items is an overflow; an empty desktop has an empty table") {
+    test::SimMachine d;
+    d.os.virtualItems.assign(32768, "v");
+    CHECK_FALSE(EnumDesktopIcons(d.os, d.ui));
+    CHECK(CountDesktopIcons(d.os, d.ui) == 0);
+    CHECK(d.ui.MessageTexts() ==
+          Texts{ErrorReportText(6, "EnumDesktopIcons"), ErrorReportText(6, "CountDesktopIcons")});
+    d.os.virtualItems.clear();
+    const auto icons = EnumDesktopIcons(d.os, d.ui);
+    CHECK((icons && icons->empty()));
+}
+
+TEST_CASE("RestoreLocations matches trimmed names in any case; the first record wins; namesakes all move") {
+    test::SimMachine d;
+    d.os.virtualItems = {"Recycle Bin", "My Computer"};
+    for (const auto& path : {d.os.userDesktop + "\\Report", d.os.commonDesktop + "\\Report", d.os.userDesktop + "\\Unlisted"})
+        d.Put(path, "x");
+    const test::Places before = d.IconPlaces();
+    d.Put("C:\\layout.dpf", "\r\n\r\n\r\n S\r\n\r\n\"  my computer \",100,200\r\nNowhere,1,1\r\nreport,-10,5\r\nREPORT,7,7\r\nRECYCLE BIN,30,40\r\n");
+    CHECK(RestoreLocations(d.os, d.ui, "C:\\layout.dpf"));
+    const auto& icons = d.os.Icons();
+    REQUIRE(icons.size() == 5); // the user's and the common desktop's "Report" both move
+    test::Places want = before;
+    want["Recycle Bin"] = {30, 40}, want["My Computer"] = {100, 200}, want["Report"] = {-10, 5};
+    std::vector<int> moved, calls;
+    for (int i = 0; i < 5; ++i) {
+        CHECK(std::pair{icons[i].x, icons[i].y} == want[icons[i].name]);
+        if (icons[i].name != "Unlisted") moved.push_back(i);
+    }
+    for (const auto& c : d.os.positionCalls) calls.push_back(c.index);
+    CHECK(calls == moved); // one position per matched item, in list order
+    CHECK((d.os.positionBatches == 1 && d.ui.shown.empty())); // all through one opening of the view
 }

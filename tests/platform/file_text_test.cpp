@@ -1,9 +1,11 @@
+// Text: the delimited reader, every reader in every encoding, and file bytes to text and back.
 #include <doctest/doctest.h>
 
 #include <functional>
 
 #include "about/UpdateCheck.h"
 #include "closet/KeyFile.h"
+#include "core/DelimitedReader.h"
 #include "icons/PositionList.h"
 #include "platform/FileText.h"
 #include "platform/Text.h"
@@ -12,6 +14,8 @@
 #include "support/Utf16File.h"
 
 using namespace stowly;
+using namespace std::string_literals;
+using stowly::test::ErrorOf;
 
 namespace {
 
@@ -69,7 +73,7 @@ TEST_CASE("every reader takes its file in the code page, in UTF-8 with its mark,
     }
 }
 
-TEST_CASE("file bytes turn into UTF-8 text by their byte-order mark; what does not decode is U+FFFD") {
+TEST_CASE("file bytes turn into UTF-8 text by their byte-order mark, U+FFFD where they do not decode, and back") {
     test::SimMachine m;
     const std::string clef = "\xF0\x9D\x84\x9E"; // U+1D11E, a surrogate pair in UTF-16
     const std::pair<std::string, std::string> rows[] = {
@@ -82,22 +86,60 @@ TEST_CASE("file bytes turn into UTF-8 text by their byte-order mark; what does n
         {std::string(kUtf8Bom) + "a\xC3(\xE2\x82", "a" + kReplacement + "(" + kReplacement + kReplacement},
     };
     for (const auto& [bytes, text] : rows) {
-        CAPTURE(bytes);
         CHECK(DecodeFileText(m.os, bytes) == text);
     }
     // A page from the web: unmarked UTF-8 stays UTF-8, anything else as a file.
     CHECK(DecodePageText(m.os, "Caf\xC3\xA9") == "Caf\xC3\xA9");
     CHECK(DecodePageText(m.os, "Caf\xE9") == "Caf\xC3\xA9");
-}
-
-TEST_CASE("text that would read back as another encoding is written in UTF-8 with its mark") {
-    test::SimMachine m;
-    // In the code page these begin with the bytes of a byte-order mark.
+    // Written: text that would read back as another encoding (in the code page, the bytes of a mark) gets UTF-8's mark.
     for (std::string text : {"\xC3\xBF\xC3\xBE[PREFS]", "\xC3\xBE\xC3\xBFx", "\xC3\xAF\xC2\xBB\xC2\xBFx"}) {
-        CAPTURE(text);
-        std::string bytes = EncodeFileText(m.os, text);
-        CHECK(bytes == kUtf8Bom + text);
-        CHECK(DecodeFileText(m.os, bytes) == text);
+        CHECK((EncodeFileText(m.os, text) == kUtf8Bom + text && DecodeFileText(m.os, kUtf8Bom + text) == text));
     }
     CHECK(EncodeFileText(m.os, "\xC3\xBF[PREFS]") == "\xFF[PREFS]");
+}
+
+TEST_CASE("the delimited reader's fields; a field that no writer makes is a bad file format, not another value") {
+    const int end = err::InputPastEnd, bad = err::BadFileFormat;
+    const std::tuple<std::string, std::vector<std::string>, int> rows[] = { // the text, its good fields, then
+        {"a,b\r\nc\r\n", {"a", "b", "c"}, end},
+        {"   a  ,  b  \r\n", {"a", "b"}, end},          // blanks around a bare field go
+        {"My Computer,1\r\n", {"My Computer", "1"}, end},
+        {"  \" a,b \",1\r\n", {" a,b ", "1"}, end},     // quoted: commas and blanks stay
+        {"\"a\"junk,1\r\n", {"a", "1"}, end},          // after the closing quote: skipped
+        {"\"a\"\0x,b"s, {"a", "b"}, end},              // ... NUL or not
+        {"\r\n\r\na,\r\nb", {"", "", "a", "", "b"}, end}, // empty lines and fields; no last line end
+        {"a\nb\rc", {"a", "b", "c"}, end},
+        {"a\"b,c\r\n", {"a\"b", "c"}, end},
+        {"\"C:\\Closet\\,\r\nC:\\wall.bmp\r\n", {}, bad}, // a quote left open would swallow the comma and more
+        {"a,\"b", {"a"}, bad},                          // ... also at the end of the text
+        {"a,\"b\nc\"\n", {"a"}, bad},                   // a quote does not run across lines
+        {"C:\\Clo\0set\r\n"s, {}, bad},               // a NUL would cut the path short
+        {"a,\"b\0\",c"s, {"a"}, bad}, {"a,1\0"s, {"a"}, bad},
+    };
+    for (const auto& [text, fields, error] : rows) {
+        CAPTURE(text);
+        DelimitedReader reader(text);
+        std::vector<std::string> got;
+        for (size_t i = 0; i < fields.size(); ++i) got.push_back(reader.Next());
+        CHECK((got == fields && reader.AtEnd() == (error == end)));
+        CHECK(ErrorOf([&] { reader.Next(); }) == error);
+    }
+}
+
+TEST_CASE("numbers: 16-bit range, empty is 0, anything else is a type mismatch") {
+    const struct { std::string field; int value, error; } rows[] = {
+        {"  -5  ", -5, 0}, {"\"9\"", 9, 0},   {"32767", 32767, 0}, {"-32768", -32768, 0}, {"", 0, 0},
+        {"+3", 3, 0},      {"40000", 0, 6},   {"-32769", 0, 6},    {"99999999999999999999", 0, 6},
+        {"12x", 0, 13},    {"1.5", 0, 13},    {"-", 0, 13},
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.field);
+        DelimitedReader reader(r.field + "\r\n");
+        int16_t got = 0;
+        CHECK(ErrorOf([&] { got = reader.NextInt16(); }) == r.error);
+        CHECK(got == r.value);
+    }
+    DelimitedReader wide("-2147483648,2147483648\r\n");
+    CHECK(wide.NextInt32() == INT32_MIN);
+    CHECK(ErrorOf([&] { wide.NextInt32(); }) == err::Overflow);
 }

@@ -1,27 +1,37 @@
-// The settings file. How IniFile itself reads and writes is checked under Wine
-// against the system's own profile functions.
+// The settings file, and Preferences: the load step, Browse, and Done with its
+// wallpaper conversion and start-up entry, all or nothing. How IniFile itself reads
+// and writes is checked under Wine against the system's own profile functions.
 #include <doctest/doctest.h>
 
+#include "core/ReportError.h"
+#include "settings/Preferences.h"
 #include "settings/Settings.h"
 #include "support/SimMachine.h"
+#include "support/TinyPictures.h"
 
 using namespace stowly;
+using Texts = std::vector<std::string>;
 
 namespace {
 
+constexpr const char* kProgram = "C:\\PROGRAM FILES\\STOWLY\\";
+const std::string kBmp = std::string(kProgram) + "StowlyWallpaper.bmp";
+const std::string kIni = std::string(kProgram) + "stowly.ini";
+
 struct Machine : test::SimMachine {
-    const std::string ini = "C:\\PROGRAM FILES\\STOWLY\\stowly.ini";
-    Machine() { st.ProgramFolder = "C:\\PROGRAM FILES\\STOWLY\\"; }
-    void WriteIni(const std::string& bytes) { Put(ini, bytes); }
-    std::string IniBytes() { return Get(ini); }
+    Machine() { st.ProgramFolder = kProgram; }
     Settings Read(const std::string& prefs) {
-        WriteIni("[PREFS]\r\n" + prefs);
+        Put(kIni, "[PREFS]\r\n" + prefs);
         return st.settings = ReadINI(os, ui, st.ProgramFolder);
     }
     int Write() { return WriteINI(os, st.ProgramFolder, st.settings); }
+    bool HasRun(RegRoot root) {
+        RegData value;
+        os.RegRead(root, kRunKey, kRunValue, value);
+        return !std::holds_alternative<std::monostate>(value);
+    }
 };
 
-// The 13 keys of a first run, in the order they are written.
 const std::string kFirstRunKeys =
     "MinSystemTray= 0\r\nRunOnStartUP= 0\r\nDefaultWindowsBackground=\r\nWallPaperStyle= 0\r\nAdvancedMode= 0\r\n"
     "FavoriteLocation0=Blank\r\nFavoritePath0=Blank\r\nFavoriteLocation1=Blank\r\nFavoritePath1=Blank\r\n"
@@ -35,13 +45,13 @@ TEST_CASE("WriteINI writes the 13 keys in order: after first-run values, or into
     m.st.settings.MinSystemTray = 1;
     m.st.settings = ReadINI(m.os, m.ui, m.st.ProgramFolder); // no file yet
     m.Write();
-    CHECK(m.IniBytes() == "[PREFS]\r\n" + kFirstRunKeys);
+    CHECK(m.Get(kIni) == "[PREFS]\r\n" + kFirstRunKeys);
     CHECK(m.ui.shown.empty());
-    m.WriteIni("[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode = 1\r\nExtra=kept\r\n\r\n[Last]\r\nx=y\r\n");
+    m.Put(kIni, "[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode = 1\r\nExtra=kept\r\n\r\n[Last]\r\nx=y\r\n");
     m.Write();
     std::string added = kFirstRunKeys;
     added.erase(added.find("AdvancedMode= 0\r\n"), 17);
-    CHECK(m.IniBytes() == "[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode= 0\r\nExtra=kept\r\n" + added +
+    CHECK(m.Get(kIni) == "[Other]\r\nMinSystemTray=9\r\n\r\n[prefs]\r\nadvancedmode= 0\r\nExtra=kept\r\n" + added +
                               "\r\n[Last]\r\nx=y\r\n");
 }
 
@@ -55,7 +65,7 @@ TEST_CASE("Numbers are written as VB's Str writes them and read as their leading
         Machine m;
         m.st.settings.AdvancedMode = c.value;
         m.Write();
-        CHECK(m.IniBytes().find(std::string("\r\nAdvancedMode=") + c.text + "\r\n") != std::string::npos);
+        CHECK(m.Get(kIni).find(std::string("\r\nAdvancedMode=") + c.text + "\r\n") != std::string::npos);
         m.st.settings.AdvancedMode = 99;
         CHECK(ReadINI(m.os, m.ui, m.st.ProgramFolder).AdvancedMode == c.back);
     }
@@ -87,53 +97,131 @@ TEST_CASE("A bad value costs only its own setting, and is reported once; the fir
     }
 }
 
-TEST_CASE("Text values: cut at 254 characters, empty means missing, other favourite keys ignored") {
+TEST_CASE("Text: cut at 254 characters, empty is missing, other favourite keys ignored; ANSI, else UTF-8 marked") {
     std::string e300;
     for (int i = 0; i < 300; ++i) e300 += "\xC3\xA9"; // é: two bytes, one character
     Machine m;
-    m.WriteIni("\xEF\xBB\xBF[PREFS]\r\nDefaultWindowsBackground=" + e300 +
+    m.Put(kIni, "\xEF\xBB\xBF[PREFS]\r\nDefaultWindowsBackground=" + e300 +
                "\r\nFavoriteLocation0=\r\nFavoriteLocation4=Four\r\nFavoritePath4=C:\\Four\\\r\n"
                "FavoriteLocation01=Leading zero\r\nfavoritepath2=C:\\Two\\\r\n");
     const Settings s = ReadINI(m.os, m.ui, m.st.ProgramFolder);
-    CHECK(s.DefaultWindowsBackground == e300.substr(0, 254 * 2));
-    CHECK(s.FavoriteLocation == kBlank);
+    CHECK((s.DefaultWindowsBackground == e300.substr(0, 254 * 2) && s.FavoriteLocation == kBlank));
     CHECK(s.FavoritePath == std::array<std::string, 4>{"Blank", "Blank", "C:\\Two\\", "Blank"});
-}
-
-TEST_CASE("WriteINI refuses a text with a line break and leaves the file as it was") {
-    for (int field = 0; field < 3; ++field) {
-        for (const char* text : {"C:\\a.bmp\r\n[PREFS]\r\nAdvancedMode=1", "two\nlines", "cr\r"}) {
-            CAPTURE(field);
-            Machine m;
-            const std::string original = "[PREFS]\r\nMinSystemTray= 0\r\n";
-            m.WriteIni(original);
-            m.st.settings.MinSystemTray = 1;
-            (field == 0 ? m.st.settings.DefaultWindowsBackground
-                        : field == 1 ? m.st.settings.FavoriteLocation[3] : m.st.settings.FavoritePath[0]) = text;
-            CHECK(m.Write() == 5);
-            CHECK(m.IniBytes() == original);
-        }
-    }
-}
-
-TEST_CASE("Settings text is in the ANSI code page, or UTF-8 with a mark when the code page cannot hold it") {
-    Machine m;
     m.st.settings.DefaultWindowsBackground = "C:\\M\xC3\xBC" "de.bmp"; // Müde
     m.Write();
-    CHECK(m.IniBytes().find("DefaultWindowsBackground=C:\\M\xFC" "de.bmp\r\n") != std::string::npos);
+    CHECK(m.Get(kIni).find("DefaultWindowsBackground=C:\\M\xFC" "de.bmp\r\n") != std::string::npos);
     const std::string photo = m.st.settings.DefaultWindowsBackground = "C:\\\xE5\x86\x99\xE7\x9C\x9F.bmp"; // 写真
     m.Write();
-    CHECK(m.IniBytes().starts_with("\xEF\xBB\xBF[PREFS]\r\n"));
+    CHECK(m.Get(kIni).starts_with("\xEF\xBB\xBF[PREFS]\r\n"));
     CHECK(ReadINI(m.os, m.ui, m.st.ProgramFolder).DefaultWindowsBackground == photo);
+    for (int field = 0; field < 3; ++field) { // a line break is refused, the file left as it was
+        const std::string before = m.Get(kIni);
+        (field == 0 ? m.st.settings.DefaultWindowsBackground
+                    : field == 1 ? m.st.settings.FavoriteLocation[3] : m.st.settings.FavoritePath[0]) =
+            std::array{"C:\\a.bmp\r\n[PREFS]\r\nAdvancedMode=1", "two\nlines", "cr\r"}[field];
+        CHECK((m.Write() == 5 && m.Get(kIni) == before));
+    }
 }
 
 TEST_CASE("A settings file that cannot be read is neither read nor written over") {
     Machine m;
     const std::string original = "[PREFS]\r\nMinSystemTray= 1\r\n[Mine]\r\nkeep=1\r\n";
-    m.WriteIni(original);
-    m.os.faults.locked.insert(m.ini);
+    m.Put(kIni, original);
+    m.os.faults.locked.insert(kIni);
     m.st.settings = ReadINI(m.os, m.ui, m.st.ProgramFolder);
     CHECK(m.st.settings.MinSystemTray == 0);
     m.Write();
-    CHECK((m.IniBytes() == original && m.ui.shown.empty()));
+    CHECK((m.Get(kIni) == original && m.ui.shown.empty()));
+}
+
+TEST_CASE("The load step fills the controls in order; a setting they cannot show stops it, reported") {
+    struct Row { double tray, startup, advanced; int16_t style; int error; PreferencesForm form; }; // error 0: none
+    const Row rows[] = {
+        {0, 1, 1, 1, 0, {0, 1, 1, "C:\\w.jpg", 1}},
+        {2.5, 0.4, 2, 2, 0, {2, 0, 2, "C:\\w.jpg", 2}}, // fractions round, halves to even; 2 shows greyed
+        {3, 1, 1, 1, 380, {0, 0, 0, "", -1}},
+        {1, 1, 1, 3, 340, {1, 1, 0, "C:\\w.jpg", -1}},
+        {1, 1, 40000, 2, 6, {1, 1, 0, "C:\\w.jpg", 2}},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.advanced);
+        Machine m;
+        Settings s;
+        s.MinSystemTray = r.tray, s.RunOnStartUP = r.startup, s.AdvancedMode = r.advanced, s.WallPaperStyle = r.style;
+        s.DefaultWindowsBackground = "C:\\w.jpg";
+        const PreferencesForm f = LoadPreferences(m.ui, s);
+        CHECK((f.minimizeToTray == r.form.minimizeToTray && f.runOnStartUp == r.form.runOnStartUp &&
+               f.wallpaper == r.form.wallpaper && f.wallpaperStyle == r.form.wallpaperStyle &&
+               f.advancedMode == r.form.advancedMode));
+        CHECK(m.ui.MessageTexts() == (r.error ? Texts{ErrorReportText(r.error, "PreferenceLoad")} : Texts{}));
+    }
+}
+
+TEST_CASE("Done turns a JPEG or GIF into StowlyWallpaper.bmp of its pixels; a bitmap or no file stays as typed") {
+    const std::string jpeg = "C:\\Pictures\\sea.jpg", gif = "C:\\Pictures\\Sea.GIF";
+    for (const auto& [typed, corner] : {std::pair{jpeg, 0xFFFFFFu}, {gif, 0x00FF00u}, {"C:\\Pictures\\sea.BMP", 0u},
+                                        {"C:\\Pictures\\sea.Bmp", 0u}, {"", 0u}, {"C:\\Nowhere\\sea.jpg", 0u},
+                                        {"C:\\Pictures", 0u}}) {
+        CAPTURE(typed);
+        Machine m;
+        m.Put(jpeg, test::kTinyJpeg);
+        m.Put(gif, test::kTinyGif);
+        m.Put("C:\\Pictures\\sea.BMP", test::kTinyJpeg); // never decoded: its name says bitmap
+        REQUIRE(PreferencesDone(m.ctx, {1, 0, 1, typed, 2}));
+        const Settings& s = m.st.settings;
+        const std::string stored = corner ? kBmp : typed;
+        CHECK((m.ui.shown.empty() && s.DefaultWindowsBackground == stored && s.WallPaperStyle == 2));
+        CHECK((s.MinSystemTray == 1 && s.AdvancedMode == 1));
+        CHECK(m.Get(kIni).find("\r\nDefaultWindowsBackground=" + stored + "\r\n") != std::string::npos);
+        if (!corner) {
+            CHECK_FALSE(m.Exists(kBmp));
+            continue;
+        }
+        const std::string bmp = m.Get(kBmp);
+        CHECK((bmp.size() == 54 + 3 * 16 && bmp.starts_with("BM"))); // rows of 15 bytes padded to 16
+        const auto original = m.os.DecodePicture(typed, nullptr).value();
+        const auto written = m.os.DecodePicture(kBmp, nullptr).value();
+        CHECK((written.width == test::kTinyWidth && written.height == test::kTinyHeight && written.bgra == original.bgra));
+        const auto* px = reinterpret_cast<const unsigned char*>(written.bgra.data()); // red top left, give or take JPEG
+        CHECK((px[2] > 0xC0u && px[1] < 0x60u));
+        CHECK(((px[14 * 4 + 2] << 16 | px[14 * 4 + 1] << 8 | px[14 * 4]) & 0xF0F0F0u) == (corner & 0xF0F0F0u));
+    }
+}
+
+TEST_CASE("Done with a picture that cannot be converted or an entry that cannot be written changes nothing at all") {
+    const struct { std::string bytes; bool readOnlyFolder, runRefused; int error; } rows[] = {
+        {"this is text, not a JPEG", false, false, Platform::kInvalidPicture},
+        {test::kTinyJpeg.substr(0, 40), false, false, Platform::kInvalidPicture}, // cut off
+        {test::kTinyJpeg, true, false, 75},
+        {test::kTinyJpeg, false, true, 75}, // the start-up entry refused: the file error, not the system's 5
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.error);
+        Machine m;
+        m.Put("C:\\Pictures\\sea.jpg", r.bytes);
+        m.Put(kBmp, "earlier bitmap");
+        m.Put(kIni, "[PREFS]\r\nMinSystemTray= 0\r\n");
+        if (r.readOnlyFolder) m.os.faults.locked.insert(kBmp);
+        if (r.runRefused) m.os.faults.passing = {{"RegWrite", "Run\\Stowly", 1000}};
+        m.st.settings.WallPaperStyle = 0;
+        const Settings before = m.st.settings;
+        CHECK_FALSE(PreferencesDone(m.ctx, {1, 1, 1, "C:\\Pictures\\sea.jpg", 2}));
+        CHECK(m.ui.MessageTexts() == Texts{ErrorReportText(r.error, "PreferenceDone")});
+        CHECK((m.st.settings == before && (r.runRefused || m.Get(kBmp) == "earlier bitmap"))); // converted before Run
+        CHECK((m.Get(kIni) == "[PREFS]\r\nMinSystemTray= 0\r\n" && !m.HasRun(RegRoot::CurrentUser)));
+    }
+}
+
+TEST_CASE("Run on Start Up writes the quoted program path for this user; unticked, both entries go") {
+    Machine m;
+    m.os.RegWrite(RegRoot::LocalMachine, kRunKey, kRunValue, std::string("C:\\OLD\\stowly.exe"), true);
+    REQUIRE(PreferencesDone(m.ctx, {0, 1, 0, "", 0}));
+    RegData run;
+    m.os.RegRead(RegRoot::CurrentUser, kRunKey, kRunValue, run);
+    CHECK(run == RegData(std::string("\"C:\\PROGRAM FILES\\STOWLY\\stowly.exe\"")));
+    CHECK(m.Get(kIni).find("\r\nRunOnStartUP= 1\r\n") != std::string::npos);
+    REQUIRE(PreferencesDone(m.ctx, {0, 0, 0, "", 0}));
+    CHECK((!m.HasRun(RegRoot::CurrentUser) && !m.HasRun(RegRoot::LocalMachine)));
+    REQUIRE(PreferencesDone(m.ctx, {0, 0, 0, "", -1})); // with no entry left to remove: no error
+    CHECK((m.ui.shown.empty() && m.st.settings.WallPaperStyle == 0)); // no option selected keeps the style
 }

@@ -66,11 +66,6 @@ Socket Listen(int& port) {
     return s;
 }
 
-std::string Head(int status, size_t length, const std::string& headers) {
-    return "HTTP/1.1 " + std::to_string(status) + " Test\r\nContent-Length: " + std::to_string(length) +
-           "\r\nConnection: close\r\n" + headers + "\r\n";
-}
-
 } // namespace
 
 LocalHttpServer::LocalHttpServer(std::map<std::string, Route> routes)
@@ -91,15 +86,18 @@ LocalHttpServer::~LocalHttpServer() {
 
 void LocalHttpServer::Handle(std::uintptr_t connection) {
     Socket s = S(connection);
-    std::string head;
+    std::string request;
     char buffer[4096];
-    for (int n = 1; n > 0 && head.find("\r\n\r\n") == std::string::npos && !stopping_;)
-        if (Ready(s, 50) && (n = recv(s, buffer, sizeof buffer, 0)) > 0) head.append(buffer, static_cast<size_t>(n));
-    size_t start = head.find(' ') + 1; // "GET /path HTTP/1.1"
-    auto it = routes_.find(head.substr(start, head.find(' ', start) - start));
+    for (int n = 1; n > 0 && request.find("\r\n\r\n") == std::string::npos && !stopping_;)
+        if (Ready(s, 50) && (n = recv(s, buffer, sizeof buffer, 0)) > 0) request.append(buffer, static_cast<size_t>(n));
+    size_t start = request.find(' ') + 1; // "GET /path HTTP/1.1"
+    auto it = routes_.find(request.substr(start, request.find(' ', start) - start));
     Route route = it == routes_.end() ? Route{404, "Not Found"} : it->second;
-    if (route.reply == Reply::Answer) SendAll(s, Head(route.status, route.body.size(), route.headers) + route.body, stopping_);
-    if (route.reply == Reply::Trickle) SendAll(s, Head(200, 1000000, ""), stopping_);
+    // A trickle promises a long body and sends it a byte at a time.
+    const std::string head = "HTTP/1.1 " + std::to_string(route.status) + " Test\r\nContent-Length: " +
+                             (route.reply == Reply::Trickle ? "1000000" : std::to_string(route.body.size())) +
+                             "\r\nConnection: close\r\n" + route.headers + "\r\n";
+    if (route.reply != Reply::Silent) SendAll(s, head + (route.reply == Reply::Answer ? route.body : ""), stopping_);
     while (route.reply != Reply::Answer && !stopping_ && (route.reply == Reply::Silent || SendAll(s, "x", stopping_)))
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     CloseSocket(s);

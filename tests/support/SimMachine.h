@@ -4,11 +4,22 @@
 #include <map>
 
 #include "core/AppState.h"
+#include "core/Error.h"
 #include "platform/sim/ScriptedUi.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/TestDir.h"
 
 namespace stowly::test {
+
+// The run-time error number that `f` throws, 0 when it throws nothing.
+int ErrorOf(auto&& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 using Places = std::map<std::string, std::pair<int32_t, int32_t>>; // icon name -> position
 

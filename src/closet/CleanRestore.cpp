@@ -135,10 +135,10 @@ private:
     bool asked_ = false;
 };
 
-// Moves every item into `target` (made beforehand), one at a time. Items that
-// could not be moved stay where they were. The labels
-// and the window messages are seen to a few times a second, not for every item,
-// and always for the first and the last, so that the final count is exact.
+// Moves every item into `target` (made beforehand), one at a time; items that
+// could not be moved stay where they were. The labels and the window messages are
+// seen to a few times a second, not for every item, and always for the first and
+// the last, so that the final count is exact.
 PassResult CleanPass(Platform& os, Ui& ui, Labels& labels, const std::vector<Item>& items,
                      const std::string& target) {
     PassResult pass;

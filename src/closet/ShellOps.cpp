@@ -60,17 +60,31 @@ int CopyTree(Platform& os, const std::string& from, const std::string& to) {
     return 0;
 }
 
-// Whether the copy holds what the source holds: the same entries, kinds and sizes.
-bool SameTree(Platform& os, const std::string& a, const std::string& b) {
+// Whether every entry under `a` is under `b` too, of the same kind, size and time
+// of the last change (a copy keeps its source's).
+bool Covers(Platform& os, const std::string& a, const std::string& b) {
     const FileAttributes x = os.Attributes(a), y = os.Attributes(b);
-    if (!x.exists || !y.exists || x.isFolder != y.isFolder || x.isLink != y.isLink || x.size != y.size) return false;
+    if (!x.exists || !y.exists || x.isFolder != y.isFolder || x.isLink != y.isLink || x.size != y.size ||
+        x.lastWrite != y.lastWrite)
+        return false;
     if (!x.isFolder || x.isLink) return true;
-    std::vector<DirEntry> left = os.ListAll(a), right = os.ListAll(b);
-    if (left.size() != right.size()) return false;
-    for (const DirEntry& e : left)
-        if (!SameTree(os, a + "\\" + e.name, b + "\\" + e.name)) return false;
+    for (const DirEntry& e : os.ListAll(a))
+        if (!Covers(os, a + "\\" + e.name, b + "\\" + e.name)) return false;
     return true;
 }
+
+// Whether every entry under `a` has a namesake under `b`, whatever it holds.
+bool NamesKept(Platform& os, const std::string& a, const std::string& b) {
+    const FileAttributes x = os.Attributes(a);
+    if (!os.Attributes(b).exists) return false;
+    if (!x.isFolder || x.isLink) return true;
+    for (const DirEntry& e : os.ListAll(a))
+        if (!NamesKept(os, a + "\\" + e.name, b + "\\" + e.name)) return false;
+    return true;
+}
+
+// Whether the copy holds exactly what the source holds.
+bool SameTree(Platform& os, const std::string& a, const std::string& b) { return Covers(os, a, b) && Covers(os, b, a); }
 
 // Renames a whole copy into `destFolder` under the item's name, or a free one.
 int PlaceCopy(Platform& os, const std::string& copied, const std::string& destFolder, const std::string& name) {
@@ -131,6 +145,18 @@ int RemoveTree(Platform& os, const std::string& path) {
 
 MoveResult FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder) {
     const WorkingNames work = WorkingNamesOf(destFolder, NameOf(source));
+    // A whole copy stands for its source only while what is left of the source is
+    // still what was copied. A source the user changed or added to since the stop
+    // (the answer may come weeks later) is moved again and the copy goes; when the
+    // stopped delete also took entries of it, the copy, which holds those, goes into
+    // place and the source follows under a free name beside it.
+    if (os.Attributes(work.copied).exists && os.Attributes(source).exists && !Covers(os, source, work.copied)) {
+        if (!NamesKept(os, work.copied, source)) {
+            if (PlaceCopy(os, work.copied, destFolder, NameOf(source)) != 0) return {winerr::AccessDenied, work.copied};
+            return MoveIntoFolder(os, source, destFolder); // under a free name beside the copy
+        }
+        if (Retried(os, [&] { return RemoveTree(os, work.copied); }) != 0) return {winerr::AccessDenied, work.copied};
+    }
     if (os.Attributes(work.copied).exists) {
         Retried(os, [&] { return RemoveTree(os, source); });
         const int placed = PlaceCopy(os, work.copied, destFolder, NameOf(source));

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "ClosetMachine.h"
@@ -97,6 +98,42 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
             CHECK(points * step > count);
         }
     }
+}
+
+TEST_CASE("a source the user changed between the stop and the Yes keeps every change, and loses nothing") {
+    int marked = 0;
+    for (int n = 1; n < 40; ++n) {
+        ClosetMachine m;
+        Start(m, "D:\\STOWLY\\");
+        m.Put(kDesk + "Folder\\a.txt", "alpha");
+        m.Put(kDesk + "Folder\\b.txt", "beta");
+        m.os.faults.stopAtChange = n;
+        try {
+            CleanDesktop(m.ctx);
+        } catch (const SimPlatform::Stopped&) {
+        }
+        m.os.faults.stopAtChange = 0;
+        if (!m.Exists("D:\\STOWLY\\QuickClean\\Folder.stowly-copied") || !m.Exists(kDesk + "Folder")) continue;
+        ++marked;
+        CAPTURE(n);
+        // The copy and the rest of the source, as the stop left them, with the user's work on top.
+        Tree expected = m.Contents("D:\\STOWLY\\QuickClean\\Folder.stowly-copied\\");
+        for (const auto& [name, content] : {std::pair{"b.txt", "BETA"}, std::pair{"new.txt", "new"}}) {
+            m.Put(kDesk + "Folder\\" + name, content);
+            expected[name] = content;
+        }
+        m.ui.Push(Answer::Yes);
+        OfferToFinishInterrupted(m.ctx);
+        // Every file the user has or had is in the closet: in the item, or in a second
+        // one beside it when the stopped delete had taken part of the source.
+        std::multimap<std::string, std::string> closet;
+        for (const auto& [path, content] : m.Contents("D:\\STOWLY\\QuickClean\\"))
+            if (content != "/") closet.emplace(path.substr(path.find('/') + 1), content);
+        for (const auto& file : expected)
+            CHECK_MESSAGE(std::count(closet.begin(), closet.end(), file) == 1, file.first << " " << file.second);
+        CHECK(m.Contents(kDesk).empty());
+    }
+    CHECK(marked > 0);
 }
 
 TEST_CASE("the journal reads back as written; a cut-off, older or foreign file, or a move naming a folder, is no journal") {

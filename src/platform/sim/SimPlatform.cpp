@@ -333,7 +333,10 @@ FileAttributes SimPlatform::Attributes(const std::string& path) {
     a.isFolder = fs::is_directory(st);
     a.hidden = IsHiddenName(NameOf(host));
     a.readOnly = (st.permissions() & fs::perms::owner_write) == fs::perms::none;
-    if (!a.isFolder && !a.isLink) a.size = fs::file_size(host, ec);
+    if (!a.isFolder && !a.isLink) {
+        a.size = fs::file_size(host, ec);
+        a.lastWrite = fs::last_write_time(host, ec).time_since_epoch().count();
+    }
     return a;
 }
 
@@ -401,7 +404,11 @@ int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
     int error = 0;
     auto bytes = ReadFile(from, &error);
     if (!bytes) return error == 53 ? winerr::FileNotFound : error == 76 ? winerr::PathNotFound : winerr::AccessDenied;
-    return WriteFile(to, *bytes);
+    if (int written = WriteFile(to, *bytes)) return written;
+    // As on Windows, the copy keeps the time of the source's last change.
+    std::error_code ec;
+    fs::last_write_time(HostPath(to), fs::last_write_time(HostPath(from), ec), ec);
+    return 0;
 }
 
 int SimPlatform::RemoveFile(const std::string& path) {

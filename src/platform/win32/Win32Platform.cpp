@@ -245,7 +245,11 @@ FileAttributes Win32Platform::Attributes(const std::string& path) {
     a.system = (attr & FILE_ATTRIBUTE_SYSTEM) != 0;
     a.readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
     a.isLink = (attr & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (!a.isFolder) a.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (!a.isFolder) {
+        a.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        a.lastWrite = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                           data.ftLastWriteTime.dwLowDateTime);
+    }
     return a;
 }
 

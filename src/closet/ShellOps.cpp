@@ -61,11 +61,11 @@ int CopyTree(Platform& os, const std::string& from, const std::string& to) {
 }
 
 // Whether every entry under `a` is under `b` too, of the same kind, size and time
-// of the last change (a copy keeps its source's).
+// of the last change (a copied file keeps its source's; a copied link is new).
 bool Covers(Platform& os, const std::string& a, const std::string& b) {
     const FileAttributes x = os.Attributes(a), y = os.Attributes(b);
     if (!x.exists || !y.exists || x.isFolder != y.isFolder || x.isLink != y.isLink || x.size != y.size ||
-        x.lastWrite != y.lastWrite)
+        (!x.isLink && x.lastWrite != y.lastWrite))
         return false;
     if (!x.isFolder || x.isLink) return true;
     for (const DirEntry& e : os.ListAll(a))

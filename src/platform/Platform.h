@@ -47,7 +47,7 @@ struct FileAttributes {
     bool readOnly = false;
     bool isLink = false; // a symbolic link or junction: never followed by the moves
     uint64_t size = 0;   // of a plain file
-    int64_t lastWrite = 0; // of a plain file: its last change, for comparing only
+    int64_t lastWrite = 0; // of a plain file (or a link to one): its last change, for comparing only
 };
 
 struct DirEntry {

@@ -1,6 +1,6 @@
 #include "closet/CleanRestore.h"
 
-#include <algorithm>
+#include <map>
 
 #include "closet/ClosetState.h"
 #include "closet/Journal.h"
@@ -515,13 +515,12 @@ void OfferToFinishInterrupted(Context& ctx) {
         // offline) settles nothing: the journal stays for the next start.
         const long iconsBefore = CountDesktopIcons(os, ui);
         PassResult pass;
-        std::vector<std::string> reached, unreachable; // each folder is looked at once
+        std::map<std::string, bool> there; // each folder is looked at once
+        std::vector<std::string> unreachable;
         const auto Reached = [&](const std::string& folder) {
-            if (std::find(reached.begin(), reached.end(), folder) != reached.end()) return true;
-            if (std::find(unreachable.begin(), unreachable.end(), folder) != unreachable.end()) return false;
-            const bool there = os.Attributes(folder).isFolder;
-            (there ? reached : unreachable).push_back(folder);
-            return there;
+            const auto [seen, added] = there.try_emplace(folder, false);
+            if (added && !(seen->second = os.Attributes(folder).isFolder)) unreachable.push_back(folder);
+            return seen->second;
         };
         int moved = 0;
         for (const PlannedMove& move : journal->moves) {
@@ -540,10 +539,8 @@ void OfferToFinishInterrupted(Context& ctx) {
             ui.PumpMessages();
         }
         if (!unreachable.empty()) {
-            std::string names;
-            for (const std::string& folder : unreachable) names += (names.empty() ? "\"" : ", \"") + folder + "\"";
             ui.SetBusy(false);
-            ui.Message("Stowly could not reach " + names + ", so it could not finish " +
+            ui.Message("Stowly could not reach " + QuotedList(unreachable) + ", so it could not finish " +
                            (clean ? "cleaning" : "restoring") + " your desktop.  It will offer to finish it at its next start.",
                        "", MsgButtons::Ok, MsgIcon::Exclamation);
             return;

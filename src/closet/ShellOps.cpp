@@ -1,6 +1,6 @@
 #include "closet/ShellOps.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "core/Files.h"
 #include "platform/Text.h"
@@ -29,12 +29,13 @@ std::string ParentOf(const std::string& path) {
 }
 
 // The working names of an item copied across volumes, beside its destination.
+constexpr std::string_view kCopying = ".stowly-copying", kCopied = ".stowly-copied";
 struct WorkingNames {
     std::string copying, copied;
 };
 WorkingNames WorkingNamesOf(const std::string& destFolder, const std::string& name) {
     const std::string base = destFolder + "\\" + name;
-    return {base + ".stowly-copying", base + ".stowly-copied"};
+    return {base + std::string(kCopying), base + std::string(kCopied)};
 }
 
 // Runs a step of a move across volumes again while it fails in a way that may pass.
@@ -167,6 +168,7 @@ MoveResult FinishPlannedMove(Platform& os, const std::string& source, const std:
     if (!HaveFolder(os, destFolder)) return {winerr::PathNotFound};
     return MoveIntoFolder(os, source, destFolder);
 }
+
 std::string FreeDestination(Platform& os, const std::string& folder, const std::string& name, bool isFolder) {
     std::string first = folder + "\\" + name;
     if (!os.Attributes(first).exists) return first;
@@ -213,9 +215,6 @@ PassResult ShellFileCopy(Platform& os, const std::vector<std::string>& paths, co
     return pass;
 }
 
-namespace {
-
-// The paths quoted and listed, the first five of them.
 std::string QuotedList(const std::vector<std::string>& paths) {
     constexpr size_t kNamed = 5;
     std::string list;
@@ -224,11 +223,10 @@ std::string QuotedList(const std::vector<std::string>& paths) {
     return list;
 }
 
-} // namespace
-
 bool IsWorkingName(const std::string& name) {
-    for (const char* end : {".stowly-copying", ".stowly-copied"})
-        if (name.size() > std::strlen(end) && EqualsNoCase(name.substr(name.size() - std::strlen(end)), end)) return true;
+    for (std::string_view end : {kCopying, kCopied})
+        if (name.size() > end.size() && EqualsNoCase(std::string_view(name).substr(name.size() - end.size()), end))
+            return true;
     return false;
 }
 

@@ -42,6 +42,8 @@ struct PassResult {
     }
 };
 
+// The paths quoted and listed, the first five of them: "a", "b" and 2 more.
+std::string QuotedList(const std::vector<std::string>& paths);
 // Whether a name is a working name of a move across volumes (see PerformShellAction).
 bool IsWorkingName(const std::string& name);
 // The final message's sentence naming working copies that a clean or restore found

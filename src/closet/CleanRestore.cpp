@@ -532,7 +532,7 @@ void OfferToFinishInterrupted(Context& ctx) {
             // enters: only a closet folder is made afresh.
             if (!Reached(from) || (!clean && !Reached(to))) continue;
             const std::string source = from + "\\" + move.name;
-            const bool pending = os.Attributes(source).exists;
+            const bool pending = StillAtSource(os, source);
             const MoveResult result = FinishPlannedMove(os, source, to);
             pass.Add(result);
             if (result.error == 0 && result.leftBehind.empty() && pending) ++moved;

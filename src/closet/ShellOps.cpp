@@ -28,8 +28,10 @@ std::string ParentOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// The working names of an item copied across volumes, beside its destination.
-constexpr std::string_view kCopying = ".stowly-copying", kCopied = ".stowly-copied";
+// The working names of an item moved across volumes: its source renamed aside
+// while it is copied, and the copy beside its destination while it is made and
+// once it is whole.
+constexpr std::string_view kMoving = ".stowly-moving", kCopying = ".stowly-copying", kCopied = ".stowly-copied";
 struct WorkingNames {
     std::string copying, copied;
 };
@@ -37,6 +39,9 @@ WorkingNames WorkingNamesOf(const std::string& destFolder, const std::string& na
     const std::string base = destFolder + "\\" + name;
     return {base + std::string(kCopying), base + std::string(kCopied)};
 }
+std::string MovingName(const std::string& source) { return source + std::string(kMoving); }
+
+bool Exists(Platform& os, const std::string& path) { return os.Attributes(path).exists; }
 
 // Runs a step of a move across volumes again while it fails in a way that may pass.
 template <typename Step>
@@ -50,34 +55,48 @@ int Retried(Platform& os, Step step) {
     return result;
 }
 
+// Copies a tree and writes each file and folder of the copy to the disk itself,
+// so that the copy is there, whole, before anything of the source goes. A copied
+// folder takes its source's attributes once its entries are in.
 int CopyTree(Platform& os, const std::string& from, const std::string& to) {
     const FileAttributes a = os.Attributes(from);
     if (!a.exists) return winerr::FileNotFound;
     if (a.isLink) return os.CopyLink(from, to);
-    if (!a.isFolder) return os.CopyOneFile(from, to);
+    if (!a.isFolder) {
+        const int copied = os.CopyOneFile(from, to);
+        return copied ? copied : os.FlushItem(to);
+    }
     if (!os.CreateFolder(to)) return winerr::AccessDenied;
-    for (const DirEntry& e : os.ListAll(from))
+    int listed = 0;
+    for (const DirEntry& e : os.ListAll(from, &listed))
         if (int result = CopyTree(os, from + "\\" + e.name, to + "\\" + e.name)) return result;
-    return 0;
+    if (listed) return listed;
+    if (int flushed = os.FlushItem(to)) return flushed;
+    return a.hidden || a.system || a.readOnly ? os.SetAttributes(to, a) : 0;
 }
 
-// Whether every entry under `a` is under `b` too, of the same kind, size and time
-// of the last change (a copied file keeps its source's; a copied link is new).
+// Whether two entries are alike: the same kind, size and time of the last change
+// (a copied file keeps its source's; a copied link is a new one).
+bool SameEntry(const FileAttributes& x, const FileAttributes& y) {
+    return x.exists && y.exists && x.isFolder == y.isFolder && x.isLink == y.isLink && x.size == y.size &&
+           (x.isLink || x.lastWrite == y.lastWrite);
+}
+
+// Whether every entry under `a` is under `b` too, alike.
 bool Covers(Platform& os, const std::string& a, const std::string& b) {
-    const FileAttributes x = os.Attributes(a), y = os.Attributes(b);
-    if (!x.exists || !y.exists || x.isFolder != y.isFolder || x.isLink != y.isLink || x.size != y.size ||
-        (!x.isLink && x.lastWrite != y.lastWrite))
-        return false;
+    const FileAttributes x = os.Attributes(a);
+    if (!SameEntry(x, os.Attributes(b))) return false;
     if (!x.isFolder || x.isLink) return true;
-    for (const DirEntry& e : os.ListAll(a))
+    int listed = 0;
+    for (const DirEntry& e : os.ListAll(a, &listed))
         if (!Covers(os, a + "\\" + e.name, b + "\\" + e.name)) return false;
-    return true;
+    return listed == 0;
 }
 
 // Whether every entry under `a` has a namesake under `b`, whatever it holds.
 bool NamesKept(Platform& os, const std::string& a, const std::string& b) {
     const FileAttributes x = os.Attributes(a);
-    if (!os.Attributes(b).exists) return false;
+    if (!Exists(os, b)) return false;
     if (!x.isFolder || x.isLink) return true;
     for (const DirEntry& e : os.ListAll(a))
         if (!NamesKept(os, a + "\\" + e.name, b + "\\" + e.name)) return false;
@@ -87,86 +106,149 @@ bool NamesKept(Platform& os, const std::string& a, const std::string& b) {
 // Whether the copy holds exactly what the source holds.
 bool SameTree(Platform& os, const std::string& a, const std::string& b) { return Covers(os, a, b) && Covers(os, b, a); }
 
-// Renames a whole copy into `destFolder` under the item's name, or a free one.
-int PlaceCopy(Platform& os, const std::string& copied, const std::string& destFolder, const std::string& name) {
-    int result = Retried(os, [&] { return os.MoveItem(copied, destFolder + "\\" + name); });
+// Deletes the tree at `path`, or with `copy` only the entries that `copy` holds
+// alike: whatever changed or arrived since the copy was checked stays. Each delete
+// is tried again while it fails in a way that may pass. A read-only folder (the
+// shell marks customised folders so) loses the mark to go, and keeps it when it
+// stays. 0 when all went, else the first failure.
+int RemoveExactly(Platform& os, const std::string& path, const std::string* copy) {
+    const FileAttributes a = os.Attributes(path);
+    if (!a.exists) return 0;
+    if (copy && !SameEntry(a, os.Attributes(*copy))) return winerr::AccessDenied;
+    if (a.isLink) return Retried(os, [&] { return a.isFolder ? os.RemoveFolder(path) : os.RemoveFile(path); });
+    if (!a.isFolder) return Retried(os, [&] { return os.RemoveFile(path); });
+    FileAttributes writable = a;
+    writable.readOnly = false;
+    if (a.readOnly) os.SetAttributes(path, writable);
+    int first = 0, listed = 0;
+    for (const DirEntry& e : os.ListAll(path, &listed)) {
+        const std::string entryCopy = copy ? *copy + "\\" + e.name : std::string();
+        if (int result = RemoveExactly(os, path + "\\" + e.name, copy ? &entryCopy : nullptr); result && !first)
+            first = result;
+    }
+    if (!first) first = listed ? listed : Retried(os, [&] { return os.RemoveFolder(path); });
+    if (first && a.readOnly) os.SetAttributes(path, a);
+    return first;
+}
+
+// Renames `from` into `folder` under `name`, or a free form of it when that is
+// taken; each rename is tried again while it fails in a way that may pass.
+int RenameInto(Platform& os, const std::string& from, const std::string& folder, const std::string& name) {
+    int result = Retried(os, [&] { return os.MoveItem(from, folder + "\\" + name); });
     for (int attempt = 0; attempt < 3 && result == winerr::AlreadyExists; ++attempt) {
-        std::string to = FreeDestination(os, destFolder, name, os.Attributes(copied).isFolder);
+        std::string to = FreeDestination(os, folder, name, os.Attributes(from).isFolder);
         if (to.empty()) break;
-        result = Retried(os, [&] { return os.MoveItem(copied, to); });
+        result = Retried(os, [&] { return os.MoveItem(from, to); });
     }
     return result;
 }
 
-MoveResult MoveAcrossVolumes(Platform& os, const std::string& from, const std::string& to) {
-    const std::string destFolder = ParentOf(to), name = NameOf(from);
+// Gives a source renamed aside its own name back (or a free form of it, when
+// something new took the name meanwhile). Returns the working name it keeps when
+// it cannot be renamed, else "".
+std::string PutBack(Platform& os, const std::string& moving, const std::string& source) {
+    if (!Exists(os, moving) || RenameInto(os, moving, ParentOf(source), NameOf(source)) == 0) return {};
+    return moving;
+}
+
+// The move of `source` across volumes to `to`. The source is first renamed aside
+// (name + ".stowly-moving"), which holds it still: nothing can change it under
+// its own name, and the rename fails while anything in it is open elsewhere (it
+// is then left as it was). The copy is made beside its destination under a working
+// name (name + ".stowly-copying"), written to the disk, checked against the
+// source, marked whole by a rename written through (name + ".stowly-copied"); then
+// exactly what was checked of the source is deleted and the copy renamed into
+// place. With `heldAside` the source is under its working name already (a stopped
+// run renamed it). A stop at any step leaves the item whole in one place, or in
+// two where FinishPlannedMove knows which to keep.
+MoveResult MoveAcrossVolumes(Platform& os, const std::string& source, const std::string& to, bool heldAside) {
+    const std::string destFolder = ParentOf(to), name = NameOf(source), moving = MovingName(source);
     const WorkingNames work = WorkingNamesOf(destFolder, name);
     // Something under a working name is never ours to replace: FinishPlannedMove
     // deals with what a stopped run left.
-    if (os.Attributes(work.copying).exists || os.Attributes(work.copied).exists) return {winerr::AlreadyExists};
-    int result = CopyTree(os, from, work.copying);
-    if (result == 0 && !SameTree(os, from, work.copying)) result = winerr::AccessDenied;
-    if (result == 0) result = Retried(os, [&] { return os.MoveItem(work.copying, work.copied); });
+    if (Exists(os, work.copying) || Exists(os, work.copied) || (!heldAside && Exists(os, moving)))
+        return {winerr::AlreadyExists};
+    if (!heldAside)
+        if (int held = Retried(os, [&] { return os.MoveItem(source, moving); })) return {held};
+    int result = CopyTree(os, moving, work.copying);
+    if (result == 0 && !SameTree(os, moving, work.copying)) result = winerr::AccessDenied;
+    if (result == 0) result = Retried(os, [&] { return os.MoveItem(work.copying, work.copied, true); });
     if (result != 0) {
-        if (Retried(os, [&] { return RemoveTree(os, work.copying); }) != 0) return {result, work.copying};
-        return {result};
+        const std::string kept = PutBack(os, moving, source);
+        if (RemoveExactly(os, work.copying, nullptr) != 0) return {result, work.copying};
+        return {result, kept};
     }
-    // From here the copy is the item: whatever of the source cannot be deleted
-    // stays where it was, and the move counts as failed, but the copy goes into place.
-    const int removed = Retried(os, [&] { return RemoveTree(os, from); });
-    if (PlaceCopy(os, work.copied, destFolder, NameOf(to)) != 0) return {removed, work.copied};
-    return {removed};
+    // From here the copy is the item. Whatever of the source could not be deleted,
+    // or changed since the check, gets its name back and counts as not moved; the
+    // copy goes into place all the same.
+    const int removed = RemoveExactly(os, moving, &work.copied);
+    if (RenameInto(os, work.copied, destFolder, NameOf(to)) != 0) return {removed, work.copied};
+    return {removed, PutBack(os, moving, source)};
 }
 
 // One move: a rename, tried again while another program holds the item for a
-// moment, or a copy when the destination is on another volume.
-MoveResult MoveOne(Platform& os, const std::string& from, const std::string& to) {
-    int result = os.MoveItem(from, to);
+// moment, or a copy when the destination is on another volume. `held` is the
+// source itself, or its name renamed aside by a stopped run.
+MoveResult MoveOne(Platform& os, const std::string& source, const std::string& held, const std::string& to) {
+    int result = os.MoveItem(held, to);
     for (int retry = 0; retry < kSharingRetries && result == winerr::Sharing; ++retry) {
         os.SleepMs(kSharingPauseMs);
-        result = os.MoveItem(from, to);
+        result = os.MoveItem(held, to);
     }
-    if (result == winerr::NotSameDevice) return MoveAcrossVolumes(os, from, to);
+    if (result == winerr::NotSameDevice) return MoveAcrossVolumes(os, source, to, held != source);
     return {result};
+}
+
+// Moves `held` (see MoveOne) into `destFolder` under the source's name. The move
+// itself refuses a taken name; only then is a free one looked for (again if the
+// name found is taken before the move).
+MoveResult MoveAs(Platform& os, const std::string& source, const std::string& held, const std::string& destFolder) {
+    const std::string name = NameOf(source);
+    MoveResult result = MoveOne(os, source, held, destFolder + "\\" + name);
+    for (int attempt = 0; attempt < 3 && result.error == winerr::AlreadyExists && result.leftBehind.empty(); ++attempt) {
+        std::string to = FreeDestination(os, destFolder, name, os.Attributes(held).isFolder);
+        if (to.empty()) break;
+        result = MoveOne(os, source, held, to);
+    }
+    // A source a stopped run had renamed aside gets its own name back when it stays.
+    if (result.error && result.leftBehind.empty() && held != source) result.leftBehind = PutBack(os, held, source);
+    return result;
 }
 
 } // namespace
 
-int RemoveTree(Platform& os, const std::string& path) {
-    const FileAttributes a = os.Attributes(path);
-    if (!a.exists) return 0;
-    if (a.isLink) return a.isFolder ? os.RemoveFolder(path) : os.RemoveFile(path);
-    if (!a.isFolder) return os.RemoveFile(path);
-    int first = 0;
-    for (const DirEntry& e : os.ListAll(path))
-        if (int result = RemoveTree(os, path + "\\" + e.name); result && !first) first = result;
-    if (int result = os.RemoveFolder(path); result && !first) first = result;
-    return first;
+int RemoveTree(Platform& os, const std::string& path) { return RemoveExactly(os, path, nullptr); }
+
+bool StillAtSource(Platform& os, const std::string& source) {
+    return Exists(os, source) || Exists(os, MovingName(source));
 }
 
 MoveResult FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder) {
-    const WorkingNames work = WorkingNamesOf(destFolder, NameOf(source));
+    const std::string name = NameOf(source), moving = MovingName(source);
+    const WorkingNames work = WorkingNamesOf(destFolder, name);
+    // What is left of the source: under its own name, or renamed aside.
+    const std::string held = Exists(os, moving) ? moving : source;
     // A whole copy stands for its source only while what is left of the source is
     // still what was copied. A source the user changed or added to since the stop
     // (the answer may come weeks later) is moved again and the copy goes; when the
     // stopped delete also took entries of it, the copy, which holds those, goes into
     // place and the source follows under a free name beside it.
-    if (os.Attributes(work.copied).exists && os.Attributes(source).exists && !Covers(os, source, work.copied)) {
-        if (!NamesKept(os, work.copied, source)) {
-            if (PlaceCopy(os, work.copied, destFolder, NameOf(source)) != 0) return {winerr::AccessDenied, work.copied};
-            return MoveIntoFolder(os, source, destFolder); // under a free name beside the copy
+    if (Exists(os, work.copied) && Exists(os, held) && !Covers(os, held, work.copied)) {
+        if (!NamesKept(os, work.copied, held)) {
+            if (RenameInto(os, work.copied, destFolder, name) != 0) return {winerr::AccessDenied, work.copied};
+            return MoveAs(os, source, held, destFolder); // under a free name beside the copy
         }
-        if (Retried(os, [&] { return RemoveTree(os, work.copied); }) != 0) return {winerr::AccessDenied, work.copied};
+        if (RemoveTree(os, work.copied) != 0) return {winerr::AccessDenied, work.copied};
     }
-    if (os.Attributes(work.copied).exists) {
-        Retried(os, [&] { return RemoveTree(os, source); });
-        const int placed = PlaceCopy(os, work.copied, destFolder, NameOf(source));
-        return placed == 0 ? MoveResult{} : MoveResult{0, work.copied};
+    if (Exists(os, work.copied)) {
+        const int removed = RemoveExactly(os, held, &work.copied);
+        if (RenameInto(os, work.copied, destFolder, name) != 0) return {0, work.copied};
+        return {removed, PutBack(os, moving, source)};
     }
-    if (Retried(os, [&] { return RemoveTree(os, work.copying); }) != 0) return {winerr::AccessDenied, work.copying};
-    if (!os.Attributes(source).exists) return {};
-    if (!HaveFolder(os, destFolder)) return {winerr::PathNotFound};
-    return MoveIntoFolder(os, source, destFolder);
+    if (RemoveTree(os, work.copying) != 0) return {winerr::AccessDenied, work.copying};
+    if (!Exists(os, held)) return {};
+    if (!HaveFolder(os, destFolder)) return {winerr::PathNotFound, PutBack(os, moving, source)};
+    return MoveAs(os, source, held, destFolder);
 }
 
 std::string FreeDestination(Platform& os, const std::string& folder, const std::string& name, bool isFolder) {
@@ -183,16 +265,7 @@ std::string FreeDestination(Platform& os, const std::string& folder, const std::
 }
 
 MoveResult MoveIntoFolder(Platform& os, const std::string& source, const std::string& destFolder) {
-    // The move itself refuses a taken name; only then is a free one looked for
-    // (again if the name found is taken before the move).
-    const std::string name = NameOf(source);
-    MoveResult result = MoveOne(os, source, destFolder + "\\" + name);
-    for (int attempt = 0; attempt < 3 && result.error == winerr::AlreadyExists && result.leftBehind.empty(); ++attempt) {
-        std::string to = FreeDestination(os, destFolder, name, os.Attributes(source).isFolder);
-        if (to.empty()) break;
-        result = MoveOne(os, source, to);
-    }
-    return result;
+    return MoveAs(os, source, source, destFolder);
 }
 
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder) {
@@ -224,7 +297,7 @@ std::string QuotedList(const std::vector<std::string>& paths) {
 }
 
 bool IsWorkingName(const std::string& name) {
-    for (std::string_view end : {kCopying, kCopied})
+    for (std::string_view end : {kMoving, kCopying, kCopied})
         if (name.size() > end.size() && EqualsNoCase(std::string_view(name).substr(name.size() - end.size()), end))
             return true;
     return false;

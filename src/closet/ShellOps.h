@@ -54,13 +54,14 @@ std::string LeftBehindSentence(const std::vector<std::string>& paths);
 
 // Moves one file or folder tree into `destFolder`, creating the folder first when
 // it is missing. 0 when the item arrived and left its source, else a Windows error.
-// Across volumes the item is copied beside its destination under a working name
-// (name + ".stowly-copying"), checked against the source, renamed to mark it whole
-// (name + ".stowly-copied"), the source deleted, and the copy renamed into place:
-// a stop at any step leaves the item whole in one place, or in two places where
-// FinishPlannedMove knows which copy to keep. Every step after the copy is tried
-// again for a moment when it fails (a fresh copy is often held by a virus scanner).
-// Links move as links.
+// Across volumes the source is renamed aside (name + ".stowly-moving") to hold it
+// still, copied beside its destination under a working name (name +
+// ".stowly-copying") and written to the disk, checked against the source, renamed
+// to mark it whole (name + ".stowly-copied"), exactly what was checked of the
+// source deleted, and the copy renamed into place: a stop at any step leaves the
+// item whole in one place, or in two places where FinishPlannedMove knows which
+// copy to keep. Every step after the copy is tried again for a moment when it
+// fails (a fresh copy is often held by a virus scanner). Links move as links.
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder);
 
 // The same move into a `destFolder` that is known to exist (made once for many
@@ -73,8 +74,12 @@ MoveResult MoveIntoFolder(Platform& os, const std::string& source, const std::st
 // Nothing is done to an item that already moved.
 MoveResult FinishPlannedMove(Platform& os, const std::string& source, const std::string& destFolder);
 
-// Deletes a file or folder tree; links inside are deleted, never followed. 0 or
-// the first Windows error (the rest is deleted all the same).
+// Whether a planned item is still at its source, under its own name or renamed aside.
+bool StillAtSource(Platform& os, const std::string& source);
+
+// Deletes a file or folder tree; links inside are deleted, never followed, and
+// read-only folders go too. 0 or the first Windows error (the rest is deleted all
+// the same).
 int RemoveTree(Platform& os, const std::string& path);
 
 // Moves every path of the list into `destFolder`, one by one, calling `beforeEach`

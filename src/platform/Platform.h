@@ -130,14 +130,17 @@ public:
     // A path that cannot be listed gives an empty list.
     virtual std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) = 0;
     // Every entry of a folder, hidden and system ones too, with those attributes set;
-    // "." and ".." are never returned. A folder that cannot be listed gives an empty list.
-    virtual std::vector<DirEntry> ListAll(const std::string& folder) = 0;
+    // "." and ".." are never returned. A folder that cannot be listed gives an empty
+    // list, with *error (when asked for) set to the Windows error: FileNotFound or
+    // PathNotFound when there is no such folder. *error is 0 when the folder was listed.
+    virtual std::vector<DirEntry> ListAll(const std::string& folder, int* error = nullptr) = 0;
     virtual FileAttributes Attributes(const std::string& path) = 0;
     // The whole file; nullopt with *error set (53 not found, 75 access, 76 path) on failure.
     virtual std::optional<std::string> ReadFile(const std::string& path, int* error = nullptr) = 0;
     // Replaces the whole file so that it is never left half-written. 0 or an error number.
     virtual int WriteFile(const std::string& path, const std::string& bytes) = 0;
-    // Copies byte for byte, replacing the target. 0 or an error number.
+    // Copies byte for byte, replacing the target, keeping the file's attributes and the
+    // time of its last change. 0 or an error number.
     // (Named so as not to meet the CopyFile and DeleteFile macros of <windows.h>.)
     virtual int CopyOneFile(const std::string& from, const std::string& to) = 0;
     // Deletes a plain file (a read-only one too) or a link to a file; deleting what
@@ -149,14 +152,22 @@ public:
     // Makes `to` a link to where the link `from` points, as a copy of the link itself.
     // 0 or an error number.
     virtual int CopyLink(const std::string& from, const std::string& to) = 0;
+    // Writes what the system still holds in memory of a file (its data) or of a folder
+    // (its entries) to the disk itself. 0 or an error number; a file system that
+    // cannot flush a folder on its own is not an error.
+    virtual int FlushItem(const std::string& path) = 0;
+    // Sets the hidden, system and read-only attributes of a file or folder to those
+    // of `attributes`. 0 or an error number.
+    virtual int SetAttributes(const std::string& path, const FileAttributes& attributes) = 0;
     // Creates one folder; false when it exists already or cannot be created.
     virtual bool CreateFolder(const std::string& path) = 0;
     // Renames one file or folder tree to the full destination path `to` on the same
     // volume; `to` must not exist (nothing is ever replaced). 0 when the item arrived
     // and left its source, otherwise a Windows error number: NotSameDevice, with
     // nothing changed, when `to` lies on another volume (closet/ShellOps.h moves
-    // such an item by copying).
-    virtual int MoveItem(const std::string& from, const std::string& to) = 0;
+    // such an item by copying). With `writeThrough` the call returns only once the
+    // rename is on the disk itself.
+    virtual int MoveItem(const std::string& from, const std::string& to, bool writeThrough = false) = 0;
 
     // Decodes a picture file (at least BMP, JPEG and GIF; the first frame of an
     // animation). nullopt with *error set on failure: 53, 75 or 76 as ReadFile gives

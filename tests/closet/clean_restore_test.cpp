@@ -308,8 +308,9 @@ TEST_CASE("across volumes every step after the copy is tried again; a copy stuck
     struct Row { std::vector<SimPlatform::Faults::Passing> faults; bool inClean; std::string restored; };
     const Row rows[] = {
         {{{"MoveItem", ".stowly-copying", 3}}, true, kRestored},
-        {{{"RemoveFile", "Desktop\\a.txt", 3}}, true, kRestored},
-        {{{"RemoveFolder", "Desktop\\Tree", 2, winerr::Sharing}}, true, kRestored},
+        {{{"MoveItem", "Desktop\\Tree", 2, winerr::Sharing}}, true, kRestored}, // held aside
+        {{{"RemoveFile", "a.txt.stowly-moving", 3}}, true, kRestored},
+        {{{"RemoveFolder", "Tree.stowly-moving", 2, winerr::Sharing}}, true, kRestored},
         {{{"MoveItem", ".stowly-copied", 4}}, false, kRestored},
         {{{"CopyOneFile", "inner\\b.txt", 1}, {"RemoveFolder", "Tree.stowly-copying\\inner", 2}}, false,
          kRestored + " 1 item could not be moved."},
@@ -335,6 +336,84 @@ TEST_CASE("across volumes every step after the copy is tried again; a copy stuck
         m.ui.Push(Answer::Yes);
         m.Exists(journal) ? OfferToFinishInterrupted(m.ctx) : RestoreDesktop(m.ctx);
         CHECK((m.Contents(kDesk) == desk && m.Contents(closet).empty() && !m.Exists(journal)));
+    }
+}
+
+// Whether no name anywhere on the machine is a working name of a move.
+bool NoWorkingNames(ClosetMachine& m) {
+    for (const auto& [path, content] : m.Contents("C:\\")) if (IsWorkingName(path)) return false;
+    for (const auto& [path, content] : m.Contents("D:\\")) if (IsWorkingName(path)) return false;
+    return true;
+}
+
+TEST_CASE("across volumes the source is held still, the copy is on the disk before the source goes, and only what was "
+          "checked goes") {
+    namespace fs = std::filesystem;
+    const std::string closet = "D:\\STOWLY\\QuickClean\\", heldB = kDesk + "Tree.stowly-moving\\inner\\b.txt";
+    const Tree moved{{"a.txt", "alpha"}, {"Tree", "/"}, {"Tree/inner", "/"}, {"Tree/inner/b.txt", "beta"}};
+    struct Row {
+        const char* what;
+        std::function<void(ClosetMachine&)> hostile;
+        Tree desk; // what stays on the desktop
+        bool placed = true; // the copy of Tree
+    };
+    const Row rows[] = {
+        {"nothing", [](ClosetMachine&) {}, {}},
+        {"a file open elsewhere holds its folder where it is",
+         [](ClosetMachine& m) { m.os.faults.inUse.insert(kDesk + "Tree\\inner\\b.txt"); },
+         {{"Tree", "/"}, {"Tree/inner", "/"}, {"Tree/inner/b.txt", "beta"}}, false},
+        {"a file saved after the check, with the same size, stays",
+         [&](ClosetMachine& m) {
+             m.os.beforeChange = [&m, heldB, done = false](const std::string& what) mutable {
+                 if (done || !what.ends_with("Tree.stowly-copied write-through")) return;
+                 done = true;
+                 m.Put(heldB, "BETA");
+             };
+         },
+         {{"Tree", "/"}, {"Tree/inner", "/"}, {"Tree/inner/b.txt", "BETA"}}},
+        {"read-only folders move and stay read-only",
+         [](ClosetMachine& m) {
+             for (const char* folder : {"Tree", "Tree\\inner"})
+                 fs::permissions(m.os.HostPath(kDesk + folder), fs::perms::owner_write, fs::perm_options::remove);
+         },
+         {}},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(std::string(r.what));
+        ClosetMachine m;
+        m.st.ProgramFolder = m.st.ClosetDirectory = "D:\\STOWLY\\";
+        fs::create_directories(m.os.Root() / "D");
+        m.Put(kDesk + "a.txt", "alpha");
+        m.Put(kDesk + "Tree\\inner\\b.txt", "beta");
+        r.hostile(m);
+        CleanDesktop(m.ctx);
+        CHECK(m.Done(kCleaned + (r.desk.empty() ? "" : " 1 item could not be moved.")));
+        CHECK((m.Contents(kDesk) == r.desk && m.Contents(closet) == (r.placed ? moved : Tree{{"a.txt", "alpha"}})));
+        CHECK(NoWorkingNames(m));
+        // Every copied file is written to the disk before its item's copy is marked whole,
+        // with a rename written through, and nothing of a source goes before that.
+        std::set<std::string> unflushed, marked;
+        for (const std::string& call : m.os.changeLog) {
+            const size_t moving = call.find(".stowly-moving");
+            if (call.starts_with("CopyOneFile ")) unflushed.insert(call.substr(12));
+            if (call.starts_with("FlushItem ")) unflushed.erase(call.substr(10));
+            if (call.ends_with(".stowly-copied write-through")) {
+                CHECK(unflushed.empty());
+                marked.insert(call.substr(call.rfind('\\') + 1));
+            }
+            if (call.starts_with("Remove") && moving != std::string::npos) {
+                const std::string item = call.substr(0, moving);
+                CHECK(marked.count(item.substr(item.rfind('\\') + 1) + ".stowly-copied write-through"));
+            }
+        }
+        CHECK(marked.size() == 1u + r.placed);
+        m.os.faults.inUse.clear();
+        m.os.beforeChange = {};
+        m.Put(kDesk + "later.txt", "later"); // the desktop may hold anything by the restore
+        fs::remove_all(m.os.HostPath(kDesk + "Tree"));
+        RestoreDesktop(m.ctx);
+        CHECK((m.Done(kRestored) && m.Contents(closet).empty() && NoWorkingNames(m)));
+        CHECK(m.os.Attributes(kDesk + "Tree\\inner").readOnly == (r.what[0] == 'r'));
     }
 }
 

@@ -154,9 +154,22 @@ void SimPlatform::Note(const fs::path& hostPath) const {
     it->second.stamp = fs::last_write_time(hostPath.parent_path(), ec);
 }
 
-bool SimPlatform::IsLocked(const std::string& path) const {
-    for (const auto& l : faults.locked)
-        if (EqualsNoCase(l, path)) return true;
+namespace {
+bool Among(const std::set<std::string>& paths, std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    for (const auto& p : paths)
+        if (EqualsNoCase(p, path)) return true;
+    return false;
+}
+} // namespace
+
+bool SimPlatform::IsLocked(const std::string& path) const { return Among(faults.locked, path); }
+
+bool SimPlatform::InUse(const std::string& path) const {
+    for (const auto& open : faults.inUse)
+        if (EqualsNoCase(open, path) ||
+            (open.size() > path.size() && open[path.size()] == '\\' && EqualsNoCase(open.substr(0, path.size()), path)))
+            return true;
     return false;
 }
 
@@ -292,7 +305,7 @@ std::vector<DirEntry> SimPlatform::List(const std::string& pathOrPattern, bool i
         return result;
     }
     fs::path dir = HostPath(folder);
-    if (!fs::is_directory(dir, ec)) return result;
+    if (!fs::is_directory(dir, ec) || Among(faults.unlistable, folder)) return result;
     std::vector<fs::directory_entry> entries;
     for (const auto& e : fs::directory_iterator(dir, ec)) entries.push_back(e);
     // Listing order is the order of names, as NTFS gives it.
@@ -309,11 +322,15 @@ std::vector<DirEntry> SimPlatform::List(const std::string& pathOrPattern, bool i
     return result;
 }
 
-std::vector<DirEntry> SimPlatform::ListAll(const std::string& folder) {
+std::vector<DirEntry> SimPlatform::ListAll(const std::string& folder, int* error) {
     std::vector<DirEntry> result;
     std::error_code ec;
     fs::path dir = HostPath(folder);
-    if (!fs::is_directory(dir, ec)) return result;
+    const int failure = !fs::is_directory(dir, ec)                     ? winerr::PathNotFound
+                        : Among(faults.unlistable, folder)             ? winerr::AccessDenied
+                                                                     : 0;
+    if (error) *error = failure;
+    if (failure) return result;
     for (const auto& e : fs::directory_iterator(dir, ec)) {
         std::string name = NameOf(e.path());
         result.push_back({name, e.is_directory(ec), IsHiddenName(name), false});
@@ -359,17 +376,17 @@ std::optional<std::string> SimPlatform::ReadFile(const std::string& path, int* e
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void SimPlatform::Change() {
-    if (faults.stopAtChange == 0) return;
-    if (--faults.stopAtChange == 0) {
+void SimPlatform::Change(const std::string& what) {
+    if (faults.stopAtChange < 0 || (faults.stopAtChange > 0 && --faults.stopAtChange == 0)) {
         faults.stopAtChange = -1; // every later change stops too
         throw Stopped{};
     }
-    if (faults.stopAtChange < 0) throw Stopped{};
+    if (beforeChange) beforeChange(what);
+    changeLog.push_back(what);
 }
 
 int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
-    Change();
+    Change("WriteFile " + path);
     if (faults.diskFull) return winerr::DiskFull;
     if (IsLocked(path)) return winerr::Sharing;
     fs::path host = HostPath(path);
@@ -397,7 +414,7 @@ int SimPlatform::WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
-    Change();
+    Change("CopyOneFile " + to);
     if (int error = PassingFault("CopyOneFile", from)) return error;
     if (faults.diskFull) return winerr::DiskFull;
     if (IsLocked(to)) return winerr::Sharing;
@@ -412,9 +429,9 @@ int SimPlatform::CopyOneFile(const std::string& from, const std::string& to) {
 }
 
 int SimPlatform::RemoveFile(const std::string& path) {
-    Change();
+    Change("RemoveFile " + path);
     if (int error = PassingFault("RemoveFile", path)) return error;
-    if (IsLocked(path)) return winerr::Sharing;
+    if (IsLocked(path) || InUse(path)) return winerr::Sharing;
     std::error_code ec;
     fs::path host = HostPath(path);
     const auto st = fs::symlink_status(host, ec);
@@ -426,7 +443,7 @@ int SimPlatform::RemoveFile(const std::string& path) {
 }
 
 int SimPlatform::RemoveFolder(const std::string& path) {
-    Change();
+    Change("RemoveFolder " + path);
     if (int error = PassingFault("RemoveFolder", path)) return error;
     if (IsLocked(path)) return winerr::Sharing;
     std::error_code ec;
@@ -435,13 +452,15 @@ int SimPlatform::RemoveFolder(const std::string& path) {
     if (!fs::exists(st)) return 0;
     if (!fs::is_directory(st) && !(fs::is_symlink(st) && fs::is_directory(host, ec))) return winerr::AccessDenied;
     if (!fs::is_symlink(st) && !fs::is_empty(host, ec)) return 145; // the folder is not empty
+    if (!fs::is_symlink(st) && (st.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return winerr::AccessDenied; // a read-only folder, as the shell marks customised ones
     fs::remove(host, ec);
     Note(host);
     return ec ? ErrorFromCode(ec) : 0;
 }
 
 int SimPlatform::CopyLink(const std::string& from, const std::string& to) {
-    Change();
+    Change("CopyLink " + to);
     if (faults.diskFull) return winerr::DiskFull;
     std::error_code ec;
     fs::path src = HostPath(from), dst = HostPath(to);
@@ -453,7 +472,7 @@ int SimPlatform::CopyLink(const std::string& from, const std::string& to) {
 }
 
 bool SimPlatform::CreateFolder(const std::string& path) {
-    Change();
+    Change("CreateFolder " + path);
     std::error_code ec;
     fs::path host = HostPath(path);
     if (fs::exists(host, ec) || !fs::is_directory(host.parent_path(), ec)) return false;
@@ -462,12 +481,29 @@ bool SimPlatform::CreateFolder(const std::string& path) {
     return made;
 }
 
-int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
-    Change();
+int SimPlatform::FlushItem(const std::string& path) {
+    Change("FlushItem " + path);
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(HostPath(path), ec)) ? 0 : winerr::FileNotFound;
+}
+
+int SimPlatform::SetAttributes(const std::string& path, const FileAttributes& attributes) {
+    Change("SetAttributes " + path);
+    // Hidden follows the name here, and nothing is a system entry: only read-only is kept.
+    std::error_code ec;
+    fs::permissions(HostPath(path), fs::perms::owner_write,
+                    attributes.readOnly ? fs::perm_options::remove : fs::perm_options::add, ec);
+    return ec ? ErrorFromCode(ec) : 0;
+}
+
+int SimPlatform::MoveItem(const std::string& from, const std::string& to, bool writeThrough) {
+    Change("MoveItem " + from + " -> " + to + (writeThrough ? " write-through" : ""));
     ++movesDone;
     if (faults.failMoveNumber > 0 && --faults.failMoveNumber == 0) return winerr::AccessDenied;
     if (int error = PassingFault("MoveItem", from)) return error;
-    if (IsLocked(from)) return winerr::Sharing;
+    // An open file cannot be opened for the rename; a folder holding one can, but
+    // the rename itself is refused (on one volume: across two it cannot be tried).
+    if (IsLocked(from) || Among(faults.inUse, from)) return winerr::Sharing;
     std::error_code ec;
     fs::path src = HostPath(from), dst = HostPath(to);
     if (!fs::exists(fs::symlink_status(src, ec))) return winerr::FileNotFound;
@@ -475,6 +511,7 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to) {
     if (!fs::is_directory(dst.parent_path(), ec)) return winerr::PathNotFound;
     // Every drive letter is a volume of its own.
     if (UpperCase(from.substr(0, 2)) != UpperCase(to.substr(0, 2))) return winerr::NotSameDevice;
+    if (InUse(from)) return winerr::AccessDenied;
     fs::rename(src, dst, ec);
     Note(src);
     Note(dst);

@@ -50,6 +50,13 @@ public:
     struct Faults {
         int failMoveNumber = 0;           // the Nth MoveItem from now (1-based) fails with 5
         std::set<std::string> locked;     // paths (any case) that cannot be moved, written or deleted: 32
+        // Files open in another program that lets others read them only (any case):
+        // they read and copy, but neither they nor a folder holding them can be
+        // moved or renamed, and they cannot be deleted: 32.
+        std::set<std::string> inUse;
+        // Folders (any case) that cannot be listed: ListAll and List fail with 5
+        // (a network folder gone offline, a folder whose listing is refused).
+        std::set<std::string> unlistable;
         bool diskFull = false;            // WriteFile and CopyFile fail with 112
         // The program is stopped as if killed at the Nth call from now that would
         // change the disk: that call and every later one throws Stopped before doing
@@ -68,6 +75,13 @@ public:
     } faults;
     struct Stopped {};
     int movesDone = 0; // MoveItem calls so far
+    // Every call that changed the disk, in order: the call's name and its path (for
+    // MoveItem both, and " write-through" when asked), so that tests can check the
+    // order of a move's steps.
+    std::vector<std::string> changeLog;
+    // Called with each such call's log line before the call runs: a test's way of
+    // changing the disk the way another program would, in the middle of a move.
+    std::function<void(const std::string& what)> beforeChange;
 
     // --- Registry store: keys and values, names compared without regard to case ----
     void RegCreateKeyForTest(RegRoot root, const std::string& key);
@@ -121,7 +135,7 @@ public:
     std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
     std::string AnsiToUtf8(const std::string& ansi) override;
     std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;
-    std::vector<DirEntry> ListAll(const std::string& folder) override;
+    std::vector<DirEntry> ListAll(const std::string& folder, int* error = nullptr) override;
     FileAttributes Attributes(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path, int* error) override;
     int WriteFile(const std::string& path, const std::string& bytes) override;
@@ -130,7 +144,9 @@ public:
     int RemoveFolder(const std::string& path) override;
     int CopyLink(const std::string& from, const std::string& to) override;
     bool CreateFolder(const std::string& path) override;
-    int MoveItem(const std::string& from, const std::string& to) override;
+    int FlushItem(const std::string& path) override;
+    int SetAttributes(const std::string& path, const FileAttributes& attributes) override;
+    int MoveItem(const std::string& from, const std::string& to, bool writeThrough = false) override;
     int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;
     int RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,
                  bool createKey) override;
@@ -148,8 +164,10 @@ public:
 private:
     bool IsLocked(const std::string& path) const;
     int PassingFault(const char* call, const std::string& path);
-    // Counts a call that changes the disk; throws Stopped when the program is to stop.
-    void Change();
+    // Counts a call that changes the disk and logs it; throws Stopped when the program
+    // is to stop.
+    void Change(const std::string& what);
+    bool InUse(const std::string& path) const; // the path, or one under it when it is a folder
     // The entry of host folder `folder` called `name` in any case; empty when none.
     std::filesystem::path FindNoCase(const std::filesystem::path& folder, const std::string& name) const;
     // Brings the index of the folder that holds `hostPath` up to date after a change

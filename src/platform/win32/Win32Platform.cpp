@@ -217,13 +217,20 @@ std::vector<DirEntry> Win32Platform::List(const std::string& pathOrPattern, bool
     return result;
 }
 
-std::vector<DirEntry> Win32Platform::ListAll(const std::string& folder) {
+std::vector<DirEntry> Win32Platform::ListAll(const std::string& folder, int* error) {
     std::vector<DirEntry> result;
+    if (error) *error = ERROR_PATH_NOT_FOUND;
     if (folder.empty()) return result;
     WIN32_FIND_DATAW fd{};
     FindHandle find(FindFirstFileExW(LongPath(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
                                      nullptr, 0));
-    if (!find) return result;
+    // Every folder but a drive's root holds "." and "..", so a search that finds
+    // nothing at all could not look into the folder.
+    if (!find) {
+        if (error) *error = static_cast<int>(GetLastError());
+        return result;
+    }
+    if (error) *error = 0;
     do {
         std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -231,6 +238,8 @@ std::vector<DirEntry> Win32Platform::ListAll(const std::string& folder) {
         result.push_back({Narrow(name), (a & FILE_ATTRIBUTE_DIRECTORY) != 0, (a & FILE_ATTRIBUTE_HIDDEN) != 0,
                           (a & FILE_ATTRIBUTE_SYSTEM) != 0});
     } while (FindNextFileW(find.get(), &fd));
+    // A search cut short (a network folder gone in the middle) is no whole listing.
+    if (const DWORD e = GetLastError(); e != ERROR_NO_MORE_FILES && error) *error = static_cast<int>(e);
     return result;
 }
 
@@ -323,6 +332,36 @@ int Win32Platform::RemoveFolder(const std::string& path) {
     if (RemoveDirectoryW(LongPath(path).c_str())) return 0;
     DWORD e = GetLastError();
     return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? 0 : static_cast<int>(e);
+}
+
+int Win32Platform::FlushItem(const std::string& path) {
+    // A folder opens only with backup semantics; its flush writes its entries.
+    FileHandle f(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (f && FlushFileBuffers(f.get())) return 0;
+    const DWORD e = GetLastError();
+    const DWORD attr = GetFileAttributesW(LongPath(path).c_str());
+    const bool folder = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+    // Some file systems refuse to open or flush a folder on its own; its entries are
+    // then written with the next flush of the volume, which is not ours to ask for.
+    if (folder && (e == ERROR_ACCESS_DENIED || e == ERROR_INVALID_FUNCTION || e == ERROR_INVALID_PARAMETER)) return 0;
+    return static_cast<int>(e);
+}
+
+int Win32Platform::SetAttributes(const std::string& path, const FileAttributes& attributes) {
+    const std::wstring target = LongPath(path);
+    const DWORD now = GetFileAttributesW(target.c_str());
+    if (now == INVALID_FILE_ATTRIBUTES) return static_cast<int>(GetLastError());
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    const DWORD wanted = (attributes.hidden ? FILE_ATTRIBUTE_HIDDEN : 0) | (attributes.system ? FILE_ATTRIBUTE_SYSTEM : 0) |
+                         (attributes.readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+    // Only the attributes SetFileAttributes may be given are handed back.
+    constexpr DWORD kSettable = kKept | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+    DWORD next = ((now & kSettable) & ~kKept) | wanted;
+    if (next == 0) next = FILE_ATTRIBUTE_NORMAL;
+    if ((now & kKept) == wanted) return 0;
+    return SetFileAttributesW(target.c_str(), next) ? 0 : static_cast<int>(GetLastError());
 }
 
 bool Win32Platform::CreateFolder(const std::string& path) {

@@ -36,7 +36,7 @@ public:
     std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
     std::string AnsiToUtf8(const std::string& ansi) override;
     std::vector<DirEntry> List(const std::string& pathOrPattern, bool includeFolders) override;
-    std::vector<DirEntry> ListAll(const std::string& folder) override;
+    std::vector<DirEntry> ListAll(const std::string& folder, int* error = nullptr) override;
     FileAttributes Attributes(const std::string& path) override;
     std::optional<std::string> ReadFile(const std::string& path, int* error) override;
     int WriteFile(const std::string& path, const std::string& bytes) override;
@@ -45,7 +45,9 @@ public:
     int RemoveFolder(const std::string& path) override;
     int CopyLink(const std::string& from, const std::string& to) override;
     bool CreateFolder(const std::string& path) override;
-    int MoveItem(const std::string& from, const std::string& to) override;
+    int FlushItem(const std::string& path) override;
+    int SetAttributes(const std::string& path, const FileAttributes& attributes) override;
+    int MoveItem(const std::string& from, const std::string& to, bool writeThrough = false) override;
     std::optional<PixelImage> DecodePicture(const std::string& path, int* error) override;
     int RegRead(RegRoot root, const std::string& key, const std::string& name, RegData& out) override;
     int RegWrite(RegRoot root, const std::string& key, const std::string& name, const RegData& value,

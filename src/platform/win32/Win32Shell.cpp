@@ -26,14 +26,14 @@ FileHandle OpenLink(const std::wstring& path, DWORD access) {
 
 } // namespace
 
-int Win32Platform::MoveItem(const std::string& from, const std::string& to) {
+int Win32Platform::MoveItem(const std::string& from, const std::string& to, bool writeThrough) {
     const std::wstring source = LongPath(from), target = LongPath(to);
     // Without MOVEFILE_REPLACE_EXISTING the rename itself refuses a taken name, so
     // nothing is replaced; without MOVEFILE_COPY_ALLOWED a move across volumes fails
     // and changes nothing (the portable move copies such an item a step at a time).
     // The checks below run only to name a failure: a look before every move would
     // cost a search of both folders per item.
-    if (!MoveFileExW(source.c_str(), target.c_str(), 0)) {
+    if (!MoveFileExW(source.c_str(), target.c_str(), writeThrough ? MOVEFILE_WRITE_THROUGH : 0)) {
         const DWORD error = GetLastError();
         if (!Exists(source)) return ERROR_FILE_NOT_FOUND;
         if (Exists(target)) return ERROR_ALREADY_EXISTS;

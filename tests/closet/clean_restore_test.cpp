@@ -56,8 +56,11 @@ TEST_CASE("clean then restore: every item, folder content and icon position come
 }
 
 TEST_CASE("a closet that holds anything, hidden or shared, is not cleaned over; a restore brings it back") {
-    for (auto [inCloset, back] : {std::pair{kCloset + "old.txt", kDesk + "old.txt"}, {kCloset + "Old\\", kDesk + "Old"},
-                                  {kAllUsers + "old.lnk", kPublic + "old.lnk"}, {kCloset + ".old", kDesk + ".old"}}) {
+    // A closet folder that cannot be looked into is neither empty nor cleaned over.
+    for (auto [inCloset, back, unlistable] :
+         {std::tuple{kCloset + "old.txt", kDesk + "old.txt", false}, {kCloset + "Old\\", kDesk + "Old", false},
+          {kAllUsers + "old.lnk", kPublic + "old.lnk", false}, {kCloset + ".old", kDesk + ".old", false},
+          {kAllUsers + "old.lnk", kPublic + "old.lnk", true}}) {
         CAPTURE(inCloset);
         ClosetMachine m;
         RestoreDesktop(m.ctx); // no key file yet
@@ -68,10 +71,18 @@ TEST_CASE("a closet that holds anything, hidden or shared, is not cleaned over; 
         inCloset.ends_with("\\") ? m.Folder(inCloset) : m.Put(inCloset, "old");
         m.Put(kDesk + "a.txt", "a");
         const std::string key = m.Get(kKeyFile);
+        if (unlistable) m.os.faults.unlistable = {kAllUsers};
         CleanDesktop(m.ctx);
-        CHECK(m.ui.MessageTexts() == Texts{"Your default closet is not empty please do a restore first."});
+        CHECK(m.ui.MessageTexts() == Texts{unlistable ? ErrorReportText(75, "CleanDesktop")
+                                                      : "Your default closet is not empty please do a restore first."});
         CHECK((m.Get(kKeyFile) == key && m.Contents(kDesk).contains("a.txt")));
+        m.ui = {};
         RestoreDesktop(m.ctx);
+        if (unlistable) {
+            CHECK((m.ui.MessageTexts() == Texts{ErrorReportText(75, "RestoreDesktop")} && m.Exists(inCloset)));
+            m.os.faults.unlistable.clear();
+            RestoreDesktop(m.ctx);
+        }
         CHECK((m.Done(kRestored) && m.Exists(back) && m.Contents(kCloset).empty() && m.Contents(kAllUsers).empty()));
     }
 }

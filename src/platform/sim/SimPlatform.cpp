@@ -155,10 +155,13 @@ void SimPlatform::Note(const fs::path& hostPath) const {
 }
 
 namespace {
-bool Among(const std::set<std::string>& paths, std::string path) {
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+std::string_view WithoutEndSlash(std::string_view path) {
+    while (path.size() > 3 && path.back() == '\\') path.remove_suffix(1);
+    return path;
+}
+bool Among(const std::set<std::string>& paths, const std::string& path) {
     for (const auto& p : paths)
-        if (EqualsNoCase(p, path)) return true;
+        if (EqualsNoCase(WithoutEndSlash(p), WithoutEndSlash(path))) return true;
     return false;
 }
 } // namespace

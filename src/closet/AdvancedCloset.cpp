@@ -99,8 +99,14 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
     const OperationLock lock(ctx.os);
     if (LockedOut(ui, lock)) return DialogEnd::StayOpen;
     try {
-        const ClosetPlaces places = PlacesOf(ctx.st);
+        ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
+        // A key file moved alone may name the closet its items are in.
+        AppState named = ctx.st;
+        const NamedCloset other = OfferClosetNamedByKeyFile(ctx, places, named);
+        if (other == NamedCloset::Declined) return DialogEnd::Close;
+        if (other == NamedCloset::Use) places = PlacesWithKeyFile(named, places.keyFile);
+        Context restoring{ctx.os, ui, other == NamedCloset::Use ? named : ctx.st};
         if (ClosetIsEmpty(ctx.os, places)) {
             ui.Message(kAlreadyEmpty, "", MsgButtons::Ok, MsgIcon::None);
             return DialogEnd::Close;
@@ -120,7 +126,7 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
             }
         }
         ui.SetBusy(true);
-        const RestoreResult result = RestoreFromCloset(ctx, places, saved);
+        const RestoreResult result = RestoreFromCloset(restoring, places, saved);
         ui.SetBusy(false);
         // No success message when the positions could not be applied: what went
         // wrong is told alone, and the dialog stays; the items that moved stay moved.

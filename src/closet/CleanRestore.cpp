@@ -323,6 +323,38 @@ std::string FoldersWithFiles(Platform& os, const ClosetPlaces& places) {
     return folders;
 }
 
+NamedCloset OfferClosetNamedByKeyFile(Context& ctx, const ClosetPlaces& beside, AppState& named) {
+    if (!CheckCloset(ctx.os, beside.closetFolder)) return NamedCloset::None;
+    std::string directory;
+    try {
+        directory = Trim(ReadKeyFileHeader(ctx.os, beside.keyFile).closetDirectory);
+    } catch (const RuntimeError&) {
+        return NamedCloset::None; // a key file that cannot be read names nothing
+    }
+    if (directory.empty() || SamePath(directory, ctx.st.ClosetDirectory)) return NamedCloset::None;
+    if (directory.back() != '\\') directory += '\\';
+    named = ctx.st;
+    named.ClosetDirectory = directory;
+    const ClosetPlaces there = PlacesOf(named);
+    try {
+        if (!ClosetPlaceProblem(named, there).empty() || CheckCloset(ctx.os, there.closetFolder)) return NamedCloset::None;
+    } catch (const RuntimeError&) {
+        return NamedCloset::None; // nothing is known of a folder that cannot be looked into
+    }
+    if (ctx.ui.Message("The closet is not beside this key file.  Restore the items from \"" + there.closetFolder + "\"?",
+                       "", MsgButtons::YesNo, MsgIcon::Question) == Answer::Yes)
+        return NamedCloset::Use;
+    ctx.ui.Message("Nothing was moved.  Your files are in \"" + there.closetFolder + "\".", "", MsgButtons::Ok,
+                   MsgIcon::Information);
+    return NamedCloset::Declined;
+}
+
+ClosetPlaces PlacesWithKeyFile(const AppState& st, const std::string& keyFile) {
+    ClosetPlaces places = PlacesOf(st);
+    places.keyFile = keyFile;
+    return places;
+}
+
 std::string NotMovedSentence(int failed) {
     if (failed == 0) return {};
     return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
@@ -422,8 +454,15 @@ void RestoreDesktop(Context& ctx) {
     const OperationLock lock(os);
     if (LockedOut(ui, lock)) return;
     try {
-        const ClosetPlaces places = PlacesOf(st);
+        ClosetPlaces places = PlacesOf(st);
         if (RefuseUnusableCloset(ctx, places)) return;
+        // A key file moved alone may name the closet its items are in.
+        AppState named = st;
+        const NamedCloset other =
+            FileExists(os, places.keyFile) ? OfferClosetNamedByKeyFile(ctx, places, named) : NamedCloset::None;
+        if (other == NamedCloset::Declined) return;
+        if (other == NamedCloset::Use) places = PlacesWithKeyFile(named, places.keyFile);
+        Context restoring{os, ui, other == NamedCloset::Use ? named : st};
         const bool empty = ClosetIsEmpty(os, places);
         // A key file that is missing, hidden or out of reach beside a full closet:
         // the items stay, and the user learns where they are.
@@ -470,7 +509,7 @@ void RestoreDesktop(Context& ctx) {
 
         Begin(ui, "Please wait restoring desktop...");
 
-        const RestoreResult result = RestoreFromCloset(ctx, places, saved);
+        const RestoreResult result = RestoreFromCloset(restoring, places, saved);
         Finish(ui, kRestored + NotMovedSentence(result.notMoved) + result.extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "RestoreDesktop");

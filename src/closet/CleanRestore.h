@@ -30,6 +30,15 @@ bool RefuseUnusableCloset(Context& ctx, const ClosetPlaces& places);
 inline constexpr const char* kAlreadyEmpty = "No icons to restore. Your closet is already empty.";
 // The closet folders that hold anything, quoted: "\"A\"" or "\"A\" and \"B\"".
 std::string FoldersWithFiles(Platform& os, const ClosetPlaces& places);
+// A key file moved alone: the closet folder beside it holds nothing, while the
+// folder its first line names holds a closet that may be used. The user is then
+// asked whether to restore from there. Use: `named` is the state to restore with
+// (its ClosetDirectory the named folder); Declined: the user said No and was told
+// where the files are; None: there is no such closet.
+enum class NamedCloset { None, Use, Declined };
+NamedCloset OfferClosetNamedByKeyFile(Context& ctx, const ClosetPlaces& beside, AppState& named);
+// The places of a restore with `st`, whose key file is `keyFile` wherever it lies.
+ClosetPlaces PlacesWithKeyFile(const AppState& st, const std::string& keyFile);
 // " N items could not be moved." (" 1 item ..."), or nothing when all moved.
 std::string NotMovedSentence(int failed);
 // The clean after its checks and prompts: makes the closet folders, writes the key

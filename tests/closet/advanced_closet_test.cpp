@@ -95,7 +95,8 @@ TEST_CASE("The restore dialog shows the key file; a changed password is offered 
 }
 
 TEST_CASE("An advanced restore: the key file beside its closet, damaged or not, and what the dialog then says") {
-    enum Edit { CutHeader, NoIcons, DamagedIcons, GoneAfterLoad, NoDesktop, Locked, Moved };
+    enum Edit { CutHeader, NoIcons, DamagedIcons, GoneAfterLoad, NoDesktop, Locked, Moved, AloneYes, AloneNo };
+    const std::string asked = "The closet is not beside this key file.  Restore the items from \"C:\\Keys\\Desk\"?";
     const std::string told = "Some icon positions could not be read from the key file.", header = "C:\\Keys\\\r\n\r\n\r\n1024x768x32\r\n\r\n";
     struct Row { Edit edit; bool loaded; DialogEnd end; Texts messages; };
     const Row rows[] = {
@@ -106,6 +107,8 @@ TEST_CASE("An advanced restore: the key file beside its closet, damaged or not, 
         {NoDesktop, true, DialogEnd::StayOpen, {"The desktop's icons could not be reached.  No icon was moved."}},
         {Locked, true, DialogEnd::Close, {kRestored + " 1 item could not be moved."}},
         {Moved, true, DialogEnd::Close, {kRestored + " The key file named another closet folder; the one beside it was used."}},
+        {AloneYes, true, DialogEnd::Close, {asked, kRestored}}, // the key file moved without its closet
+        {AloneNo, true, DialogEnd::Close, {asked, "Nothing was moved.  Your files are in \"C:\\Keys\\Desk\"."}},
     };
     for (const Row& r : rows) {
         CAPTURE(r.edit);
@@ -120,18 +123,22 @@ TEST_CASE("An advanced restore: the key file beside its closet, damaged or not, 
         if (r.edit == Moved) {
             std::filesystem::rename(m.os.HostPath("C:\\Keys"), m.os.HostPath("C:\\Moved"));
             m.Folder(kKeys); // an empty folder where the key file says the closet is
-            folder = "C:\\Moved\\";
         }
+        if (r.edit >= Moved) folder = "C:\\Moved\\";
+        if (r.edit >= AloneYes) m.Put(folder + "Desk.qvr", m.Get(kKey)), std::filesystem::remove(m.os.HostPath(kKey));
+
         const RestoreDialog dialog = m.OpenRestore(folder);
+        if (r.edit >= AloneYes) m.ui.Push(r.edit == AloneYes ? Answer::Yes : Answer::No);
         CHECK((dialog.loaded == r.loaded && dialog.fields.closetDirectory == folder));
         if (r.edit == GoneAfterLoad) std::filesystem::remove(m.os.HostPath(kKey)); // before Restore reads positions
         m.os.desktopRunning = r.edit != NoDesktop;
         if (r.edit == Locked) m.os.faults.locked = {kCloset + "a.txt"};
         CHECK(RunAdvancedRestore(m.ctx, dialog, "") == r.end);
         CHECK(m.ui.MessageTexts() == r.messages);
-        const Tree left = r.edit == CutHeader ? closet : r.edit == Locked ? Tree{{"a.txt", "a"}} : Tree{};
-        CHECK(m.Contents(folder + "Desk\\") == left);
-        if (r.edit != CutHeader) CHECK((Union(m.Contents(kDesk), left) == desk && m.Contents(kPublic) == shared));
+        const bool nothingMoved = r.edit == CutHeader || r.edit == AloneNo;
+        const Tree left = nothingMoved ? closet : r.edit == Locked ? Tree{{"a.txt", "a"}} : Tree{};
+        CHECK(m.Contents(r.edit >= AloneYes ? kCloset : folder + "Desk\\") == left);
+        if (!nothingMoved) CHECK((Union(m.Contents(kDesk), left) == desk && m.Contents(kPublic) == shared));
     }
 }
 

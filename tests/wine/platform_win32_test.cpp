@@ -67,9 +67,13 @@ TEST_CASE("Items move whole, on one volume and across (a copy at a time), and no
         fs::remove_all(fs::path(Widen(from))); // Wine reuses process ids: a failed run's leftover
         REQUIRE((os.CreateFolder(from) && os.CreateFolder(to) && os.CreateFolder(from + "\\Tree")));
         REQUIRE(os.WriteFile(from + "\\a.txt", "alpha") + os.WriteFile(from + "\\Tree\\" + greek, "deep") == 0);
+        FileAttributes readOnly;
+        readOnly.readOnly = true;
+        REQUIRE(os.SetAttributes(from + "\\a.txt", readOnly) == 0); // Wine keeps no read-only folders
         if (across) CHECK(os.MoveItem(from + "\\a.txt", to + "\\a.txt") == winerr::NotSameDevice);
         CHECK(PerformShellAction(os, from + "\\a.txt", to) + PerformShellAction(os, from + "\\Tree", to) == 0);
         CHECK(fs::is_empty(Widen(from)));
+        CHECK((os.Attributes(to + "\\a.txt").readOnly && os.SetAttributes(to + "\\a.txt", {}) == 0));
         Tree want{{L"a.txt", "alpha"}, {L"Tree", "/"}, {L"Tree\\" + Widen(greek), "deep"}};
         CHECK(Contents(Widen(to)) == want);
         for (const std::string name : {"trail.", "space ", "CON", "nul.txt"}) { // names Windows changes unless told

@@ -335,13 +335,23 @@ int Win32Platform::RemoveFolder(const std::string& path) {
 }
 
 int Win32Platform::FlushItem(const std::string& path) {
+    const std::wstring target = LongPath(path);
+    const DWORD attr = GetFileAttributesW(target.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return static_cast<int>(GetLastError());
+    const bool folder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // A read-only file cannot be opened for writing, which a flush needs: the mark
+    // comes off for the flush and goes back on.
+    const bool unmark = !folder && (attr & FILE_ATTRIBUTE_READONLY);
+    if (unmark && !SetFileAttributesW(target.c_str(), attr & ~FILE_ATTRIBUTE_READONLY))
+        return static_cast<int>(GetLastError());
     // A folder opens only with backup semantics; its flush writes its entries.
-    FileHandle f(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (f && FlushFileBuffers(f.get())) return 0;
-    const DWORD e = GetLastError();
-    const DWORD attr = GetFileAttributesW(LongPath(path).c_str());
-    const bool folder = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+    DWORD e = 0;
+    {
+        FileHandle f(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!f || !FlushFileBuffers(f.get())) e = GetLastError();
+    }
+    if (unmark) SetFileAttributesW(target.c_str(), attr);
     // Some file systems refuse to open or flush a folder on its own; its entries are
     // then written with the next flush of the volume, which is not ours to ask for.
     if (folder && (e == ERROR_ACCESS_DENIED || e == ERROR_INVALID_FUNCTION || e == ERROR_INVALID_PARAMETER)) return 0;

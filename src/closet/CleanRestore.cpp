@@ -45,9 +45,14 @@ std::vector<Item> ItemsOf(const std::string& folder, const std::vector<DirEntry>
 }
 
 // What a clean takes from a desktop folder: every visible entry, files and
-// folders, listed before anything moves.
+// folders, listed before anything moves. A desktop that cannot be listed stops
+// the clean: it is not an empty one.
 std::vector<Item> DesktopItems(Platform& os, const std::string& folder, std::vector<std::string>& workingCopies) {
-    return ItemsOf(folder, os.List(folder + "\\", true), workingCopies);
+    int error = 0;
+    std::vector<DirEntry> entries = os.ListAll(folder, &error);
+    if (error) throw RuntimeError(err::PathFileAccess);
+    std::erase_if(entries, [](const DirEntry& e) { return e.hidden || e.system; });
+    return ItemsOf(folder, entries, workingCopies);
 }
 
 // What a restore takes back from a closet folder: everything in it but the shell's

@@ -261,7 +261,7 @@ TEST_CASE("the wait for returned icons: late and trickling icons placed, about 1
     }
 }
 
-TEST_CASE("a desktop folder that is missing, relative or a drive root stops clean and restore before anything moves") {
+TEST_CASE("a desktop folder that is missing, relative, a drive root or cannot be listed stops clean and restore before anything moves") {
     const std::string bads[] = {"", "C:\\", "C:", "Desktop", "\\\\server\\share", "\\\\server\\share\\",
                                 "C:\\Users\\..\\..\\", "C:Desk", "\\Users\\Sim", "C:\\a\\..\\b", "\\\\?\\C:\\Users",
                                 "C:/Users/Sim", "C:\\a\0b"s};
@@ -283,6 +283,12 @@ TEST_CASE("a desktop folder that is missing, relative or a drive root stops clea
             CHECK((m.ui.MessageTexts() == Texts{kNoDesktop} && m.Contents(kCloset) == Tree{{"a.txt", "a"}}));
         }
     }
+    // A desktop that cannot be listed is no empty one: nothing moves.
+    ClosetMachine m;
+    m.Put(kPublic + "s.lnk", "s");
+    m.os.faults.unlistable = {kDesk};
+    CleanDesktop(m.ctx);
+    CHECK((m.ui.MessageTexts() == Texts{ErrorReportText(75, "CleanDesktop")} && m.Contents(kPublic).size() == 1));
 }
 
 TEST_CASE("links move as links, on one volume or across two, and what they point to stays where it is") {

@@ -1,5 +1,6 @@
 #include "platform/sim/SimPlatform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <system_error>
@@ -329,15 +330,17 @@ std::vector<DirEntry> SimPlatform::ListAll(const std::string& folder, int* error
     std::vector<DirEntry> result;
     std::error_code ec;
     fs::path dir = HostPath(folder);
-    const int failure = !fs::is_directory(dir, ec)                     ? winerr::PathNotFound
-                        : Among(faults.unlistable, folder)             ? winerr::AccessDenied
-                                                                     : 0;
+    const int failure = !fs::is_directory(dir, ec)           ? winerr::PathNotFound
+                        : Among(faults.unlistable, folder) ? winerr::AccessDenied
+                                                           : 0;
     if (error) *error = failure;
     if (failure) return result;
     for (const auto& e : fs::directory_iterator(dir, ec)) {
         std::string name = NameOf(e.path());
         result.push_back({name, e.is_directory(ec), IsHiddenName(name), false});
     }
+    // In the order of names, as NTFS gives them.
+    std::ranges::sort(result, {}, [](const DirEntry& e) { return UpperCase(e.name); });
     return result;
 }
 

@@ -49,7 +49,7 @@ DialogEnd RunAdvancedClean(Context& ctx, const CleanDialog& dialog, const std::s
         return DialogEnd::StayOpen;
     }
     const OperationLock lock(ctx.os);
-    if (LockedOut(ui, lock)) return DialogEnd::StayOpen;
+    if (LockedOut(ui, lock) || !NoStoppedRunLeft(ctx)) return DialogEnd::StayOpen;
     try {
         const ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
@@ -97,7 +97,7 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
     // Without its key file a closet's positions, wallpaper and password are unknown.
     if (!dialog.loaded) return DialogEnd::StayOpen;
     const OperationLock lock(ctx.os);
-    if (LockedOut(ui, lock)) return DialogEnd::StayOpen;
+    if (LockedOut(ui, lock) || !NoStoppedRunLeft(ctx)) return DialogEnd::StayOpen;
     try {
         ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;

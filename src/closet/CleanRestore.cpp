@@ -19,6 +19,8 @@
 namespace stowly {
 
 namespace {
+// Settles the run that the journal records, after asking (the caller holds the lock).
+void FinishStoppedRun(Context& ctx);
 
 constexpr unsigned kPollMs = 75;         // between two looks at the desktop's icon count
 constexpr uint64_t kWaitLimitMs = 15000; // without a new icon for this long, the rest are left be
@@ -428,7 +430,7 @@ void CleanDesktop(Context& ctx) {
     Ui& ui = ctx.ui;
     AppState& st = ctx.st;
     const OperationLock lock(os);
-    if (LockedOut(ui, lock)) return;
+    if (LockedOut(ui, lock) || !NoStoppedRunLeft(ctx)) return;
     try {
         if (!DesktopFoldersUsable(st)) {
             ui.Message(kNoDesktopFolder, "", MsgButtons::Ok, MsgIcon::Exclamation);
@@ -457,7 +459,7 @@ void RestoreDesktop(Context& ctx) {
     Ui& ui = ctx.ui;
     AppState& st = ctx.st;
     const OperationLock lock(os);
-    if (LockedOut(ui, lock)) return;
+    if (LockedOut(ui, lock) || !NoStoppedRunLeft(ctx)) return;
     try {
         ClosetPlaces places = PlacesOf(st);
         if (RefuseUnusableCloset(ctx, places)) return;
@@ -522,14 +524,30 @@ void RestoreDesktop(Context& ctx) {
 }
 
 void OfferToFinishInterrupted(Context& ctx) {
+    if (!ctx.os.Attributes(JournalPath(ctx.st.ProgramFolder)).exists) return;
+    // A journal while another copy holds the lock is that copy's, and no stopped run.
+    const OperationLock lock(ctx.os);
+    if (lock.held()) FinishStoppedRun(ctx);
+}
+
+bool NoStoppedRunLeft(Context& ctx) {
+    const std::string path = JournalPath(ctx.st.ProgramFolder);
+    if (!ctx.os.Attributes(path).exists) return true;
+    // Finishing takes the stopped run's closet; the command asked for keeps its own.
+    const AppState before = ctx.st;
+    FinishStoppedRun(ctx);
+    ctx.st.ClosetDirectory = before.ClosetDirectory;
+    ctx.st.ClosetKeyFile = before.ClosetKeyFile;
+    return !ctx.os.Attributes(path).exists;
+}
+
+namespace {
+
+void FinishStoppedRun(Context& ctx) {
     Platform& os = ctx.os;
     Ui& ui = ctx.ui;
     AppState& st = ctx.st;
     const std::string path = JournalPath(st.ProgramFolder);
-    if (!os.Attributes(path).exists) return;
-    // A journal while another copy holds the lock is that copy's, and no stopped run.
-    const OperationLock lock(os);
-    if (!lock.held()) return;
     const std::optional<Journal> journal = ReadJournal(os, path);
     AppState planned = st;
     if (journal) {
@@ -612,5 +630,7 @@ void OfferToFinishInterrupted(Context& ctx) {
         ReportError(ui, e.number(), procedure);
     }
 }
+
+} // namespace
 
 } // namespace stowly

@@ -16,6 +16,11 @@ void RestoreDesktop(Context& ctx);
 // there), says so and offers to finish it. Yes finishes it; No leaves everything
 // as it is, and the question comes again at the next start.
 void OfferToFinishInterrupted(Context& ctx);
+// Before a clean or restore (with the operation lock held): a stopped run's journal
+// would be replaced by the new one and what it records lost, so its run is offered
+// to be finished first. True when no journal is left; false when the user said No
+// or the run could not be finished, and the command must not go on.
+bool NoStoppedRunLeft(Context& ctx);
 
 // The steps the quick operations share with the advanced dialogs.
 

@@ -425,7 +425,7 @@ TEST_CASE("across volumes the source is held still, the copy is on the disk befo
     }
 }
 
-TEST_CASE("while another copy cleans or restores, nothing moves, nothing is asked and a stopped run waits") {
+TEST_CASE("while another copy cleans or restores, nothing moves, nothing is asked and a stopped run waits; it is finished before another") {
     ClosetMachine m;
     for (const char* name : {"a.txt", "b.txt"}) m.Put(kDesk + name, name);
     m.os.faults.stopAtChange = 6; // after the journal, before the last move
@@ -442,6 +442,17 @@ TEST_CASE("while another copy cleans or restores, nothing moves, nothing is aske
         run(m.ctx);
         CHECK((m.ui.MessageTexts() == said && m.Contents("C:\\") == all));
     }
+    // A clean or restore of this copy would replace the stopped run's journal: the run is
+    // offered first, No moves nothing, Yes finishes it and the command goes on.
+    m.os.anotherCopyOperating = false;
+    const Texts asked{"Stowly was stopped before it finished cleaning your desktop.  Would you like to finish it now?"};
+    for (Answer answer : {Answer::No, Answer::Yes}) {
+        m.ui = {};
+        m.ui.Push(answer);
+        RestoreDesktop(m.ctx);
+        CHECK(m.ui.MessageTexts() == (answer == Answer::No ? asked : Texts{asked[0], kCleaned}));
+    }
+    CHECK((m.Done(kRestored) && m.Contents(kDesk) == Tree{{"a.txt", "a.txt"}, {"b.txt", "b.txt"}}));
 }
 
 TEST_CASE("closet name: cut before the first .qvr in any case; a name without it gets its own folder") {

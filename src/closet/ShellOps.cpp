@@ -232,9 +232,11 @@ MoveResult FinishPlannedMove(Platform& os, const std::string& source, const std:
     // still what was copied. A source the user changed or added to since the stop
     // (the answer may come weeks later) is moved again and the copy goes; when the
     // stopped delete also took entries of it, the copy, which holds those, goes into
-    // place and the source follows under a free name beside it.
+    // place and the source follows under a free name beside it. So does an item
+    // under the source's own name beside a whole copy: the source was renamed aside
+    // before it was copied, so that item is a new one, made after the source went.
     if (Exists(os, work.copied) && Exists(os, held) && !Covers(os, held, work.copied)) {
-        if (!NamesKept(os, work.copied, held)) {
+        if (held == source || !NamesKept(os, work.copied, held)) {
             if (RenameInto(os, work.copied, destFolder, name) != 0) return {winerr::AccessDenied, work.copied};
             return MoveAs(os, source, held, destFolder); // under a free name beside the copy
         }

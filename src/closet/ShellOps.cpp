@@ -179,9 +179,13 @@ MoveResult MoveAcrossVolumes(Platform& os, const std::string& source, const std:
         return {result, kept};
     }
     // From here the copy is the item. Whatever of the source could not be deleted,
-    // or changed since the check, gets its name back and counts as not moved; the
-    // copy goes into place all the same.
+    // or changed since the check, gets its name back and counts as not moved; once
+    // part of the source went, the copy, which holds that part, goes into place.
     const int removed = RemoveExactly(os, moving, &work.copied);
+    // When nothing of the source went (a file open elsewhere, one saved since the
+    // check), the copy goes instead and the item stays whole where it was.
+    if (removed != 0 && NamesKept(os, work.copied, moving) && RemoveTree(os, work.copied) == 0)
+        return {removed, PutBack(os, moving, source)};
     if (RenameInto(os, work.copied, destFolder, NameOf(to)) != 0) return {removed, work.copied};
     return {removed, PutBack(os, moving, source)};
 }

@@ -3,25 +3,30 @@
 // at any change of the disk and finished (or not) at the next start, the user's
 // edits between them, and failures that pass after a few tries.
 //
-// Every file the user made has content of its own. After each run that was not
-// stopped and left no journal, and at the end once every offer to finish is
-// answered Yes: no working copy is anywhere, and the newest content of every file
-// is there exactly once, on its own side (a desktop or that desktop's closet
-// folder), under its own path with at most a " (n)" added to each name. A content
-// the user replaced or deleted while a stopped run was pending may come back from
-// that run's copy, once at most; any other content found is one nobody made.
+// Every file the user writes has a content of its own. After each run that was not
+// stopped and left no journal, and at the end once every offer to finish has been
+// answered Yes: no working copy is anywhere, no journal was put aside, and the
+// newest content of every file is there exactly once, on its own side (a desktop or
+// that desktop's closet folder) and under its own path, each name with at most one
+// " (n)" put in. A content the user replaced or deleted while a stopped run was
+// pending may come back from that run's copy, once at most; any other content found
+// is one nobody made. Moves within one volume are renames, so after a stop with the
+// program folder on C: every content is there exactly once too, whatever its name.
 //
-// The input, one byte at a time (missing bytes read 0): the program folder (even
+// The input, a byte for each choice (missing bytes read 0): the program folder (even
 // C:, odd D:), then operations:
-//   0 place name action   the user writes (action even) or deletes a file or folder
-//   1 call error times leaf ending   a failure that passes, for the next run
-//   2 answer what stop    a start: the offer to finish answered Yes (odd) or No,
-//                         then nothing, a clean or a restore; stopped at change `stop`
+//   0 place name action         the user writes (even) or deletes (odd) a file or folder
+//   1 call error times leaf end  a failure that passes, for the next start
+//   2 answer what stop           a start: the offer to finish a stopped run answered Yes
+//                                (odd) or No, then nothing, a clean or a restore, with
+//                                the program stopped at change `stop` (0: never)
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "FuzzSupport.h"
 #include "closet/CleanRestore.h"
@@ -39,9 +44,9 @@ namespace {
 // The names the user works with: the first seven are files, the rest folders.
 const char* const kNames[] = {"a.txt", "A.TXT", "b", ".hidden", "F\\a.txt", "F\\c.txt", "f\\G\\a.txt", "F", "f\\G"};
 constexpr int kFiles = 7;
-// Where the failures are: an item's name, alone or as a working copy's.
+// Where failures happen: at an item's name, alone or as a working copy's.
 const char* const kLeaves[] = {"a.txt", "b", ".hidden", "F", "c.txt", "G"};
-const char* const kEndings[] = {"", ".stowly-copying", ".stowly-copied", ".stowly-moving"};
+const char* const kEnds[] = {"", ".stowly-copying", ".stowly-copied", ".stowly-moving"};
 const char* const kCalls[] = {"MoveItem", "RemoveFile", "RemoveFolder", "CopyOneFile"};
 
 struct Input {
@@ -50,20 +55,34 @@ struct Input {
     int Next(int range) { return size ? (--size, *data++ % range) : 0; }
 };
 
+// The files at or below `path`; none when nothing is there.
+std::vector<fs::path> Files(const fs::path& path) {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec)) files.push_back(path);
+    for (const auto& e : fs::recursive_directory_iterator(path, ec))
+        if (e.is_regular_file()) files.push_back(e.path());
+    return files;
+}
+
+std::string Content(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // `name` is `expected`, or `expected` with one " (n)" put in, in any case.
 bool SameName(const std::string& name, const std::string& expected) {
     if (EqualsNoCase(name, expected)) return true;
     for (size_t open = name.find(" ("); open != std::string::npos; open = name.find(" (", open + 1)) {
         const size_t close = name.find(')', open);
-        if (close == std::string::npos || close == open + 2 ||
-            name.find_first_not_of("0123456789", open + 2) != close)
-            continue;
-        if (EqualsNoCase(name.substr(0, open) + name.substr(close + 1), expected)) return true;
+        if (close != std::string::npos && close > open + 2 && name.find_first_not_of("0123456789", open + 2) == close &&
+            EqualsNoCase(name.substr(0, open) + name.substr(close + 1), expected))
+            return true;
     }
     return false;
 }
 
-bool SamePathNames(const fs::path& path, const fs::path& expected) {
+bool SameNames(const fs::path& path, const fs::path& expected) {
     auto a = path.begin(), b = expected.begin();
     for (; a != path.end() && b != expected.end(); ++a, ++b)
         if (!SameName(a->string(), b->string())) return false;
@@ -75,10 +94,10 @@ struct Machine {
     ScriptedUi ui;
     AppState st;
     Context ctx{os, ui, st};
-    std::string folder;
-    std::map<std::string, std::pair<bool, fs::path>> live; // content -> shared desktop's, path below its place
+    const std::string folder;
+    std::map<std::string, std::pair<bool, fs::path>> live; // content -> a shared desktop's?, path below its place
     std::set<std::string> stale;                           // replaced or deleted while a run was pending
-    int made = 0, clock = 0; // contents made, times given
+    int made = 0, clock = 0;                               // contents made, times given
 
     Machine(const fs::path& root, bool otherVolume)
         : os(root), folder(otherVolume ? "D:\\STOWLY\\" : "C:\\PROGRAM FILES\\STOWLY\\") {
@@ -87,28 +106,23 @@ struct Machine {
     }
     // The user's desktop, its closet folder, the shared desktop, its closet folder.
     std::string Place(int i) const {
-        const std::string places[] = {os.userDesktop, folder + "QuickClean", os.commonDesktop, folder + "AllUsers"};
-        return places[i];
+        return std::array{os.userDesktop, folder + "QuickClean", os.commonDesktop, folder + "AllUsers"}[i];
     }
     bool Pending() { return fs::exists(os.HostPath(JournalPath(folder))); }
 
-    // A time of the user's own for every change, so that an edit is never taken for
-    // the copy it replaced, and the platform sees each folder the user changed as changed.
+    // A time of the user's own for every change: an edit is never taken for the
+    // copy it replaced, and the platform sees every folder the user changed as changed.
     void Touch(const fs::path& path) {
         fs::last_write_time(path, fs::file_time_type() + std::chrono::seconds(1000000000 + ++clock));
     }
     void Forget(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        const std::string content(std::istreambuf_iterator<char>(in), {});
+        const std::string content = Content(file);
         if (live.erase(content) && Pending()) stale.insert(content);
     }
     void Edit(int place, int name, bool remove) {
         const fs::path base = os.HostPath(Place(place)), path = os.HostPath(Place(place) + "\\" + kNames[name]);
         if (remove) {
-            if (fs::is_directory(path))
-                for (const auto& e : fs::recursive_directory_iterator(path))
-                    if (e.is_regular_file()) Forget(e.path());
-            if (fs::is_regular_file(path)) Forget(path);
+            for (const fs::path& file : Files(path)) Forget(file);
             if (!fs::remove_all(path)) return;
         } else {
             if (name >= kFiles || fs::is_directory(path)) return;
@@ -116,7 +130,7 @@ struct Machine {
             fs::create_directories(path.parent_path());
             ++made;
             const std::string content = "file " + std::to_string(made) + std::string(made % 7, '+'); // sizes differ too
-            std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+            std::ofstream(path, std::ios::binary) << content;
             Touch(path);
             live[content] = {place >= 2, fs::relative(path, base)};
         }
@@ -124,7 +138,7 @@ struct Machine {
         Touch(base.parent_path());
     }
 
-    // A start of the program; true when it ran to its end.
+    // A start of the program; false when it was stopped.
     bool Start(bool yes, int what, int stopAt) {
         st = {};
         st.ProgramFolder = st.ClosetDirectory = folder;
@@ -148,25 +162,24 @@ struct Machine {
         return !stopped;
     }
 
-    void Check() {
-        for (const auto& e : fs::recursive_directory_iterator(os.Root()))
-            Require(!IsWorkingName(e.path().filename().string()), "no working copy is left by a run that was not stopped");
+    // `settled`: after a run that was not stopped; else after a stop on one volume.
+    void Check(bool settled) {
+        for (const auto& e : fs::recursive_directory_iterator(os.Root())) {
+            const std::string name = e.path().filename().string();
+            Require(!settled || !IsWorkingName(name), "no working copy is left by a run that was not stopped");
+            Require(!name.ends_with(".rejected"), "the program can use every journal it wrote");
+        }
         std::map<std::string, int> seen;
         for (int place = 0; place < 4; ++place) {
             const fs::path base = os.HostPath(Place(place));
-            if (!fs::is_directory(base)) continue;
-            for (const auto& e : fs::recursive_directory_iterator(base)) {
-                if (!e.is_regular_file()) continue;
-                std::ifstream in(e.path(), std::ios::binary);
-                const std::string content(std::istreambuf_iterator<char>(in), {});
+            for (const fs::path& file : Files(base)) {
+                const std::string content = Content(file);
                 ++seen[content];
                 const auto it = live.find(content);
-                if (it == live.end()) {
-                    Require(stale.count(content), "no content comes back that the user replaced or deleted");
-                    continue;
-                }
+                Require(it != live.end() || stale.count(content), "no content comes back that the user replaced or deleted");
+                if (it == live.end()) continue;
                 Require(it->second.first == (place >= 2), "a file stays with its own desktop or closet folder");
-                Require(SamePathNames(fs::relative(e.path(), base), it->second.second), "a file keeps its names");
+                Require(!settled || SameNames(fs::relative(file, base), it->second.second), "a file keeps its names");
             }
         }
         for (const auto& [content, where] : live) Require(seen[content] == 1, "every file is there exactly once");
@@ -181,38 +194,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path root = fuzz::Sandbox() / "machine";
     fs::remove_all(root);
     Machine m(root, in.Next(2));
-    const bool trace = getenv("TRACE");
     for (int op = 0; op < 24 && in.size; ++op) {
-        if (trace) { system(("find " + root.string() + " | sed 's|" + root.string() + "||' >&2").c_str()); }
         switch (in.Next(3)) {
         case 0: {
             const int place = in.Next(4), name = in.Next(std::size(kNames));
-            const int rm = in.Next(2);
-            if (trace) fprintf(stderr, "EDIT %s %s %s\n", m.Place(place).c_str(), kNames[name], rm ? "delete" : "write");
-            m.Edit(place, name, rm);
+            m.Edit(place, name, in.Next(2));
             break;
         }
         case 1: {
-            const int call = in.Next(4), error = in.Next(2) ? winerr::Sharing : winerr::AccessDenied, times = 1 + in.Next(3);
-            const int leaf = in.Next(std::size(kLeaves));
-            m.os.faults.passing.push_back(
-                {kCalls[call], std::string("\\") + kLeaves[leaf] + kEndings[in.Next(std::size(kEndings))], times, error});
-            if (trace) fprintf(stderr, "FAULT %s %s x%d err %d\n", kCalls[call], m.os.faults.passing.back().pathEnd.c_str(), times, error);
+            const char* call = kCalls[in.Next(4)];
+            const int error = in.Next(2) ? winerr::Sharing : winerr::AccessDenied, times = 1 + in.Next(3);
+            const std::string leaf = kLeaves[in.Next(std::size(kLeaves))];
+            m.os.faults.passing.push_back({call, "\\" + leaf + kEnds[in.Next(std::size(kEnds))], times, error});
             break;
         }
         default: {
             const bool yes = in.Next(2);
             const int what = in.Next(3);
-            const int stop = in.Next(40);
-            const bool pend = m.Pending();
-            const bool ok = m.Start(yes, what, stop);
-            if (trace) { fprintf(stderr, "START pending=%d %s %s stop=%d -> %s\n", pend, yes ? "Yes" : "No", what == 1 ? "clean" : what == 2 ? "restore" : "-", stop, ok ? "ran" : "STOPPED"); for (auto& t : m.ui.MessageTexts()) fprintf(stderr, "   msg: %s\n", t.c_str()); fprintf(stderr, "   progress: %s\n", m.ui.progressMessage.c_str()); }
-            if (ok && !m.Pending()) m.Check();
+            if (m.Start(yes, what, in.Next(40))) {
+                if (!m.Pending()) m.Check(true);
+            } else if (m.folder[0] == 'C') {
+                m.Check(false);
+            }
         }
         }
     }
     for (int start = 0; start < 3 && m.Pending(); ++start) m.Start(true, 0, 0);
     Require(!m.Pending(), "a Yes with nothing in the way finishes a stopped run");
-    m.Check();
+    m.Check(true);
     return 0;
 }

@@ -7,7 +7,7 @@
 // stopped and left no journal, and at the end once every offer to finish has been
 // answered Yes: no working copy is anywhere, no journal was put aside, and the
 // newest content of every file is there exactly once, on its own side (a desktop or
-// that desktop's closet folder) and under its own path, each name with at most one
+// that desktop's closet folder) and under its own path, its names with or without
 // " (n)" put in. A content the user replaced or deleted while a stopped run was
 // pending may come back from that run's copy, once at most; any other content found
 // is one nobody made. Moves within one volume are renames, so after a stop with the
@@ -70,16 +70,17 @@ std::string Content(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// `name` is `expected`, or `expected` with one " (n)" put in, in any case.
-bool SameName(const std::string& name, const std::string& expected) {
-    if (EqualsNoCase(name, expected)) return true;
-    for (size_t open = name.find(" ("); open != std::string::npos; open = name.find(" (", open + 1)) {
+// `name` is `expected` in any case, with or without " (n)" put in (a name taken at
+// each move adds one).
+bool SameName(std::string name, const std::string& expected) {
+    for (size_t open = name.find(" ("); open != std::string::npos; open = name.find(" (", open)) {
         const size_t close = name.find(')', open);
-        if (close != std::string::npos && close > open + 2 && name.find_first_not_of("0123456789", open + 2) == close &&
-            EqualsNoCase(name.substr(0, open) + name.substr(close + 1), expected))
-            return true;
+        if (close != std::string::npos && close > open + 2 && name.find_first_not_of("0123456789", open + 2) == close)
+            name.erase(open, close + 1 - open);
+        else
+            ++open;
     }
-    return false;
+    return EqualsNoCase(name, expected);
 }
 
 bool SameNames(const fs::path& path, const fs::path& expected) {

@@ -218,8 +218,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 1: {
             const char* call = kCalls[in.Next(4)];
             const int error = in.Next(2) ? winerr::Sharing : winerr::AccessDenied, times = 1 + in.Next(3);
-            const std::string leaf = kLeaves[in.Next(std::size(kLeaves))];
-            m.os.faults.passing.push_back({call, "\\" + leaf + kEnds[in.Next(std::size(kEnds))], times, error});
+            const std::string leaf = kLeaves[in.Next(std::size(kLeaves))], end = "\\" + leaf + kEnds[in.Next(std::size(kEnds))];
+            // One at a time for a call and path end, so that no failure outlasts the program's tries.
+            std::erase_if(m.os.faults.passing, [&](const auto& f) { return f.call == call && f.pathEnd == end; });
+            m.os.faults.passing.push_back({call, end, times, error});
             break;
         }
         default: {

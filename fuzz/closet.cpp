@@ -20,6 +20,7 @@
 //   2 answer what stop           a start: the offer to finish a stopped run answered Yes
 //                                (odd) or No, then nothing, a clean or a restore, with
 //                                the program stopped at change `stop` (0: never)
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -84,10 +85,8 @@ bool SameName(std::string name, const std::string& expected) {
 }
 
 bool SameNames(const fs::path& path, const fs::path& expected) {
-    auto a = path.begin(), b = expected.begin();
-    for (; a != path.end() && b != expected.end(); ++a, ++b)
-        if (!SameName(a->string(), b->string())) return false;
-    return a == path.end() && b == expected.end();
+    return std::equal(path.begin(), path.end(), expected.begin(), expected.end(),
+                      [](const fs::path& a, const fs::path& b) { return SameName(a.string(), b.string()); });
 }
 
 struct Machine {
@@ -148,18 +147,13 @@ struct Machine {
             Touch(path);
             live[content] = {place >= 2, fs::relative(path, base)};
         }
-        for (fs::path p = path.parent_path(); p != base.parent_path(); p = p.parent_path()) Touch(p);
-        Touch(base.parent_path());
+        for (fs::path p = path.parent_path(); p != base.parent_path().parent_path(); p = p.parent_path()) Touch(p);
     }
 
     // A start of the program; false when it was stopped.
     bool Start(bool yes, int what, int stopAt) {
-        st = {};
-        st.ProgramFolder = st.ClosetDirectory = folder;
-        st.UserDesktopFolder = os.userDesktop;
-        st.CommonDesktopFolder = os.commonDesktop;
-        st.ScreenSizeText = "1024x768x32";
-        st.ClosetKeyFile = "QuickClean.qvr";
+        st = {.ProgramFolder = folder, .UserDesktopFolder = os.userDesktop, .CommonDesktopFolder = os.commonDesktop,
+              .ScreenSizeText = "1024x768x32", .ClosetDirectory = folder, .ClosetKeyFile = "QuickClean.qvr"};
         ui = {};
         ui.Push(yes ? Answer::Yes : Answer::No);
         os.faults.stopAtChange = stopAt;

@@ -43,6 +43,8 @@ inline SimPlatform& Os() {
 inline void Require(bool holds, const char* what) {
     if (holds) return;
     std::fprintf(stderr, "property broken: %s\n", what);
+    std::error_code ec;
+    std::filesystem::remove_all(Sandbox(), ec); // abort runs no destructor
     std::abort();
 }
 

@@ -42,9 +42,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The names the user works with: the first seven are files, the rest folders.
-const char* const kNames[] = {"a.txt", "A.TXT", "b", ".hidden", "F\\a.txt", "F\\c.txt", "f\\G\\a.txt", "F", "f\\G"};
-constexpr int kFiles = 7;
+// The names the user works with: the first ten are files, the rest folders. A
+// source renamed aside by a stopped move is the user's still, and may be changed.
+const char* const kNames[] = {"a.txt", "A.TXT", "b", ".hidden", "F\\a.txt", "F\\c.txt", "f\\G\\a.txt",
+                              "a.txt.stowly-moving", "F.stowly-moving\\a.txt", "F.stowly-moving\\c.txt", "F", "f\\G"};
+constexpr int kFiles = 10;
 // Where failures happen: at an item's name, alone or as a working copy's.
 const char* const kLeaves[] = {"a.txt", "b", ".hidden", "F", "c.txt", "G"};
 const char* const kEnds[] = {"", ".stowly-copying", ".stowly-copied", ".stowly-moving"};
@@ -134,7 +136,9 @@ struct Machine {
             for (const fs::path& file : Files(path)) Forget(file);
             if (!fs::remove_all(path)) return;
         } else {
+            const fs::path relative = fs::relative(path, base);
             if (name >= kFiles || fs::is_directory(path)) return;
+            if (!fs::exists(path) && IsWorkingName(relative.begin()->string())) return; // never made by the user
             // Left out until the finishing tells them apart: a file made where the
             // stopped move had deleted its source is taken for that source, and the
             // copy of the older one goes.
@@ -145,7 +149,9 @@ struct Machine {
             const std::string content = "file " + std::to_string(made) + std::string(made % 7, '+'); // sizes differ too
             std::ofstream(path, std::ios::binary) << content;
             Touch(path);
-            live[content] = {place >= 2, fs::relative(path, base)};
+            fs::path own; // the names without a working name's ending
+            for (const fs::path& part : relative) own /= IsWorkingName(part.string()) ? part.stem() : part;
+            live[content] = {place >= 2, own};
         }
         for (fs::path p = path.parent_path(); p != base.parent_path().parent_path(); p = p.parent_path()) Touch(p);
     }

@@ -121,14 +121,16 @@ struct Machine {
         const std::string content = Content(file);
         if (live.erase(content) && Pending()) stale.insert(content);
     }
-    // Whether a working copy of the desktop item `name` belongs to is anywhere.
-    bool CopyOf(const std::string& name) {
-        const std::string item = name.substr(0, name.find('\\')) + ".";
+    // Whether the item `name` lies in has a marked copy somewhere and no source
+    // renamed aside anywhere: the stopped move had deleted the whole source.
+    bool CopyWithoutSource(const std::string& name) {
+        const std::string item = name.substr(0, name.find('\\'));
+        bool copied = false, moving = false;
         for (const auto& e : fs::recursive_directory_iterator(os.Root())) {
-            const std::string found = e.path().filename().string();
-            if (IsWorkingName(found) && EqualsNoCase(found.substr(0, item.size()), item)) return true;
+            copied |= EqualsNoCase(e.path().filename().string(), item + ".stowly-copied");
+            moving |= EqualsNoCase(e.path().filename().string(), item + ".stowly-moving");
         }
-        return false;
+        return copied && !moving;
     }
     void Edit(int place, int name, bool remove) {
         const fs::path base = os.HostPath(Place(place)), path = os.HostPath(Place(place) + "\\" + kNames[name]);
@@ -139,10 +141,10 @@ struct Machine {
             const fs::path relative = fs::relative(path, base);
             if (name >= kFiles || fs::is_directory(path)) return;
             if (!fs::exists(path) && IsWorkingName(relative.begin()->string())) return; // never made by the user
-            // Left out until the finishing tells them apart: a file made where the
-            // stopped move had deleted its source is taken for that source, and the
-            // copy of the older one goes.
-            if (!fs::exists(path) && CopyOf(kNames[name])) return;
+            // Left out until the finishing tells them apart: a file made under the
+            // name of a source that the stopped move had deleted whole is taken for
+            // that source, and the marked copy, the only one left, goes.
+            if (!fs::exists(path) && CopyWithoutSource(kNames[name])) return;
             if (fs::is_regular_file(path)) Forget(path);
             fs::create_directories(path.parent_path());
             ++made;

@@ -17,9 +17,10 @@
 // C:, odd D:), then operations:
 //   0 place name action         the user writes (even) or deletes (odd) a file or folder
 //   1 call error times leaf end  a failure that passes, for the next start
-//   2 answer what stop           a start: the offer to finish a stopped run answered Yes
-//                                (odd) or No, then nothing, a clean or a restore, with
-//                                the program stopped at change `stop` (0: never)
+//   2 answers what stop          a start: the offer to finish a stopped run answered Yes
+//                                (bit 0 set) or No, then nothing, a clean or a restore
+//                                (which offers it again: bit 1), with the program
+//                                stopped at change `stop` (0: never)
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -156,17 +157,19 @@ struct Machine {
         for (fs::path p = path.parent_path(); p != base.parent_path().parent_path(); p = p.parent_path()) Touch(p);
     }
 
-    // A start of the program; false when it was stopped.
-    bool Start(bool yes, int what, int stopAt) {
+    // A start of the program; false when it was stopped. `answers`: bit 0 at the
+    // start, bit 1 when the clean or restore offers to finish the stopped run first.
+    bool Start(int answers, int what, int stopAt) {
         st = {.ProgramFolder = folder, .UserDesktopFolder = os.userDesktop, .CommonDesktopFolder = os.commonDesktop,
               .ScreenSizeText = "1024x768x32", .ClosetDirectory = folder, .ClosetKeyFile = "QuickClean.qvr"};
         ui = {};
-        ui.Push(yes ? Answer::Yes : Answer::No);
+        ui.Push(answers & 1 ? Answer::Yes : Answer::No);
         os.faults.stopAtChange = stopAt;
         bool stopped = false;
         try {
             OfferToFinishInterrupted(ctx);
             ui.replies.clear();
+            ui.Push(answers & 2 ? Answer::Yes : Answer::No);
             if (what == 1) CleanDesktop(ctx);
             if (what == 2) RestoreDesktop(ctx);
         } catch (const SimPlatform::Stopped&) {
@@ -225,13 +228,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         default: {
-            const bool yes = in.Next(2);
-            int what = in.Next(3);
-            // Left out until a clean or restore leaves a stopped run's journal alone:
-            // after a No it writes its own over it, and the working copies that one
-            // named are left with no journal to finish them.
-            if (!yes && m.Pending()) what = 0;
-            if (m.Start(yes, what, in.Next(40))) {
+            const int answers = in.Next(4), what = in.Next(3);
+            if (m.Start(answers, what, in.Next(40))) {
                 if (!m.Pending()) m.Check(true);
             } else if (m.folder[0] == 'C') {
                 m.Check(false);
@@ -239,7 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         }
     }
-    for (int start = 0; start < 3 && m.Pending(); ++start) m.Start(true, 0, 0);
+    for (int start = 0; start < 3 && m.Pending(); ++start) m.Start(1, 0, 0);
     Require(!m.Pending(), "a Yes with nothing in the way finishes a stopped run");
     m.Check(true);
     return 0;

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer target of fuzz/ for a given time:
 #   tools/fuzz.sh TARGET SECONDS [more libFuzzer options]
-# TARGET is delimited_files, settings or version_page (fuzz/<TARGET>.cpp). The seed
-# corpus is fuzz/corpus/<TARGET>/ (read, never written); what the run finds goes to
-# build/fuzz/corpus/<TARGET>/, a crashing input to build/fuzz/artifacts/. libFuzzer's
-# log ends with its figures (runs, coverage, corpus). tools/test.sh, and so CI, runs
-# every target for 20 s.
+# TARGET is closet, delimited_files, settings or version_page (fuzz/<TARGET>.cpp).
+# The seed corpus is fuzz/corpus/<TARGET>/ (read, never written); what the run finds
+# goes to build/fuzz/corpus/<TARGET>/, a crashing input to build/fuzz/artifacts/.
+# libFuzzer's log ends with its figures (runs, coverage, corpus). tools/test.sh, and
+# so CI, runs every target for 20 s.
 set -eu
 cd "$(dirname "$0")/.."
 if [ $# -lt 2 ]; then

@@ -122,15 +122,6 @@ struct Machine {
         const std::string content = Content(file);
         if (live.erase(content) && Pending()) stale.insert(content);
     }
-    // Whether the item `name` lies in is anywhere under a working name.
-    bool InMove(const std::string& name) {
-        const std::string item = name.substr(0, name.find('\\')) + ".";
-        for (const auto& e : fs::recursive_directory_iterator(os.Root())) {
-            const std::string found = e.path().filename().string();
-            if (IsWorkingName(found) && EqualsNoCase(found.substr(0, item.size()), item)) return true;
-        }
-        return false;
-    }
     void Edit(int place, int name, bool remove) {
         const fs::path base = os.HostPath(Place(place)), path = os.HostPath(Place(place) + "\\" + kNames[name]);
         if (remove) {
@@ -140,10 +131,6 @@ struct Machine {
             const fs::path relative = fs::relative(path, base);
             if (name >= kFiles || fs::is_directory(path)) return;
             if (!fs::exists(path) && IsWorkingName(relative.begin()->string())) return; // never made by the user
-            // Left out until the finishing tells them apart: a file made under the
-            // name of a source held aside by a stopped move is taken for that source
-            // once its marked copy is the only one left, and that copy goes.
-            if (!fs::exists(path) && InMove(kNames[name])) return;
             if (fs::is_regular_file(path)) Forget(path);
             fs::create_directories(path.parent_path());
             ++made;

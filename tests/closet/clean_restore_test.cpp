@@ -507,14 +507,6 @@ TEST_CASE("a taken name gets the next free number, the Explorer way") {
     }
 }
 
-TEST_CASE("PerformShellAction tries a held file again a few times, then leaves it") {
-    ClosetMachine m;
-    m.Put("C:\\From\\b.txt", "b");
-    m.os.faults.locked.insert("C:\\From\\b.txt");
-    CHECK(PerformShellAction(m.os, "C:\\From\\b.txt", "C:\\To") != 0);
-    CHECK((m.Get("C:\\From\\b.txt") == "b" && m.os.movesDone == 5));
-}
-
 TEST_CASE("SetWallpaper writes the style's registry values, then the wallpaper; the style reads back as decimal text") {
     // WallpaperStyle is "9" before each case: styles other than 0 to 2 leave it alone.
     const struct { const char* path; int16_t style; const char* tile; const char* styleText; } rows[] = {

@@ -71,17 +71,24 @@ bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& rec
     const auto names = ReadView(os, ui, [&] { return os.ReadDesktopItemNames(); });
     if (!names) return false;
 
-    // The first record of each name, so that matching costs one look-up per item.
-    std::unordered_map<std::string, const IconRecord*> firstByName;
-    firstByName.reserve(records.size());
-    for (const auto& record : records) firstByName.try_emplace(MatchKey(record.Name), &record);
+    // The records of each label in file order, so that matching costs one look-up
+    // per item: the n-th item showing a label, in the view's order, takes the n-th
+    // record of it. Items that share a label (a hidden extension, a shortcut on both
+    // desktops) so each go back to their own place rather than onto one spot.
+    struct Records {
+        std::vector<const IconRecord*> inOrder;
+        size_t taken = 0;
+    };
+    std::unordered_map<std::string, Records> byLabel;
+    byLabel.reserve(records.size());
+    for (const auto& record : records) byLabel[MatchKey(record.Name)].inOrder.push_back(&record);
 
     std::vector<ItemPosition> positions;
     for (size_t i = 0; i < names->size(); ++i) {
-        auto found = firstByName.find(MatchKey(Utf8Left((*names)[i], kIconNameLength)));
-        if (found == firstByName.end()) continue;
-        positions.push_back({static_cast<int>(i), static_cast<int16_t>(found->second->X),
-                             static_cast<int16_t>(found->second->Y)});
+        auto found = byLabel.find(MatchKey(Utf8Left((*names)[i], kIconNameLength)));
+        if (found == byLabel.end() || found->second.taken == found->second.inOrder.size()) continue;
+        const IconRecord& record = *found->second.inOrder[found->second.taken++];
+        positions.push_back({static_cast<int>(i), static_cast<int16_t>(record.X), static_cast<int16_t>(record.Y)});
     }
     os.SetDesktopItemPositions(positions);
     return true;

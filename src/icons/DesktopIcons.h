@@ -22,16 +22,14 @@ long CountDesktopIcons(Platform& os, Ui& ui);
 std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui);
 // The listing text of the icons: one entry per icon, numbered from 0.
 std::string IconListingText(const std::vector<IconRecord>& icons);
-// Reads the desktop's icons and moves every desktop item whose trimmed,
-// upper-cased name a record carries to that record's position; the first record of
-// a name wins, and every item showing that name moves. False when the desktop could
-// not be reached.
+// Reads the desktop's icons and moves each desktop item whose trimmed, upper-cased
+// label a record carries: the n-th item of a label, in the view's order, to the
+// n-th record of it (a label with fewer records leaves its later items be). False
+// when the desktop could not be reached.
 bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records);
-// Reads the position list at `path` whole, reads the desktop's icons and moves
-// every desktop item whose trimmed, upper-cased name a record carries to that
-// record's position; the first record of a name wins, and every item showing
-// that name moves. False when the file could not be applied (the failure is
-// reported) or the desktop could not be reached.
+// Reads the position list at `path` whole and applies it as ApplyIconPositions
+// does. False when the file could not be applied (the failure is reported) or the
+// desktop could not be reached.
 bool RestoreLocations(Platform& os, Ui& ui, const std::string& path);
 
 } // namespace stowly

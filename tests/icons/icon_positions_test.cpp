@@ -176,7 +176,7 @@ TEST_CASE("more than 32767 items is an overflow; an empty desktop has an empty t
     CHECK((icons && icons->empty()));
 }
 
-TEST_CASE("RestoreLocations matches trimmed names in any case; the first record wins; namesakes all move") {
+TEST_CASE("RestoreLocations matches trimmed labels in any case; the n-th record of a label places its n-th item") {
     test::SimMachine d;
     d.os.virtualItems = {"Recycle Bin", "My Computer"};
     for (const auto& path : {d.os.userDesktop + "\\Report", d.os.commonDesktop + "\\Report", d.os.userDesktop + "\\Unlisted"})
@@ -185,14 +185,17 @@ TEST_CASE("RestoreLocations matches trimmed names in any case; the first record 
     d.Put("C:\\layout.dpf", "\r\n\r\n\r\n S\r\n\r\n\"  my computer \",100,200\r\nNowhere,1,1\r\nreport,-10,5\r\nREPORT,7,7\r\nRECYCLE BIN,30,40\r\n");
     CHECK(RestoreLocations(d.os, d.ui, "C:\\layout.dpf"));
     const auto& icons = d.os.Icons();
-    REQUIRE(icons.size() == 5); // the user's and the common desktop's "Report" both move
+    REQUIRE(icons.size() == 5); // the user's and the common desktop's "Report": one to each record
     test::Places want = before;
-    want["Recycle Bin"] = {30, 40}, want["My Computer"] = {100, 200}, want["Report"] = {-10, 5};
+    want["Recycle Bin"] = {30, 40}, want["My Computer"] = {100, 200};
+    std::vector<std::pair<int32_t, int32_t>> reports;
     std::vector<int> moved, calls;
     for (int i = 0; i < 5; ++i) {
-        CHECK(std::pair{icons[i].x, icons[i].y} == want[icons[i].name]);
+        if (icons[i].name == "Report") reports.push_back({icons[i].x, icons[i].y});
+        else CHECK(std::pair{icons[i].x, icons[i].y} == want[icons[i].name]);
         if (icons[i].name != "Unlisted") moved.push_back(i);
     }
+    CHECK(reports == std::vector<std::pair<int32_t, int32_t>>{{-10, 5}, {7, 7}});
     for (const auto& c : d.os.positionCalls) calls.push_back(c.index);
     CHECK(calls == moved); // one position per matched item, in list order
     CHECK((d.os.positionBatches == 1 && d.ui.shown.empty())); // all through one opening of the view

@@ -2,6 +2,7 @@
 // across, quick clean and restore across volumes, and the settings file against the
 // system's own profile functions.
 #include <sstream>
+#include <thread>
 
 #include "WineHarness.h"
 #include "closet/CleanRestore.h"
@@ -111,8 +112,8 @@ TEST_CASE("Items move whole, on one volume and across (a copy at a time), and no
     }
 }
 
-TEST_CASE("Quick cleans and restores with the program folder on another volume bring every item back as it was, "
-          "and leave no working copy and no journal") {
+TEST_CASE("Quick cleans and restores with the program folder on another volume, while files are held for moments, "
+          "bring every item back as it was and leave no working copy and no journal") {
     test::TestDir dir; // the desktops, on drive C:
     const fs::path user = dir.path() / L"user", common = dir.path() / L"common",
                    program = L"Z:\\dev\\shm\\stowly-cycles-" + std::to_wstring(GetCurrentProcessId());
@@ -147,14 +148,22 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume b
 
     Win32Platform os;
     ScriptedUi ui;
-    AppState st;
-    st.ProgramFolder = st.ClosetDirectory = UpperCase(Narrow(program.wstring())) + "\\"; // as start-up has it
-    st.UserDesktopFolder = Narrow(user.wstring());
-    st.CommonDesktopFolder = Narrow(common.wstring());
-    st.ScreenSizeText = "1024x768x32";
-    st.ClosetKeyFile = "QuickClean.qvr";
+    const std::string folder = UpperCase(Narrow(program.wstring())) + "\\"; // as start-up has it
+    AppState st{.ProgramFolder = folder, .UserDesktopFolder = Narrow(user.wstring()),
+                .CommonDesktopFolder = Narrow(common.wstring()), .ScreenSizeText = "1024x768x32",
+                .ClosetDirectory = folder, .ClosetKeyFile = "QuickClean.qvr"};
     Context ctx{os, ui, st};
     REQUIRE(os.MoveItem(st.UserDesktopFolder + "\\Item 0.txt", st.ProgramFolder + "x") == winerr::NotSameDevice);
+    // Something that opens every entry it finds for a moment, as a virus scanner or the shell does with fresh
+    // files: a rename or delete of an entry it holds fails meanwhile.
+    std::jthread scanner([&](std::stop_token stop) {
+        for (std::error_code ec; !stop.stop_requested(); Sleep(1))
+            for (const fs::path& root : {user, common, program})
+                for (auto e = fs::recursive_directory_iterator(root, ec); !ec && e != fs::end(e); e.increment(ec))
+                    if (FileHandle held{CreateFileW(e->path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)})
+                        Sleep(1);
+    });
     for (int cycle = 1; cycle <= 3; ++cycle) {
         INFO("cycle ", cycle);
         CleanDesktop(ctx);
@@ -165,6 +174,8 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume b
         CHECK(Differences(restored, now()) == "");
     }
     CHECK(ui.MessageTexts().empty());
+    scanner.request_stop();
+    scanner.join();
     fs::remove_all(program);
 }
 

@@ -1,9 +1,14 @@
 // The Win32 backend against the real system: files and paths, moves on one volume and
-// across, and the settings file against the system's own profile functions.
+// across, quick clean and restore across volumes, and the settings file against the
+// system's own profile functions.
 #include <sstream>
+#include <thread>
 
 #include "WineHarness.h"
+#include "closet/CleanRestore.h"
 #include "closet/ShellOps.h"
+#include "platform/Text.h"
+#include "platform/sim/ScriptedUi.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/IniFile.h"
 #include "support/FilesContract.h"
@@ -31,6 +36,17 @@ std::string Dump(const std::string& file, const IniFile* ini = nullptr) {
             dump += key + "=" + (ini ? ini->Get(section, key, 255) : Api(file, section.c_str(), key.c_str())) + "\n";
     }
     return dump;
+}
+
+// Where two trees differ, a path a line: "+" only in `got`, "-" only in `want`, "~" changed.
+std::string Differences(const Tree& want, const Tree& got) {
+    std::string text;
+    for (const auto& [path, content] : got)
+        if (auto w = want.find(path); w == want.end() || w->second != content)
+            text += (w == want.end() ? "+" : "~") + Narrow(path) + "\n";
+    for (const auto& entry : want)
+        if (!got.contains(entry.first)) text += "-" + Narrow(entry.first) + "\n";
+    return text;
 }
 
 } // namespace
@@ -94,6 +110,73 @@ TEST_CASE("Items move whole, on one volume and across (a copy at a time), and no
         CHECK(Contents(Widen(to)) == want); // and no working copy left behind
         fs::remove_all(fs::path(Widen(from)));
     }
+}
+
+TEST_CASE("Quick cleans and restores with the program folder on another volume, while files are held for moments, "
+          "bring every item back as it was and leave no working copy and no journal") {
+    test::TestDir dir; // the desktops, on drive C:
+    const fs::path user = dir.path() / L"user", common = dir.path() / L"common",
+                   program = L"Z:\\dev\\shm\\stowly-cycles-" + std::to_wstring(GetCurrentProcessId());
+    fs::remove_all(program); // Wine reuses process ids: a failed run's leftover
+    fs::create_directories(program);
+    // 300 items, a tenth on the shared desktop, every 25th a folder with a file and an empty folder inside.
+    Tree desk{{L"user", "/"}, {L"common", "/"}, {L"user\\\u03a3\u03c7\u03ad\u03b4\u03b9\u03bf", "greek"}};
+    for (int i = 0; i < 299; ++i) {
+        const std::wstring name = (i % 10 == 9 ? L"common\\Item " : L"user\\Item ") + std::to_wstring(i);
+        if (i % 25 == 3) desk.insert({{name, "/"}, {name + L"\\Empty", "/"}, {name + L"\\in.txt", std::to_string(i)}});
+        else desk[name + L".txt"] = std::string(i * 97 % 3000, static_cast<char>('a' + i % 26));
+    }
+    for (const auto& [path, content] : desk)
+        if (content == "/") fs::create_directories(dir.path() / path);
+        else test::WriteHostFile(dir.path() / path, content);
+    // The desktops and the program folder, the key file apart, as they are now, once cleaned and once restored.
+    const auto now = [&] {
+        Tree all;
+        for (const auto& [name, folder] : {std::pair{L"user", user}, {L"common", common}, {L"program", program}}) {
+            all[name] = "/";
+            for (const auto& [path, content] : Contents(folder)) all[name + (L"\\" + path)] = content;
+        }
+        all.erase(L"program\\QuickClean.qvr");
+        return all;
+    };
+    Tree cleaned{{L"user", "/"}, {L"common", "/"}, {L"program", "/"}}, restored = desk;
+    for (const auto& [path, content] : desk) {
+        const bool shared = path.starts_with(L"common");
+        cleaned[(shared ? L"program\\AllUsers" : L"program\\QuickClean") + path.substr(shared ? 6 : 4)] = content;
+    }
+    restored.insert({{L"program", "/"}, {L"program\\QuickClean", "/"}, {L"program\\AllUsers", "/"}});
+
+    Win32Platform os;
+    ScriptedUi ui;
+    const std::string folder = UpperCase(Narrow(program.wstring())) + "\\"; // as start-up has it
+    AppState st{.ProgramFolder = folder, .UserDesktopFolder = Narrow(user.wstring()),
+                .CommonDesktopFolder = Narrow(common.wstring()), .ScreenSizeText = "1024x768x32",
+                .ClosetDirectory = folder, .ClosetKeyFile = "QuickClean.qvr"};
+    Context ctx{os, ui, st};
+    REQUIRE(os.MoveItem(st.UserDesktopFolder + "\\Item 0.txt", st.ProgramFolder + "x") == winerr::NotSameDevice);
+    // Something that opens every entry it finds for a moment, as a virus scanner or the shell does with fresh
+    // files: a rename or delete of an entry it holds fails meanwhile.
+    std::jthread scanner([&](std::stop_token stop) {
+        for (std::error_code ec; !stop.stop_requested(); Sleep(1))
+            for (const fs::path& root : {user, common, program})
+                for (auto e = fs::recursive_directory_iterator(root, ec); !ec && e != fs::end(e); e.increment(ec))
+                    if (FileHandle held{CreateFileW(e->path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)})
+                        Sleep(1);
+    });
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        INFO("cycle ", cycle);
+        CleanDesktop(ctx);
+        CHECK(ui.progressMessage == "Your Desktop has been cleaned.");
+        CHECK(Differences(cleaned, now()) == "");
+        RestoreDesktop(ctx);
+        CHECK(ui.progressMessage == "Your Icons have been restored.");
+        CHECK(Differences(restored, now()) == "");
+    }
+    CHECK(ui.MessageTexts().empty());
+    scanner.request_stop();
+    scanner.join();
+    fs::remove_all(program);
 }
 
 TEST_CASE("The settings file reads and writes what the system's profile functions read and write") {

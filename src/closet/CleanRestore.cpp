@@ -279,9 +279,10 @@ std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlace
     std::string extra;
     auto text = os.ReadFile(places.keyFile, nullptr);
     const PositionRecords positions = ReadWholePositionRecords(text ? DecodeFileText(os, *text) : "");
-    const bool reached = ApplyIconPositions(os, ui, positions.records);
-    positionsApplied = reached && text && !positions.damaged;
+    const std::optional<int> notPlaced = ApplyIconPositions(os, ui, positions.records);
+    positionsApplied = notPlaced && *notPlaced == 0 && text && !positions.damaged;
     if (!text || positions.damaged) extra += " Some icon positions could not be read from the key file.";
+    if (notPlaced) extra += NotPlacedSentence(*notPlaced);
 
     if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
         // The backup goes back only where the picture is missing: whatever is at

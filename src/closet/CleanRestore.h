@@ -65,7 +65,7 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
 // before anything moves.
 struct RestoreResult {
     int notMoved = 0;
-    bool positionsApplied = false; // every icon line read, and the desktop reached
+    bool positionsApplied = false; // every icon line read, the desktop reached, every icon placed
     std::string extra;             // sentences the final message adds
 };
 RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& saved);

@@ -1,5 +1,6 @@
 #include "icons/DesktopIcons.h"
 
+#include <cstdlib>
 #include <unordered_map>
 
 #include "core/Error.h"
@@ -11,6 +12,10 @@ namespace stowly {
 namespace {
 
 std::string MatchKey(const std::string& name) { return UpperCase(Trim(name)); }
+
+// Half the desktop's default grid cell (75 pixels at 96 DPI): an icon that far
+// from where it was put was snapped or pushed elsewhere.
+constexpr int kHalfCell = 37;
 
 } // namespace
 
@@ -65,11 +70,11 @@ std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
     return icons;
 }
 
-bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records) {
+std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records) {
     // Only the names are needed to match, and reading places too would double the
     // messages to the view.
     const auto names = ReadView(os, ui, [&] { return os.ReadDesktopItemNames(); });
-    if (!names) return false;
+    if (!names) return std::nullopt;
 
     // The records of each label in file order, so that matching costs one look-up
     // per item: the n-th item showing a label, in the view's order, takes the n-th
@@ -91,16 +96,34 @@ bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& rec
         positions.push_back({static_cast<int>(i), static_cast<int16_t>(record.X), static_cast<int16_t>(record.Y)});
     }
     os.SetDesktopItemPositions(positions);
-    return true;
+    if (positions.empty()) return 0;
+    // What the view shows now. An item elsewhere than asked by more than half a grid
+    // cell was not placed: the desktop arranges its icons itself, or pushed the item
+    // off a cell another one holds. An item that is gone, or another under its
+    // index, counts too.
+    const auto after = os.ReadDesktopItems();
+    int notPlaced = 0;
+    for (const ItemPosition& placed : positions) {
+        const auto index = static_cast<size_t>(placed.index);
+        notPlaced += !after || index >= after->size() || (*after)[index].name != (*names)[index] ||
+                     std::abs((*after)[index].x - placed.x) > kHalfCell || std::abs((*after)[index].y - placed.y) > kHalfCell;
+    }
+    return notPlaced;
 }
 
-bool RestoreLocations(Platform& os, Ui& ui, const std::string& path) {
+std::optional<int> RestoreLocations(Platform& os, Ui& ui, const std::string& path) {
     try {
         return ApplyIconPositions(os, ui, ReadPositionFile(os, path));
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "RestoreLocations");
-        return false;
+        return std::nullopt;
     }
+}
+
+std::string NotPlacedSentence(int notPlaced) {
+    if (notPlaced == 0) return {};
+    return notPlaced == 1 ? " 1 icon is not where it was."
+                          : " " + std::to_string(notPlaced) + " icons are not where they were.";
 }
 
 } // namespace stowly

@@ -24,12 +24,17 @@ std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui);
 std::string IconListingText(const std::vector<IconRecord>& icons);
 // Reads the desktop's icons and moves each desktop item whose trimmed, upper-cased
 // label a record carries: the n-th item of a label, in the view's order, to the
-// n-th record of it (a label with fewer records leaves its later items be). False
-// when the desktop could not be reached.
-bool ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records);
+// n-th record of it (a label with fewer records leaves its later items be). Then
+// reads the icons back: the result is how many of those items are not where their
+// record says (a desktop that arranges its icons itself ignores positions).
+// nullopt when the desktop could not be reached.
+std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records);
 // Reads the position list at `path` whole and applies it as ApplyIconPositions
-// does. False when the file could not be applied (the failure is reported) or the
-// desktop could not be reached.
-bool RestoreLocations(Platform& os, Ui& ui, const std::string& path);
+// does. nullopt when the file could not be applied (the failure is reported) or
+// the desktop could not be reached.
+std::optional<int> RestoreLocations(Platform& os, Ui& ui, const std::string& path);
+// The final message's sentence for icons not placed: " 2 icons are not where
+// they were.", " 1 icon is not where it was."; "" for none.
+std::string NotPlacedSentence(int notPlaced);
 
 } // namespace stowly

@@ -19,10 +19,11 @@ constexpr const char* kFreeSlot = "Blank";
 
 void ApplyPositionFile(Context& ctx, const std::string& path, const char* restored) {
     ctx.ui.SetBusy(true);
-    const bool applied = RestoreLocations(ctx.os, ctx.ui, path);
+    const std::optional<int> notPlaced = RestoreLocations(ctx.os, ctx.ui, path);
     ctx.ui.SetBusy(false);
-    if (applied)
-        ctx.ui.Message(restored, "", MsgButtons::Ok, MsgIcon::Information);
+    if (notPlaced)
+        ctx.ui.Message(restored + NotPlacedSentence(*notPlaced), "", MsgButtons::Ok,
+                       *notPlaced ? MsgIcon::Exclamation : MsgIcon::Information);
     else if (!GetDesktopHwnd(ctx.os)) // nothing else would tell the user
         ctx.ui.Message(kNoDesktop, "", MsgButtons::Ok, MsgIcon::Exclamation);
 }

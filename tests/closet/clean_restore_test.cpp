@@ -30,7 +30,8 @@ const char* const kDeskKey = "Control Panel\\Desktop";
 
 } // namespace
 
-TEST_CASE("clean then restore: every item, folder content and icon position comes back; hidden files stay") {
+TEST_CASE("clean then restore: every item, folder content and icon position comes back; hidden files stay; icons not "
+          "placed are told") {
     ClosetMachine m;
     for (const char* name : {"a.txt", "Report, final.docx", "Projects\\2024\\notes.txt", "\xE6\x97\xA5\xE6\x9C\xAC.txt",
                              ".desktop.ini"})
@@ -54,6 +55,11 @@ TEST_CASE("clean then restore: every item, folder content and icon position come
     CHECK((m.Exists(kCloset) && m.Contents(kCloset).empty() && m.Contents(kAllUsers).empty()));
     RestoreDesktop(m.ctx);
     CHECK(m.ui.MessageTexts() == Texts{"No icons to restore. Your closet is already empty."});
+    // On a desktop that arranges its icons itself the files come back, and the message says the icons did not.
+    CleanDesktop(m.ctx);
+    m.os.arranging = true;
+    RestoreDesktop(m.ctx);
+    CHECK(m.Done(kRestored + " " + std::to_string(places.size() - 1) + " icons are not where they were.")); // the bin stayed
 }
 
 TEST_CASE("a closet that holds anything, hidden or shared, is not cleaned over; a restore brings it back") {

@@ -134,7 +134,7 @@ void SimPlatform::SetDesktopItemPositions(const std::vector<ItemPosition>& posit
     ++positionBatches;
     for (const auto& [index, x, y] : positions) {
         positionCalls.push_back({index, x, y});
-        if (index < 0 || static_cast<size_t>(index) >= shown_.size()) continue;
+        if (arranging || index < 0 || static_cast<size_t>(index) >= shown_.size()) continue;
         icons_[shown_[index]].x = x;
         icons_[shown_[index]].y = y;
     }

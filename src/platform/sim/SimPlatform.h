@@ -89,6 +89,9 @@ public:
     // --- Desktop list view ------------------------------------------------------------
     bool desktopRunning = true;                       // false: no list view to be found
     std::vector<std::string> virtualItems{"Recycle Bin"}; // items that are no file
+    // The desktop arranges its icons itself ("Auto arrange icons"): positions set
+    // are ignored, as a list view with LVS_AUTOARRANGE ignores them.
+    bool arranging = false;
     // Polls of DesktopItemCount before newly arrived files show up as items (0: at once).
     int itemShowDelay = 0;
     // Newly arrived files show up one at a time, this many polls apart (0: all at once).

@@ -95,8 +95,14 @@ std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<Ic
         const IconRecord& record = *found->second.inOrder[found->second.taken++];
         positions.push_back({static_cast<int>(i), static_cast<int16_t>(record.X), static_cast<int16_t>(record.Y)});
     }
-    os.SetDesktopItemPositions(positions);
     if (positions.empty()) return 0;
+    // A desktop that arranges its icons itself ignores positions: the user chooses.
+    if (os.DesktopArranges() &&
+        ui.Message("The desktop arranges its icons by itself, so they cannot go back to their places.  Turn off "
+                   "\"Auto arrange icons\" and place them?",
+                   "", MsgButtons::YesNo, MsgIcon::Question) == Answer::Yes)
+        os.StopDesktopArranging();
+    os.SetDesktopItemPositions(positions);
     // What the view shows now. An item elsewhere than asked by more than half a grid
     // cell was not placed: the desktop arranges its icons itself, or pushed the item
     // off a cell another one holds. An item that is gone, or another under its

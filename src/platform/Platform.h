@@ -199,6 +199,11 @@ public:
     virtual std::optional<std::vector<DesktopItem>> ReadDesktopItems() = 0;
     // The same items' names alone, for less than half the cost of a whole read.
     virtual std::optional<std::vector<std::string>> ReadDesktopItemNames() = 0;
+    // Whether the desktop arranges its icons itself ("Auto arrange icons"): positions
+    // set are then ignored. False when the view cannot be reached.
+    virtual bool DesktopArranges() = 0;
+    // Turns the desktop's own arranging off; false when it could not be.
+    virtual bool StopDesktopArranging() = 0;
     // Moves items to their positions, all through one opening of the view.
     virtual void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) = 0;
     // Moves item `index` (0-based, order as read) to (x, y).

@@ -60,6 +60,7 @@ TEST_CASE("clean then restore: every item, folder content and icon position come
     m.os.arranging = true;
     RestoreDesktop(m.ctx);
     CHECK(m.Done(kRestored + " " + std::to_string(places.size() - 1) + " icons are not where they were.")); // the bin stayed
+    CHECK(m.ui.MessageTexts().back().starts_with("The desktop arranges its icons by itself")); // answered No
 }
 
 TEST_CASE("a closet that holds anything, hidden or shared, is not cleaned over; a restore brings it back") {

@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kProgram = "C:\\PROGRAM FILES\\STOWLY\\";
 constexpr const char* kLayout = "C:\\Layouts\\Work.dpf";
 constexpr const char* kRestored = "Your Icons have been restored.";
+constexpr const char* kArranges = "The desktop arranges its icons by itself, so they cannot go back to their places.  "
+                                  "Turn off \"Auto arrange icons\" and place them?";
 
 struct Desk : test::SimMachine {
     Desk() {
@@ -69,7 +71,7 @@ TEST_CASE("Save writes the desktop's layout where the user chose, asking before 
     }
 }
 
-TEST_CASE("Load applies a position file; success is told only when it was applied, icons not placed are counted") {
+TEST_CASE("Load applies a position file; success is told only when it was applied; a desktop that arranges itself is asked about") {
     struct Row { const char* what; std::string chosen, content; bool desktop; Texts messages; bool moved; }; // chosen "": Cancel
     const Row rows[] = {
         {"applied", "  C:\\Layouts\\Work.dpf ", kTwoIcons, true, {kRestored}, true},
@@ -79,7 +81,8 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
         {"a cut-off line", kLayout, "\r\n\r\n\r\nS\r\n\r\nnotes.txt,1,1\r\nRecycle Bin\r\n", true, {ErrorReportText(62, "RestoreLocations")}, false},
         {"an X past 16 bits", kLayout, "\r\n\r\n\r\nS\r\n\r\nnotes.txt,1,1\r\nRecycle Bin,40000,1\r\n", true, {ErrorReportText(6, "RestoreLocations")}, false},
         {"no desktop", kLayout, kTwoIcons, false, {"The desktop's icons could not be reached.  No icon was moved."}, false},
-        {"arranging", kLayout, kTwoIcons, true, {std::string(kRestored) + " 2 icons are not where they were."}, false},
+        {"arranging, and left so", kLayout, kTwoIcons, true, {kArranges, std::string(kRestored) + " 2 icons are not where they were."}, false},
+        {"arranging, turned off", kLayout, kTwoIcons, true, {kArranges, kRestored}, true},
     };
     for (const Row& r : rows) {
         CAPTURE(std::string(r.what));
@@ -88,8 +91,9 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
         d.Place(500, 400);
         const auto scattered = d.IconPlaces();
         d.os.desktopRunning = r.desktop;
-        d.os.arranging = r.what[0] == 'a' && r.what[1] == 'r'; // positions set do nothing
+        d.os.arranging = std::string(r.what).starts_with("arranging"); // positions set do nothing
         r.chosen.empty() ? d.ui.PushCancel() : d.ui.PushText(r.chosen);
+        if (d.os.arranging) d.ui.Push(r.moved ? Answer::Yes : Answer::No);
         LoadPositions(d.ctx);
         CHECK(d.ui.MessageTexts() == r.messages);
         d.os.desktopRunning = true;

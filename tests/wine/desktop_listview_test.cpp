@@ -9,7 +9,7 @@ using namespace stowly;
 using namespace stowly::wine;
 
 TEST_CASE("A desktop of more items than one request block holds, names outside the code page among them, is read "
-          "and placed whole") {
+          "and placed whole; its arranging is seen and turned off") {
     Win32Platform os;
     EmptyDesktops desktops;
     constexpr int kFiles = 600, kItems = kFiles + 5; // and the Recycle Bin
@@ -38,4 +38,11 @@ TEST_CASE("A desktop of more items than one request block holds, names outside t
         CHECK((*items)[i].name == (*names)[i]);
         CHECK_MESSAGE(((*items)[i].x == places[i].x && (*items)[i].y == places[i].y), i);
     }
+    // The list view's own arranging, seen and turned off from this process.
+    const HWND list = FindWindowExW(FindWindowExW(FindWindowW(L"Progman", nullptr), nullptr, L"SHELLDLL_DefView", nullptr),
+                                    nullptr, L"SysListView32", nullptr);
+    CHECK_FALSE(os.DesktopArranges());
+    SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LVS_AUTOARRANGE);
+    CHECK(os.DesktopArranges());
+    CHECK((os.StopDesktopArranging() && !os.DesktopArranges()));
 }

@@ -130,6 +130,13 @@ std::optional<std::vector<std::string>> SimPlatform::ReadDesktopItemNames() {
     return names;
 }
 
+bool SimPlatform::DesktopArranges() { return desktopRunning && arranging; }
+
+bool SimPlatform::StopDesktopArranging() {
+    arranging = false;
+    return desktopRunning;
+}
+
 void SimPlatform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
     ++positionBatches;
     for (const auto& [index, x, y] : positions) {

@@ -267,11 +267,15 @@ std::optional<ShellDesktopView> OpenShellDesktopView(HWND defView) {
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.put_void())))
         return std::nullopt;
-    VARIANT none;
-    VariantInit(&none);
+    // The desktop's location as the shell's windows know it (CSIDL_DESKTOP), no root.
+    VARIANT location, root;
+    VariantInit(&location);
+    VariantInit(&root);
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
     long hwnd = 0;
     ComPtr<IDispatch> dispatch;
-    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK ||
+    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK ||
         !dispatch)
         return std::nullopt;
     ComPtr<IServiceProvider> services;
@@ -382,6 +386,43 @@ std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool places) {
     auto n = remote.Count();
     if (!n) return std::nullopt;
     return remote.Read(*n, places);
+}
+
+namespace {
+
+// The shell's view's second interface, which holds the folder's flags.
+ComPtr<IFolderView2> FolderView2(const ShellDesktopView& shell) {
+    ComPtr<IFolderView2> view;
+    if (FAILED(shell.view->QueryInterface(IID_IFolderView2, view.put_void()))) view = {};
+    return view;
+}
+
+} // namespace
+
+bool Win32Platform::DesktopArranges() {
+    ComScope com;
+    DesktopView desktop = OpenDesktopView();
+    if (!desktop.list) return false;
+    if (desktop.shell) {
+        DWORD flags = 0;
+        if (auto view = FolderView2(*desktop.shell); view && SUCCEEDED(view->GetCurrentFolderFlags(&flags)))
+            return (flags & FWF_AUTOARRANGE) != 0;
+        return desktop.shell->view->GetAutoArrange() == S_OK;
+    }
+    return (GetWindowLongPtrW(desktop.list, GWL_STYLE) & LVS_AUTOARRANGE) != 0;
+}
+
+bool Win32Platform::StopDesktopArranging() {
+    ComScope com;
+    DesktopView desktop = OpenDesktopView();
+    if (!desktop.list) return false;
+    if (desktop.shell) {
+        if (auto view = FolderView2(*desktop.shell); view && SUCCEEDED(view->SetCurrentFolderFlags(FWF_AUTOARRANGE, 0)))
+            return true;
+    }
+    const LONG_PTR style = GetWindowLongPtrW(desktop.list, GWL_STYLE);
+    SetWindowLongPtrW(desktop.list, GWL_STYLE, style & ~static_cast<LONG_PTR>(LVS_AUTOARRANGE));
+    return (GetWindowLongPtrW(desktop.list, GWL_STYLE) & LVS_AUTOARRANGE) == 0;
 }
 
 void Win32Platform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {

@@ -59,6 +59,8 @@ public:
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
+    bool DesktopArranges() override;
+    bool StopDesktopArranging() override;
     void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
                        size_t maxBytes) override;

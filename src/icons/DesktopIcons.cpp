@@ -66,7 +66,9 @@ std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
     if (!items) return std::nullopt;
     std::vector<IconRecord> icons;
     icons.reserve(items->size());
-    for (const auto& item : *items) icons.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
+    // An icon whose place could not be read is left out rather than recorded at 0,0.
+    for (const auto& item : *items)
+        if (item.placeKnown) icons.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
     return icons;
 }
 
@@ -111,7 +113,7 @@ std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<Ic
     int notPlaced = 0;
     for (const ItemPosition& placed : positions) {
         const auto index = static_cast<size_t>(placed.index);
-        notPlaced += !after || index >= after->size() || (*after)[index].name != (*names)[index] ||
+        notPlaced += !after || index >= after->size() || (*after)[index].name != (*names)[index] || !(*after)[index].placeKnown ||
                      std::abs((*after)[index].x - placed.x) > kHalfCell || std::abs((*after)[index].y - placed.y) > kHalfCell;
     }
     return notPlaced;

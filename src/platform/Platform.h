@@ -73,6 +73,7 @@ struct DesktopItem {
     std::string name; // display name, UTF-8
     int32_t x = 0;
     int32_t y = 0;
+    bool placeKnown = true; // false when the item's position could not be read
 };
 
 // A decoded picture: width x height pixels, rows from the top, 4 bytes a pixel in

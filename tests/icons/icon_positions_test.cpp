@@ -56,6 +56,8 @@ TEST_CASE("Save writes the desktop's layout where the user chose, asking before 
         {"overwrite: Yes", true, {Answer::Yes}, true, false, kTwoIcons, {kAsk, "Your Desktop icon positions have been saved."}},
         {"no desktop", false, {}, false, false, "<missing>", {"The desktop's icons could not be read.  Nothing was saved."}},
         {"disk full", false, {}, true, true, "<missing>", {ErrorReportText(err::PathFileAccess, "SavePositions")}},
+        {"a place that cannot be read", false, {}, true, false, kTwoIcons.substr(0, kTwoIcons.find("notes")),
+         {"Your Desktop icon positions have been saved."}}, // left out, never written as 0,0
     };
     for (const Row& r : rows) {
         CAPTURE(std::string(r.what));
@@ -63,6 +65,7 @@ TEST_CASE("Save writes the desktop's layout where the user chose, asking before 
         if (r.exists) REQUIRE(d.os.WriteFile(kLayout, "old") == 0);
         d.os.desktopRunning = r.desktop;
         d.os.faults.diskFull = r.diskFull;
+        if (r.what[0] == 'a') d.os.placeUnreadable = {"notes.txt"};
         d.ui.PushText(kLayout);
         for (Answer a : r.answers) d.ui.Push(a);
         SavePositions(d.ctx);

@@ -117,7 +117,8 @@ std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItems() {
     SyncIcons(false);
     std::vector<DesktopItem> items;
     items.reserve(shown_.size());
-    for (size_t i : shown_) items.push_back({icons_[i].name, icons_[i].x, icons_[i].y});
+    for (size_t i : shown_)
+        items.push_back({icons_[i].name, icons_[i].x, icons_[i].y, !placeUnreadable.count(icons_[i].name)});
     return items;
 }
 

@@ -92,6 +92,7 @@ public:
     // The desktop arranges its icons itself ("Auto arrange icons"): positions set
     // are ignored, as a list view with LVS_AUTOARRANGE ignores them.
     bool arranging = false;
+    std::set<std::string> placeUnreadable; // names of icons whose position cannot be read
     // Polls of DesktopItemCount before newly arrived files show up as items (0: at once).
     int itemShowDelay = 0;
     // Newly arrived files show up one at a time, this many polls apart (0: all at once).

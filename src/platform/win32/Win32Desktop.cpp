@@ -311,8 +311,9 @@ std::optional<std::vector<DesktopItem>> ReadThroughShell(const ShellDesktopView&
         ChildId id;
         POINT point{};
         std::wstring name;
+        bool known = false;
         if (SUCCEEDED(desktop.view->Item(i, &id.pidl))) {
-            if (places) desktop.view->GetItemPosition(id.pidl, &point);
+            known = !places || SUCCEEDED(desktop.view->GetItemPosition(id.pidl, &point));
             STRRET ret{};
             wchar_t* text = nullptr;
             if (SUCCEEDED(desktop.folder->GetDisplayNameOf(id.pidl, SHGDN_NORMAL, &ret)) &&
@@ -321,7 +322,7 @@ std::optional<std::vector<DesktopItem>> ReadThroughShell(const ShellDesktopView&
                 CoTaskMemFree(text);
             }
         }
-        items.push_back({ViewName(std::move(name)), point.x, point.y});
+        items.push_back({ViewName(std::move(name)), point.x, point.y, known});
     }
     return items;
 }

@@ -79,22 +79,6 @@ void MakeFolder(Platform& os, const std::string& folder) {
     if (!HaveFolder(os, folder)) throw RuntimeError(err::PathFileAccess);
 }
 
-// The number at the start of a style text ("2", " 1x"); 0 when there is none.
-int16_t LeadingNumber(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 32768) throw RuntimeError(err::Overflow);
-    }
-    if (negative) value = -value;
-    if (value > 32767) throw RuntimeError(err::Overflow);
-    return static_cast<int16_t>(value);
-}
-
 // Hourglass, progress window with its opening message, command buttons off.
 void Begin(Ui& ui, const std::string& message) {
     ui.SetBusy(true);
@@ -265,10 +249,10 @@ std::string SwapWallpaper(Platform& os, const Settings& settings, const ClosetPl
         os.RemoveFile(places.wallpaperBackup); // never a half-written one
         return " The wallpaper could not be backed up, so it was left as it is.";
     }
-    if (!clean.empty() && FileExists(os, clean)) {
-        SetWallpaper(os, "1", 0);
-        SetWallpaper(os, clean, settings.WallPaperStyle);
-    }
+    // The clean picture goes in directly: when the system refuses it, the user's
+    // picture stays rather than none.
+    if (!clean.empty() && FileExists(os, clean) && !SetWallpaper(os, clean, settings.WallPaperStyle))
+        return " The clean wallpaper could not be set.";
     return {};
 }
 
@@ -289,8 +273,8 @@ std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlace
         // that path now (an edited picture, another file) is never replaced.
         if (!saved.wallpaper.empty() && !os.Attributes(saved.wallpaper).exists && FileExists(os, places.wallpaperBackup))
             os.CopyOneFile(places.wallpaperBackup, saved.wallpaper);
-        SetWallpaper(os, "1", 0);
-        SetWallpaper(os, saved.wallpaper, LeadingNumber(saved.wallpaperStyle));
+        if (!SetRecordedWallpaper(os, saved.wallpaper, saved.wallpaperStyle))
+            extra += " The wallpaper could not be put back.";
     }
     return extra;
 }

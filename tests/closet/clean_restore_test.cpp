@@ -183,7 +183,8 @@ TEST_CASE("the wallpaper is swapped and put back with the recorded style; a stal
     const std::string beach = "C:\\Pics\\sun, sea.bmp", clean = "C:\\Pics\\clean.bmp", other = "C:\\Pics\\other.bmp";
     for (const auto& pic : {beach, clean, other}) m.Put(pic, pic);
     m.os.wallpaper = beach;
-    m.os.RegWrite(RegRoot::CurrentUser, "Control Panel\\Desktop", "WallpaperStyle", std::string("2"), true);
+    m.os.RegWrite(RegRoot::CurrentUser, "Control Panel\\Desktop", "WallpaperStyle", std::string("10"), true); // Fill
+    m.os.RegWrite(RegRoot::CurrentUser, "Control Panel\\Desktop", "TileWallpaper", std::string("0"), true);
     m.st.settings.DefaultWindowsBackground = clean;
     m.st.settings.WallPaperStyle = 1;
     m.Put(kDesk + "a.txt", "a");
@@ -195,12 +196,12 @@ TEST_CASE("the wallpaper is swapped and put back with the recorded style; a stal
     m.os.faults.locked.clear();
     CleanDesktop(m.ctx);
     CHECK((m.Done(kCleaned) && m.os.wallpaper == clean && m.Get(kBackup) == beach));
-    CHECK(ReadCurrentWallpaper(m.os).style == "1");
+    CHECK(ReadCurrentWallpaper(m.os).style == "1 1");
     KeyFileContent key = ReadKeyFile(m.os, kKeyFile);
-    CHECK((key.header.wallpaper == beach && key.header.wallpaperStyle == "2"));
+    CHECK((key.header.wallpaper == beach && key.header.wallpaperStyle == "10 0"));
     m.Put(beach, "edited while the desktop was clean"); // never replaced by the backup
     RestoreDesktop(m.ctx);
-    CHECK((m.Done(kRestored) && m.os.wallpaper == beach && ReadCurrentWallpaper(m.os).style == "2"));
+    CHECK((m.Done(kRestored) && m.os.wallpaper == beach && ReadCurrentWallpaper(m.os).style == "10 0"));
     CHECK(m.Get(beach) == "edited while the desktop was clean");
     // A picture that went away meanwhile comes back from the backup.
     CleanDesktop(m.ctx);
@@ -514,23 +515,21 @@ TEST_CASE("a taken name gets the next free number, the Explorer way") {
     }
 }
 
-TEST_CASE("SetWallpaper writes the style's registry values, then the wallpaper; the style reads back as decimal text") {
-    // WallpaperStyle is "9" before each case: styles other than 0 to 2 leave it alone.
-    const struct { const char* path; int16_t style; const char* tile; const char* styleText; } rows[] = {
-        {"C:\\a.bmp", 0, "0", "0"}, {"C:\\a.bmp", 1, "1", "1"}, {"C:\\a.bmp", 2, "0", "2"},
-        {"C:\\a.bmp", 7, "0", "9"}, {"C:\\a.bmp", -1, "0", "9"}, {"C:\\a.bmp", 3, "0", "9"}, {"", 2, "0", "2"},
+TEST_CASE("A recorded style line goes back as written: two numbers exactly, an older single one by its number") {
+    // WallpaperStyle is "9" before each case: single styles other than 0 to 2 leave it alone.
+    const struct { const char* path; const char* line; const char* after; } rows[] = {
+        {"C:\\a.bmp", "0", "0 0"},  {"C:\\a.bmp", "1", "1 1"},      {"C:\\a.bmp", "2", "2 0"},    {"C:\\a.bmp", "7", "9 0"},
+        {"C:\\a.bmp", "-1", "9 0"}, {"C:\\a.bmp", " 3x", "9 0"},    {"", "2", "2 0"},              {"C:\\a.bmp", "10 0", "10 0"},
+        {"C:\\a.bmp", "0 1", "0 1"}, {"C:\\a.bmp", "10 0 1", "9 0"}, {"C:\\a.bmp", "22 x", "9 0"},
     };
     for (const auto& r : rows) {
-        CAPTURE(r.style);
+        CAPTURE(std::string(r.line));
         SimMachine m;
         m.os.wallpaper = "C:\\old.bmp";
         m.os.RegWrite(RegRoot::CurrentUser, kDeskKey, "WallpaperStyle", std::string("9"), false);
-        CHECK(SetWallpaper(m.os, r.path, r.style));
-        RegData tile;
-        m.os.RegRead(RegRoot::CurrentUser, kDeskKey, "TileWallpaper", tile);
-        CHECK((m.os.wallpaper == r.path && tile == RegData(std::string(r.tile))));
+        CHECK(SetRecordedWallpaper(m.os, r.path, r.line));
         const WallpaperSetting current = ReadCurrentWallpaper(m.os);
-        CHECK((current.style == r.styleText && current.path == r.path));
+        CHECK((current.style == r.after && current.path == r.path && m.os.wallpaper == r.path));
     }
     // The style as decimal text, whatever its registry type.
     const std::pair<RegData, const char*> types[] = {

@@ -149,7 +149,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     const std::string picture = folder.path().string() + "\\beach.bmp", plain = folder.path().string() + "\\c.bmp";
     const std::string beach = test::OnePixelBitmap(0x30, 0x90, 0xD0);
     REQUIRE(os.WriteFile(picture, beach) + os.WriteFile(plain, test::OnePixelBitmap(0xF0, 0xF0, 0xF0)) == 0);
-    REQUIRE(SetWallpaper(os, picture, 2));
+    REQUIRE(SetRecordedWallpaper(os, picture, "10 0")); // Fill, the default of Windows 10 and 11
     const auto wallpaper = [&] { // as the registry holds it: this process's own view may lag
         RegData path;
         os.RegRead(RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper", path);
@@ -172,13 +172,13 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     const Tree hidden{{L"desktop.ini", "hidden"}};
     CHECK(Contents(desktops.user()) == hidden); // hidden items stay
     CHECK(fs::is_empty(desktops.common()));
-    CHECK(wallpaper() == plain + " 1");
+    CHECK(wallpaper() == plain + " 1 1");
     REQUIRE(DeleteFileW(Widen(picture).c_str())); // gone meanwhile: the backup brings it back
     Run(app, L"Restore Desktop", L"Your Icons have been restored.");
     CHECK(Contents(desktops.user()) == user);
     CHECK(Contents(desktops.common()) == common);
     CHECK(Icons(os) == before);
-    CHECK(wallpaper() == picture + " 2");
+    CHECK(wallpaper() == picture + " 10 0");
     CHECK(os.ReadFile(picture, nullptr) == beach);
     os.SetWallpaper("");
 

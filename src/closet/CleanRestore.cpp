@@ -195,6 +195,14 @@ std::string AfterMoves(const char* failure, Step step) {
 constexpr const char* kSwapFailed = "The clean wallpaper could not be set";
 constexpr const char* kPutBackFailed = "The icon positions and the wallpaper could not all be put back";
 
+// " N shared items stayed on the desktop: ...", or nothing for none.
+std::string AdminOnlySentence(int items) {
+    if (items == 0) return {};
+    return items == 1 ? " 1 shared item stayed on the desktop: moving it needs administrator rights."
+                      : " " + std::to_string(items) + " shared items stayed on the desktop: moving them needs "
+                                                      "administrator rights.";
+}
+
 // The journal goes once every planned item has settled. A working copy that could
 // not be put into place keeps it, so that the next start finishes that move; the
 // final message says where the copy is.
@@ -377,11 +385,17 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     PassResult pass = CleanPass(os, ui, labels, user, places.closetFolder);
     labels.status = "Cleaning File: ";
     labels.Show(true);
-    pass += CleanPass(os, ui, labels, shared, places.commonClosetFolder);
+    const PassResult sharedPass = CleanPass(os, ui, labels, shared, places.commonClosetFolder);
+    pass += sharedPass;
     labels.Show(false);
+    // The shared desktop lets only administrators delete from it: items refused so
+    // are told apart, with the reason.
+    const int needAdmin = sharedPass.denied;
+    pass.notMoved -= needAdmin;
 
     CleanResult result{pass.notMoved,
-                       AfterMoves(kSwapFailed, [&] { return SwapWallpaper(os, st.settings, places, header.wallpaper); }) +
+                       AdminOnlySentence(needAdmin) +
+                           AfterMoves(kSwapFailed, [&] { return SwapWallpaper(os, st.settings, places, header.wallpaper); }) +
                            WorkingCopiesSentence(workingCopies)};
     EndJournal(os, journal, pass, result.extra);
     return result;

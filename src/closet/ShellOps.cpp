@@ -114,7 +114,7 @@ bool SameTree(Platform& os, const std::string& a, const std::string& b) { return
 int RemoveExactly(Platform& os, const std::string& path, const std::string* copy) {
     const FileAttributes a = os.Attributes(path);
     if (!a.exists) return 0;
-    if (copy && !SameEntry(a, os.Attributes(*copy))) return winerr::AccessDenied;
+    if (copy && !SameEntry(a, os.Attributes(*copy))) return winerr::InvalidData;
     if (a.isLink) return Retried(os, [&] { return a.isFolder ? os.RemoveFolder(path) : os.RemoveFile(path); });
     if (!a.isFolder) return Retried(os, [&] { return os.RemoveFile(path); });
     FileAttributes writable = a;
@@ -171,7 +171,7 @@ MoveResult MoveAcrossVolumes(Platform& os, const std::string& source, const std:
     if (!heldAside)
         if (int held = Retried(os, [&] { return os.MoveItem(source, moving); })) return {held};
     int result = CopyTree(os, moving, work.copying);
-    if (result == 0 && !SameTree(os, moving, work.copying)) result = winerr::AccessDenied;
+    if (result == 0 && !SameTree(os, moving, work.copying)) result = winerr::InvalidData;
     if (result == 0) result = Retried(os, [&] { return os.MoveItem(work.copying, work.copied, true); });
     if (result != 0) {
         const std::string kept = PutBack(os, moving, source);

@@ -26,17 +26,20 @@ struct MoveResult {
     std::string leftBehind;
 };
 
-// What a pass of moves did: how many items stayed where they were, and every
-// working copy left behind.
+// What a pass of moves did: how many items stayed where they were (and how many
+// of those were refused access), and every working copy left behind.
 struct PassResult {
     int notMoved = 0;
+    int denied = 0; // of those, the items refused with "access denied"
     std::vector<std::string> leftBehind;
     void Add(const MoveResult& move) {
         if (move.error != 0) ++notMoved;
+        if (move.error == winerr::AccessDenied) ++denied;
         if (!move.leftBehind.empty()) leftBehind.push_back(move.leftBehind);
     }
     PassResult& operator+=(const PassResult& other) {
         notMoved += other.notMoved;
+        denied += other.denied;
         leftBehind.insert(leftBehind.end(), other.leftBehind.begin(), other.leftBehind.end());
         return *this;
     }

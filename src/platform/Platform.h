@@ -20,6 +20,7 @@ constexpr int FileNotFound = 2;
 constexpr int PathNotFound = 3;
 constexpr int AccessDenied = 5;
 constexpr int NotSameDevice = 17; // a rename cannot cross volumes
+constexpr int InvalidData = 13; // a copy that is not what its source is, or a source changed under a move
 constexpr int Sharing = 32; // held open by another program
 constexpr int DiskFull = 112;
 constexpr int AlreadyExists = 183;

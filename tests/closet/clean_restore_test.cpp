@@ -61,6 +61,10 @@ TEST_CASE("clean then restore: every item, folder content and icon position come
     RestoreDesktop(m.ctx);
     CHECK(m.Done(kRestored + " " + std::to_string(places.size() - 1) + " icons are not where they were.")); // the bin stayed
     CHECK(m.ui.MessageTexts().back().starts_with("The desktop arranges its icons by itself")); // answered No
+    // Shared items that only an administrator may move are told apart.
+    m.os.faults.passing = {{"MoveItem", "Public\\Desktop\\Shared.lnk", 9}, {"MoveItem", "Public\\Desktop\\Tools", 9}};
+    CleanDesktop(m.ctx);
+    CHECK(m.Done(kCleaned + " 2 shared items stayed on the desktop: moving them needs administrator rights."));
 }
 
 TEST_CASE("a closet that holds anything, hidden or shared, is not cleaned over; a restore brings it back") {

@@ -104,7 +104,10 @@ std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<Ic
                    "\"Auto arrange icons\" and place them?",
                    "", MsgButtons::YesNo, MsgIcon::Question) == Answer::Yes)
         os.StopDesktopArranging();
-    os.SetDesktopItemPositions(positions);
+    // Positions the shell will forget at its next refresh are not placed, whatever
+    // the view shows now.
+    if (os.SetDesktopItemPositions(positions).road == PlacingResult::Road::ListViewNotKept)
+        return static_cast<int>(positions.size());
     // What the view shows now. An item elsewhere than asked by more than half a grid
     // cell was not placed: the desktop arranges its icons itself, or pushed the item
     // off a cell another one holds. An item that is gone, or another under its

@@ -85,6 +85,15 @@ struct PixelImage {
     std::string bgra;
 };
 
+// How a placing of desktop icons went: which road it took, and how many icons
+// the view took a position for. The shell of Windows 10 1809 and later keeps
+// only positions set through its own folder view: positions sent to its list
+// view as messages are shown, then forgotten at its next refresh.
+struct PlacingResult {
+    enum class Road { NotReached, ShellView, ListView, ListViewNotKept } road = Road::NotReached;
+    int placed = 0;
+};
+
 struct HttpResult {
     int status = 0; // HTTP status; 0 when no answer came (refused, timed out, bad address)
     std::string body;
@@ -207,7 +216,7 @@ public:
     // Turns the desktop's own arranging off; false when it could not be.
     virtual bool StopDesktopArranging() = 0;
     // Moves items to their positions, all through one opening of the view.
-    virtual void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) = 0;
+    virtual PlacingResult SetDesktopItemPositions(const std::vector<ItemPosition>& positions) = 0;
     // Moves item `index` (0-based, order as read) to (x, y).
     void SetDesktopItemPosition(int index, int16_t x, int16_t y) { SetDesktopItemPositions({{index, x, y}}); }
 

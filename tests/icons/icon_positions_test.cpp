@@ -86,6 +86,8 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
         {"no desktop", kLayout, kTwoIcons, false, {"The desktop's icons could not be reached.  No icon was moved."}, false},
         {"arranging, and left so", kLayout, kTwoIcons, true, {kArranges, std::string(kRestored) + " 2 icons are not where they were."}, false},
         {"arranging, turned off", kLayout, kTwoIcons, true, {kArranges, kRestored}, true},
+        {"forgotten: list-view places on a shell that keeps only its own view's", kLayout, kTwoIcons, true,
+         {std::string(kRestored) + " 2 icons are not where they were."}, true},
     };
     for (const Row& r : rows) {
         CAPTURE(std::string(r.what));
@@ -97,6 +99,7 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
         d.os.arranging = std::string(r.what).starts_with("arranging"); // positions set do nothing
         r.chosen.empty() ? d.ui.PushCancel() : d.ui.PushText(r.chosen);
         if (d.os.arranging) d.ui.Push(r.moved ? Answer::Yes : Answer::No);
+        if (r.what[0] == 'f') d.os.placingRoad = PlacingResult::Road::ListViewNotKept; // shown now, gone at a refresh
         LoadPositions(d.ctx);
         CHECK(d.ui.MessageTexts() == r.messages);
         d.os.desktopRunning = true;

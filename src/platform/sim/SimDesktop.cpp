@@ -138,14 +138,18 @@ bool SimPlatform::StopDesktopArranging() {
     return desktopRunning;
 }
 
-void SimPlatform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
+PlacingResult SimPlatform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
+    if (!desktopRunning) return {};
     ++positionBatches;
+    PlacingResult result{placingRoad, 0};
     for (const auto& [index, x, y] : positions) {
         positionCalls.push_back({index, x, y});
         if (arranging || index < 0 || static_cast<size_t>(index) >= shown_.size()) continue;
         icons_[shown_[index]].x = x;
         icons_[shown_[index]].y = y;
+        ++result.placed;
     }
+    return result;
 }
 
 } // namespace stowly

@@ -92,6 +92,9 @@ public:
     // The desktop arranges its icons itself ("Auto arrange icons"): positions set
     // are ignored, as a list view with LVS_AUTOARRANGE ignores them.
     bool arranging = false;
+    // The road positions take: ListViewNotKept plays the shell of Windows 10 1809 and
+    // later without its folder view (positions shown, then forgotten).
+    PlacingResult::Road placingRoad = PlacingResult::Road::ListView;
     std::set<std::string> placeUnreadable; // names of icons whose position cannot be read
     // Polls of DesktopItemCount before newly arrived files show up as items (0: at once).
     int itemShowDelay = 0;
@@ -163,7 +166,7 @@ public:
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;
-    void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
+    PlacingResult SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
                        size_t maxBytes) override;
 

@@ -426,13 +426,13 @@ bool Win32Platform::StopDesktopArranging() {
     return (GetWindowLongPtrW(desktop.list, GWL_STYLE) & LVS_AUTOARRANGE) == 0;
 }
 
-void Win32Platform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
-    if (positions.empty()) return;
+PlacingResult Win32Platform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
+    if (positions.empty()) return {PlacingResult::Road::ListView, 0};
     // Opening the view (COM, the shell's windows, its process) costs far more than
     // placing an icon, so it is opened once for all of them.
     ComScope com;
     DesktopView desktop = OpenDesktopView();
-    if (!desktop.list) return;
+    if (!desktop.list) return {};
     if (desktop.shell) {
         std::vector<ChildId> ids(positions.size());
         std::vector<PCUITEMID_CHILD> children;
@@ -447,14 +447,21 @@ void Win32Platform::SetDesktopItemPositions(const std::vector<ItemPosition>& pos
         if (children.size() == positions.size() &&
             SUCCEEDED(desktop.shell->view->SelectAndPositionItems(static_cast<UINT>(children.size()), children.data(),
                                                                   points.data(), SVSI_POSITIONITEM)))
-            return;
+            return {PlacingResult::Road::ShellView, static_cast<int>(positions.size())};
     }
+    PlacingResult result{PlacingResult::Road::ListView, 0};
+    // The shell's own list view on Windows 10 1809 (build 17763) and later forgets
+    // positions set by messages; a stand-in desktop or an older shell keeps them.
+    const OsVersionInfo version = OsVersion();
+    if (WindowProcess(desktop.list) == WindowProcess(GetShellWindow()) && version.major >= 10 && version.build >= 17763)
+        result.road = PlacingResult::Road::ListViewNotKept;
     for (const auto& p : positions) {
         // Both halves as 16-bit two's-complement values, so negative positions survive.
         LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(p.x)) |
                         (static_cast<LPARAM>(static_cast<uint16_t>(p.y)) << 16);
-        Send(desktop.list, LVM_SETITEMPOSITION, static_cast<WPARAM>(p.index), packed);
+        if (Send(desktop.list, LVM_SETITEMPOSITION, static_cast<WPARAM>(p.index), packed).value_or(FALSE)) ++result.placed;
     }
+    return result;
 }
 
 } // namespace stowly

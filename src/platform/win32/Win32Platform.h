@@ -61,7 +61,7 @@ public:
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;
-    void SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
+    PlacingResult SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
                        size_t maxBytes) override;
 

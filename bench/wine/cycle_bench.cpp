@@ -224,7 +224,8 @@ Row Cycle(int n) {
     }
 
     // The floors: one read of the view and bare moves out; bare moves back, the
-    // stand-in's time to show the icons, one read and one message per icon.
+    // stand-in's time to show the icons, one read, one message per icon and one read
+    // back (the program looks where the icons landed).
     auto start = Clock::now();
     REQUIRE(view.Read().size() == static_cast<size_t>(n + 1));
     REQUIRE(MoveAll(desk, closet));
@@ -240,6 +241,7 @@ Row Cycle(int n) {
     const auto placing = Clock::now();
     for (size_t i = 0; i < items.size(); ++i)
         if (auto target = targets.find(items[i].first); target != targets.end()) view.Place(i, target->second);
+    REQUIRE(view.Read().size() == items.size());
     row.placeFloor = SecondsSince(placing);
     row.restoreFloor = movesBack + row.showing + SecondsSince(start);
     REQUIRE(Misplaced(view, targets) == 0);
@@ -270,7 +272,7 @@ Row Cycle(int n) {
         items = view.Read();
         for (size_t i = 0; i < items.size(); ++i) view.Place(i, {items[i].second.x + 7, items[i].second.y + 5});
         start = Clock::now();
-        CHECK(RestoreLocations(os, ui, file));
+        CHECK(RestoreLocations(os, ui, file) == 0); // every icon placed
         row.placing = SecondsSince(start);
         CHECK(ui.shown.empty());
         CHECK(Misplaced(view, targets) == 0);

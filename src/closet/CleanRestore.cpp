@@ -29,6 +29,7 @@ constexpr uint64_t kProgressMs = 50;     // between two updates of the progress 
 struct Item {
     std::string path;
     std::string name;
+    bool hidden = false; // never shown by the desktop
 };
 
 // The items of a folder. A working copy of a move that did not finish is no item:
@@ -41,7 +42,7 @@ std::vector<Item> ItemsOf(const std::string& folder, const std::vector<DirEntry>
     items.reserve(entries.size());
     for (auto& e : entries) {
         if (IsWorkingName(e.name)) workingCopies.push_back(folder + "\\" + e.name);
-        else items.push_back({folder + "\\" + e.name, e.name});
+        else items.push_back({folder + "\\" + e.name, e.name, e.hidden});
     }
     return items;
 }
@@ -165,19 +166,24 @@ void WaitForIcons(Platform& os, Ui& ui, long target) {
     }
 }
 
-// Moves the items back into `destination` and waits until the desktop shows them.
+// Moves the items back into `destination` and waits until the desktop shows the
+// ones it shows: hidden items never appear, so they are not waited for.
 PassResult RestorePass(Platform& os, Ui& ui, const std::vector<Item>& items, const std::string& destination) {
-    if (items.empty()) return {};
-    std::vector<std::string> paths;
-    paths.reserve(items.size());
-    for (auto& item : items) paths.push_back(item.path);
-    long before = CountDesktopIcons(os, ui);
+    PassResult pass;
+    if (items.empty()) return pass;
+    if (!HaveFolder(os, destination)) {
+        pass.notMoved = static_cast<int>(items.size());
+        return pass;
+    }
+    long shown = CountDesktopIcons(os, ui);
     Throttle throttle(os);
-    PassResult pass = ShellFileCopy(os, paths, destination, [&] {
+    for (const Item& item : items) {
         if (throttle.Due()) ui.PumpMessages();
-    });
-    WaitForIcons(os, ui, before + static_cast<long>(items.size()) - pass.notMoved -
-                             static_cast<long>(pass.leftBehind.size()));
+        const MoveResult moved = MoveIntoFolder(os, item.path, destination);
+        pass.Add(moved);
+        shown += moved.error == 0 && moved.leftBehind.empty() && !item.hidden;
+    }
+    WaitForIcons(os, ui, shown);
     return pass;
 }
 

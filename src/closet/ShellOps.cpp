@@ -279,21 +279,6 @@ int PerformShellAction(Platform& os, const std::string& source, const std::strin
     return MoveIntoFolder(os, source, destFolder).error;
 }
 
-PassResult ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
-                         const std::function<void()>& beforeEach) {
-    PassResult pass;
-    if (paths.empty()) return pass;
-    if (!HaveFolder(os, destFolder)) {
-        pass.notMoved = static_cast<int>(paths.size());
-        return pass;
-    }
-    for (const auto& path : paths) {
-        if (beforeEach) beforeEach();
-        pass.Add(MoveIntoFolder(os, path, destFolder));
-    }
-    return pass;
-}
-
 std::string QuotedList(const std::vector<std::string>& paths) {
     constexpr size_t kNamed = 5;
     std::string list;

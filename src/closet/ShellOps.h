@@ -2,7 +2,6 @@
 // Moves of desktop items between the desktops and the closet folders. Every item
 // moves on its own to an explicit destination that names nothing yet, so nothing
 // is ever replaced: a name that is taken gets Explorer's " (2)", " (3)"... form.
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,10 +83,5 @@ bool StillAtSource(Platform& os, const std::string& source);
 // read-only folders go too. 0 or the first Windows error (the rest is deleted all
 // the same).
 int RemoveTree(Platform& os, const std::string& path);
-
-// Moves every path of the list into `destFolder`, one by one, calling `beforeEach`
-// (when given) before each move. Items that could not be moved stay where they were.
-PassResult ShellFileCopy(Platform& os, const std::vector<std::string>& paths, const std::string& destFolder,
-                         const std::function<void()>& beforeEach = {});
 
 } // namespace stowly

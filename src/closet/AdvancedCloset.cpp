@@ -105,7 +105,6 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
         AppState named = ctx.st;
         const NamedCloset other = OfferClosetNamedByKeyFile(ctx, places, named);
         if (other == NamedCloset::Declined) return DialogEnd::Close;
-        if (other == NamedCloset::Use) places = PlacesWithKeyFile(named, places.keyFile);
         Context restoring{ctx.os, ui, other == NamedCloset::Use ? named : ctx.st};
         if (ClosetIsEmpty(ctx.os, places)) {
             ui.Message(kAlreadyEmpty, "", MsgButtons::Ok, MsgIcon::None);

@@ -329,7 +329,8 @@ std::string FoldersWithFiles(Platform& os, const ClosetPlaces& places) {
     return folders;
 }
 
-NamedCloset OfferClosetNamedByKeyFile(Context& ctx, const ClosetPlaces& beside, AppState& named) {
+NamedCloset OfferClosetNamedByKeyFile(Context& ctx, ClosetPlaces& places, AppState& named) {
+    const ClosetPlaces& beside = places;
     if (!CheckCloset(ctx.os, beside.closetFolder)) return NamedCloset::None;
     std::string directory;
     try {
@@ -348,17 +349,13 @@ NamedCloset OfferClosetNamedByKeyFile(Context& ctx, const ClosetPlaces& beside, 
         return NamedCloset::None; // nothing is known of a folder that cannot be looked into
     }
     if (ctx.ui.Message("The closet is not beside this key file.  Restore the items from \"" + there.closetFolder + "\"?",
-                       "", MsgButtons::YesNo, MsgIcon::Question) == Answer::Yes)
+                       "", MsgButtons::YesNo, MsgIcon::Question) == Answer::Yes) {
+        places.closetFolder = there.closetFolder; // the key file stays where it is
         return NamedCloset::Use;
+    }
     ctx.ui.Message("Nothing was moved.  Your files are in \"" + there.closetFolder + "\".", "", MsgButtons::Ok,
                    MsgIcon::Information);
     return NamedCloset::Declined;
-}
-
-ClosetPlaces PlacesWithKeyFile(const AppState& st, const std::string& keyFile) {
-    ClosetPlaces places = PlacesOf(st);
-    places.keyFile = keyFile;
-    return places;
 }
 
 std::string NotMovedSentence(int failed) {
@@ -470,10 +467,8 @@ void RestoreDesktop(Context& ctx) {
         if (RefuseUnusableCloset(ctx, places)) return;
         // A key file moved alone may name the closet its items are in.
         AppState named = st;
-        const NamedCloset other =
-            FileExists(os, places.keyFile) ? OfferClosetNamedByKeyFile(ctx, places, named) : NamedCloset::None;
+        const NamedCloset other = OfferClosetNamedByKeyFile(ctx, places, named);
         if (other == NamedCloset::Declined) return;
-        if (other == NamedCloset::Use) places = PlacesWithKeyFile(named, places.keyFile);
         Context restoring{os, ui, other == NamedCloset::Use ? named : st};
         const bool empty = ClosetIsEmpty(os, places);
         // A key file that is missing, hidden or out of reach beside a full closet:

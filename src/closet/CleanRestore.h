@@ -37,13 +37,12 @@ inline constexpr const char* kAlreadyEmpty = "No icons to restore. Your closet i
 std::string FoldersWithFiles(Platform& os, const ClosetPlaces& places);
 // A key file moved alone: the closet folder beside it holds nothing, while the
 // folder its first line names holds a closet that may be used. The user is then
-// asked whether to restore from there. Use: `named` is the state to restore with
-// (its ClosetDirectory the named folder); Declined: the user said No and was told
-// where the files are; None: there is no such closet.
+// asked whether to restore from there. Use: `places` names that closet folder (the
+// key file stays where it is) and `named` is the state to restore with (its
+// ClosetDirectory the named folder); Declined: the user said No and was told where
+// the files are; None: there is no such closet (or no key file to name one).
 enum class NamedCloset { None, Use, Declined };
-NamedCloset OfferClosetNamedByKeyFile(Context& ctx, const ClosetPlaces& beside, AppState& named);
-// The places of a restore with `st`, whose key file is `keyFile` wherever it lies.
-ClosetPlaces PlacesWithKeyFile(const AppState& st, const std::string& keyFile);
+NamedCloset OfferClosetNamedByKeyFile(Context& ctx, ClosetPlaces& places, AppState& named);
 // " N items could not be moved." (" 1 item ..."), or nothing when all moved.
 std::string NotMovedSentence(int failed);
 // The clean after its checks and prompts: makes the closet folders, writes the key

@@ -9,13 +9,17 @@ namespace stowly {
 
 namespace {
 
-constexpr int kSharingRetries = 4;
-constexpr unsigned kSharingPauseMs = 50;
-// A file just written is opened at once by a virus scanner or the search indexer,
-// so a rename or delete of a fresh copy can fail for a moment too; each step of a
-// move across volumes gets about a second.
-constexpr int kPassingRetries = 10;
-constexpr unsigned kPassingPauseMs = 100;
+// How long a step that fails in a way that may pass is tried again. An item held
+// open by another program for a moment: a sharing violation, a few short tries. A
+// file just written is opened at once by a virus scanner or the search indexer, so
+// a rename or delete of a fresh copy can fail for a moment too, with access denied:
+// each step of a move across volumes gets about a second.
+struct Patience {
+    int retries;
+    unsigned pauseMs;
+    bool deniedToo;
+};
+constexpr Patience kHeldOpen{4, 50, false}, kFreshCopy{10, 100, true};
 constexpr int kMaxNumber = 9999;
 
 std::string NameOf(const std::string& path) {
@@ -43,14 +47,33 @@ std::string MovingName(const std::string& source) { return source + std::string(
 
 bool Exists(Platform& os, const std::string& path) { return os.Attributes(path).exists; }
 
-// Runs a step of a move across volumes again while it fails in a way that may pass.
+// Runs a step again while it fails in a way that may pass.
 template <typename Step>
-int Retried(Platform& os, Step step) {
+int Retried(Platform& os, Step step, Patience patience = kFreshCopy) {
     int result = step();
-    for (int retry = 0; retry < kPassingRetries && (result == winerr::Sharing || result == winerr::AccessDenied);
+    for (int retry = 0; retry < patience.retries &&
+                        (result == winerr::Sharing || (patience.deniedToo && result == winerr::AccessDenied));
          ++retry) {
-        os.SleepMs(kPassingPauseMs);
+        os.SleepMs(patience.pauseMs);
         result = step();
+    }
+    return result;
+}
+
+// Whether a move failed only because its destination name is taken.
+bool NameTaken(int result) { return result == winerr::AlreadyExists; }
+bool NameTaken(const MoveResult& result) { return result.error == winerr::AlreadyExists && result.leftBehind.empty(); }
+
+// Tries `move` of the item at `from` to `folder\name` and, while that name is
+// taken, to a free form of it (again when the free name is taken before the move).
+// Nothing is ever replaced.
+template <typename Move>
+auto IntoFreeName(Platform& os, const std::string& from, const std::string& folder, const std::string& name, Move move) {
+    auto result = move(folder + "\\" + name);
+    for (int attempt = 0; attempt < 3 && NameTaken(result); ++attempt) {
+        const std::string to = FreeDestination(os, folder, name, os.Attributes(from).isFolder);
+        if (to.empty()) break;
+        result = move(to);
     }
     return result;
 }
@@ -134,13 +157,8 @@ int RemoveExactly(Platform& os, const std::string& path, const std::string* copy
 // Renames `from` into `folder` under `name`, or a free form of it when that is
 // taken; each rename is tried again while it fails in a way that may pass.
 int RenameInto(Platform& os, const std::string& from, const std::string& folder, const std::string& name) {
-    int result = Retried(os, [&] { return os.MoveItem(from, folder + "\\" + name); });
-    for (int attempt = 0; attempt < 3 && result == winerr::AlreadyExists; ++attempt) {
-        std::string to = FreeDestination(os, folder, name, os.Attributes(from).isFolder);
-        if (to.empty()) break;
-        result = Retried(os, [&] { return os.MoveItem(from, to); });
-    }
-    return result;
+    return IntoFreeName(os, from, folder, name,
+                        [&](const std::string& to) { return Retried(os, [&] { return os.MoveItem(from, to); }); });
 }
 
 // Gives a source renamed aside its own name back (or a free form of it, when
@@ -194,26 +212,16 @@ MoveResult MoveAcrossVolumes(Platform& os, const std::string& source, const std:
 // moment, or a copy when the destination is on another volume. `held` is the
 // source itself, or its name renamed aside by a stopped run.
 MoveResult MoveOne(Platform& os, const std::string& source, const std::string& held, const std::string& to) {
-    int result = os.MoveItem(held, to);
-    for (int retry = 0; retry < kSharingRetries && result == winerr::Sharing; ++retry) {
-        os.SleepMs(kSharingPauseMs);
-        result = os.MoveItem(held, to);
-    }
+    const int result = Retried(os, [&] { return os.MoveItem(held, to); }, kHeldOpen);
     if (result == winerr::NotSameDevice) return MoveAcrossVolumes(os, source, to, held != source);
     return {result};
 }
 
 // Moves `held` (see MoveOne) into `destFolder` under the source's name. The move
-// itself refuses a taken name; only then is a free one looked for (again if the
-// name found is taken before the move).
+// itself refuses a taken name; only then is a free one looked for.
 MoveResult MoveAs(Platform& os, const std::string& source, const std::string& held, const std::string& destFolder) {
-    const std::string name = NameOf(source);
-    MoveResult result = MoveOne(os, source, held, destFolder + "\\" + name);
-    for (int attempt = 0; attempt < 3 && result.error == winerr::AlreadyExists && result.leftBehind.empty(); ++attempt) {
-        std::string to = FreeDestination(os, destFolder, name, os.Attributes(held).isFolder);
-        if (to.empty()) break;
-        result = MoveOne(os, source, held, to);
-    }
+    MoveResult result = IntoFreeName(os, held, destFolder, NameOf(source),
+                                     [&](const std::string& to) { return MoveOne(os, source, held, to); });
     // A source a stopped run had renamed aside gets its own name back when it stays.
     if (result.error && result.leftBehind.empty() && held != source) result.leftBehind = PutBack(os, held, source);
     return result;

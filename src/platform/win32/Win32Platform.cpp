@@ -313,17 +313,29 @@ int Win32Platform::CopyOneFile(const std::string& from, const std::string& to) {
     return 0;
 }
 
+namespace {
+
+// Runs `step` (0 or an error) on a file with its read-only mark taken off for the
+// time, as deleting it or opening it for writing needs; the mark goes back on
+// while the file is still there.
+template <typename Step>
+DWORD WithoutReadOnly(const std::wstring& target, DWORD attr, Step step) {
+    const bool unmark = (attr & FILE_ATTRIBUTE_READONLY) && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+    if (unmark && !SetFileAttributesW(target.c_str(), attr & ~FILE_ATTRIBUTE_READONLY)) return GetLastError();
+    const DWORD e = step();
+    if (unmark && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), attr);
+    return e;
+}
+
+} // namespace
+
 int Win32Platform::RemoveFile(const std::string& path) {
     const std::wstring target = LongPath(path);
     if (DeleteFileW(target.c_str())) return 0;
     DWORD e = GetLastError();
     const DWORD attr = GetFileAttributesW(target.c_str());
-    if (e == ERROR_ACCESS_DENIED && attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributesW(target.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
-        if (DeleteFileW(target.c_str())) return 0;
-        e = GetLastError();
-        SetFileAttributesW(target.c_str(), attr);
-    }
+    if (e == ERROR_ACCESS_DENIED && attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY))
+        e = WithoutReadOnly(target, attr, [&] { return DeleteFileW(target.c_str()) ? 0 : GetLastError(); });
     return e == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(e);
 }
 
@@ -339,19 +351,13 @@ int Win32Platform::FlushItem(const std::string& path) {
     const DWORD attr = GetFileAttributesW(target.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return static_cast<int>(GetLastError());
     const bool folder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    // A read-only file cannot be opened for writing, which a flush needs: the mark
-    // comes off for the flush and goes back on.
-    const bool unmark = !folder && (attr & FILE_ATTRIBUTE_READONLY);
-    if (unmark && !SetFileAttributesW(target.c_str(), attr & ~FILE_ATTRIBUTE_READONLY))
-        return static_cast<int>(GetLastError());
-    // A folder opens only with backup semantics; its flush writes its entries.
-    DWORD e = 0;
-    {
+    // A read-only file opens for the flush without its mark; a folder opens only
+    // with backup semantics, and its flush writes its entries.
+    const DWORD e = WithoutReadOnly(target, attr, [&] {
         FileHandle f(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (!f || !FlushFileBuffers(f.get())) e = GetLastError();
-    }
-    if (unmark) SetFileAttributesW(target.c_str(), attr);
+        return f && FlushFileBuffers(f.get()) ? 0 : GetLastError();
+    });
     // Some file systems refuse to open or flush a folder on its own; its entries are
     // then written with the next flush of the volume, which is not ours to ask for.
     if (folder && (e == ERROR_ACCESS_DENIED || e == ERROR_INVALID_FUNCTION || e == ERROR_INVALID_PARAMETER)) return 0;

@@ -1,6 +1,7 @@
 #include "closet/Journal.h"
 
 #include "core/Error.h"
+#include "core/Paths.h"
 #include "core/TextFile.h"
 
 namespace stowly {
@@ -59,9 +60,7 @@ std::optional<Journal> ParseJournal(const std::string& text) {
         const size_t tab = lines[i].find('\t');
         if (tab == std::string::npos) return std::nullopt;
         const std::string side = lines[i].substr(0, tab), name = lines[i].substr(tab + 1);
-        if ((side != kUser && side != kCommon) || name.empty() || name == "." || name == ".." ||
-            name.find_first_of(std::string("\\/:\0", 4)) != std::string::npos)
-            return std::nullopt;
+        if ((side != kUser && side != kCommon) || !IsPlainName(name)) return std::nullopt;
         journal.moves.push_back({side == kCommon, name});
     }
     return journal;

@@ -58,8 +58,7 @@ ClosetPlaces PlacesOf(const AppState& st) {
 
 std::string ClosetPlaceProblem(const AppState& st, const ClosetPlaces& places) {
     const std::string& name = places.closetName;
-    if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ' ||
-        name.find_first_of("\\/:") != std::string::npos)
+    if (!IsPlainName(name) || name.back() == '.' || name.back() == ' ')
         return "\"" + name + "\" cannot be the name of a closet folder.  Please choose another key file name.";
     // A desktop folder that is no folder below a root stops the operation by itself.
     auto onDesktop = [&](const std::string& folder, bool holdingOneToo) {

@@ -49,4 +49,9 @@ bool IsFolderBelowRoot(std::string_view path) {
     return false;
 }
 
+bool IsPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("\\/:\0", 4)) == std::string_view::npos;
+}
+
 } // namespace stowly

@@ -14,5 +14,8 @@ bool IsSameOrInside(std::string_view path, std::string_view folder);
 // Whether `path` is an absolute folder below a drive or share root ("C:\Users\Me",
 // "\\server\share\folder"): not empty, not relative, not a root, no ".." step, no NUL.
 bool IsFolderBelowRoot(std::string_view path);
+// Whether `name` names one entry of a folder: not empty, not "." or "..", no
+// separator, drive colon or NUL.
+bool IsPlainName(std::string_view name);
 
 } // namespace stowly

@@ -1,6 +1,5 @@
 #include <doctest/doctest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "ClosetMachine.h"
@@ -99,55 +98,6 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
             CHECK(points * step > count);
         }
     }
-}
-
-TEST_CASE("a source the user changed or opened between the stop and the Yes keeps every change, and loses nothing") {
-    int marked = 0;
-    for (bool opened : {false, true})
-        for (int n = 1; n < 40; ++n) {
-            ClosetMachine m;
-            Start(m, "D:\\STOWLY\\");
-            m.Put(kDesk + "Folder\\a.txt", "alpha");
-            m.Put(kDesk + "Folder\\b.txt", "beta");
-            m.os.faults.stopAtChange = n;
-            try {
-                CleanDesktop(m.ctx);
-            } catch (const SimPlatform::Stopped&) {
-            }
-            m.os.faults.stopAtChange = 0;
-            // The source as the stop left it: under its own name, or renamed aside while it was copied.
-            const std::string source = m.Exists(kDesk + "Folder.stowly-moving") ? kDesk + "Folder.stowly-moving" : kDesk + "Folder";
-            if (!m.Exists("D:\\STOWLY\\QuickClean\\Folder.stowly-copied") || !m.Exists(source)) continue;
-            ++marked;
-            CAPTURE(n);
-            // The copy and the rest of the source, as the stop left them, with the user's work on top.
-            Tree expected = m.Contents("D:\\STOWLY\\QuickClean\\Folder.stowly-copied\\");
-            for (const auto& [name, content] : {std::pair{"b.txt", "BETA"}, std::pair{"new.txt", "new"}}) {
-                m.Put(source + "\\" + name, content);
-                expected[name] = content;
-            }
-            if (opened && m.Exists(source + "\\a.txt")) m.os.faults.inUse.insert(source + "\\a.txt");
-            m.ui.Push(Answer::Yes);
-            OfferToFinishInterrupted(m.ctx);
-            // Every file the user has or had is in the closet: in the item, or in a second
-            // one beside it when the stopped delete had taken part of the source. A folder
-            // that holds an open file cannot be renamed: it waits under its working name,
-            // with the journal, until the next start after the file is closed.
-            const bool waits = m.os.faults.inUse.size() == 1;
-            CHECK((m.Contents(kDesk) == (waits ? Tree{{"Folder.stowly-moving", "/"}, {"Folder.stowly-moving/a.txt", "alpha"}} : Tree{})));
-            CHECK(m.Exists("D:\\STOWLY\\stowly.journal") == waits);
-            m.os.faults.inUse.clear();
-            m.ui.Push(Answer::Yes);
-            OfferToFinishInterrupted(m.ctx);
-            std::multimap<std::string, std::string> closet;
-            for (const auto& [path, content] : m.Contents("D:\\STOWLY\\QuickClean\\"))
-                if (content != "/") closet.emplace(path.substr(path.find('/') + 1), content);
-            for (const auto& file : expected)
-                CHECK_MESSAGE(std::count(closet.begin(), closet.end(), file) == 1 + (waits && file.first == "a.txt"),
-                              file.first << " " << file.second);
-            CHECK((m.Contents(kDesk).empty() && !m.Exists("D:\\STOWLY\\stowly.journal")));
-        }
-    CHECK(marked > 1);
 }
 
 TEST_CASE("the journal reads back as written; a cut-off, older or foreign file, or a move naming a folder, is no journal") {

@@ -169,10 +169,7 @@ TEST_CASE("position files on disk: ANSI when every name fits, UTF-8 with a mark 
     };
     for (const auto& [icons, bytes] : rows) {
         WritePositionFile(m.os, "C:\\home.dpf", "S", icons);
-        CHECK(test::ReadHostFile(m.os.HostPath("C:\\home.dpf")) == bytes);
-        const auto back = ReadPositionFile(m.os, "C:\\home.dpf");
-        REQUIRE(back.size() == 2);
-        CHECK((back[0].Name == icons[0].Name && back[1].Name == icons[1].Name));
+        CHECK(test::ReadHostFile(m.os.HostPath("C:\\home.dpf")) == bytes); // read back: the delimited files fuzz target
     }
 }
 

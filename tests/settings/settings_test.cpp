@@ -114,13 +114,6 @@ TEST_CASE("Text: cut at 254 characters, empty is missing, other favourite keys i
     m.Write();
     CHECK(m.Get(kIni).starts_with("\xEF\xBB\xBF[PREFS]\r\n"));
     CHECK(ReadINI(m.os, m.ui, m.st.ProgramFolder).DefaultWindowsBackground == photo);
-    for (int field = 0; field < 3; ++field) { // a line break is refused, the file left as it was
-        const std::string before = m.Get(kIni);
-        (field == 0 ? m.st.settings.DefaultWindowsBackground
-                    : field == 1 ? m.st.settings.FavoriteLocation[3] : m.st.settings.FavoritePath[0]) =
-            std::array{"C:\\a.bmp\r\n[PREFS]\r\nAdvancedMode=1", "two\nlines", "cr\r"}[field];
-        CHECK((m.Write() == 5 && m.Get(kIni) == before));
-    }
 }
 
 TEST_CASE("A settings file that cannot be read is neither read nor written over") {

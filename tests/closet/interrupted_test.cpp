@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "ClosetMachine.h"
@@ -66,15 +67,9 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                     CHECK(Union(m.Contents(kDesk), m.Contents(kCloset)) == user);
                     CHECK(Union(m.Contents(kPublic), m.Contents(kAllUsers)) == shared);
                 }
-                Start(m, folder); // a later start: No leaves everything and asks again (tried at some stops)
+                // A later start. A No, and a restore after any stop, are the closet fuzz target's.
+                Start(m, folder);
                 const bool journalLeft = m.Exists(kJournal);
-                if (n % 5 == 1) {
-                    const Tree deskBefore = m.Contents(kDesk);
-                    m.ui = {};
-                    OfferToFinishInterrupted(m.ctx);
-                    CHECK(m.ui.MessageTexts().size() == (journalLeft ? 1u : 0u));
-                    CHECK((m.Contents(kDesk) == deskBefore && m.Exists(kJournal) == journalLeft));
-                }
                 m.ui = {};
                 m.ui.Push(Answer::Yes);
                 OfferToFinishInterrupted(m.ctx);
@@ -89,15 +84,51 @@ TEST_CASE("a clean or restore stopped at any change of the disk loses nothing, a
                 } else {
                     CHECK(m.ui.shown.empty());
                 }
-                if ((clean || !journalLeft) && n % 5 == 1) { // whatever the stop left, a restore brings all back
-                    RestoreDesktop(m.ctx);
-                    CHECK((m.Contents(kDesk) == user && m.Contents(kPublic) == shared));
-                    CHECK((m.Contents(kCloset).empty() && m.Contents(kAllUsers).empty()));
-                }
             }
             CHECK(points * step > count);
         }
     }
+}
+
+TEST_CASE("a source the user opened and changed between the stop and the Yes waits for the file, then loses nothing") {
+    // Edits alone are the closet fuzz target's; an open file it does not make.
+    int marked = 0;
+    for (int n = 1; n < 40; ++n) {
+        ClosetMachine m;
+        Start(m, "D:\\STOWLY\\");
+        m.Put(kDesk + "Folder\\a.txt", "alpha");
+        m.Put(kDesk + "Folder\\b.txt", "beta");
+        m.os.faults.stopAtChange = n;
+        try {
+            CleanDesktop(m.ctx);
+        } catch (const SimPlatform::Stopped&) {
+        }
+        m.os.faults.stopAtChange = 0;
+        const std::string source = kDesk + "Folder.stowly-moving"; // renamed aside while it is copied
+        if (!m.Exists("D:\\STOWLY\\QuickClean\\Folder.stowly-copied") || !m.Exists(source + "\\a.txt")) continue;
+        ++marked;
+        CAPTURE(n);
+        Tree expected = m.Contents("D:\\STOWLY\\QuickClean\\Folder.stowly-copied\\");
+        for (const auto& [name, content] : {std::pair{"b.txt", "BETA"}, std::pair{"new.txt", "new"}})
+            m.Put(source + "\\" + name, content), expected[name] = content;
+        m.os.faults.inUse.insert(source + "\\a.txt");
+        m.ui.Push(Answer::Yes);
+        OfferToFinishInterrupted(m.ctx);
+        // A folder that holds an open file cannot be renamed: it waits under its working
+        // name, with the journal, until the next start after the file is closed.
+        CHECK((m.Contents(kDesk) == Tree{{"Folder.stowly-moving", "/"}, {"Folder.stowly-moving/a.txt", "alpha"}} &&
+               m.Exists("D:\\STOWLY\\stowly.journal")));
+        m.os.faults.inUse.clear();
+        m.ui.Push(Answer::Yes);
+        OfferToFinishInterrupted(m.ctx);
+        std::multimap<std::string, std::string> closet; // every file the user has or had, a.txt twice
+        for (const auto& [path, content] : m.Contents("D:\\STOWLY\\QuickClean\\"))
+            if (content != "/") closet.emplace(path.substr(path.find('/') + 1), content);
+        for (const auto& file : expected)
+            CHECK_MESSAGE(std::count(closet.begin(), closet.end(), file) == 1 + (file.first == "a.txt"), file.first);
+        CHECK((m.Contents(kDesk).empty() && !m.Exists("D:\\STOWLY\\stowly.journal")));
+    }
+    CHECK(marked > 0);
 }
 
 TEST_CASE("the journal reads back as written; a cut-off, older or foreign file, or a move naming a folder, is no journal") {

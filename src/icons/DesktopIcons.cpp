@@ -1,5 +1,6 @@
 #include "icons/DesktopIcons.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -44,87 +45,131 @@ std::string IconListingText(const std::vector<IconRecord>& icons) {
 
 namespace {
 
-// A read of the view (`read` gives every item, or names alone); nullopt, and an
-// error reported, when the view cannot be reached or holds more than a list can.
-template <typename Read>
-auto ReadView(Platform& os, Ui& ui, Read read) -> decltype(read()) {
-    try {
-        if (!GetDesktopHwnd(os)) return std::nullopt;
-        auto items = read();
-        if (items && items->size() > kMaxIcons) throw RuntimeError(err::Overflow);
-        return items;
-    } catch (const RuntimeError& e) {
-        ReportError(ui, e.number(), "EnumDesktopIcons");
+// Every item of the view; nullopt, and an error reported, when the view cannot be
+// reached or holds more than a list can.
+std::optional<std::vector<DesktopItem>> ReadView(Platform& os, Ui& ui) {
+    if (!GetDesktopHwnd(os)) return std::nullopt;
+    auto items = os.ReadDesktopItems();
+    if (items && items->size() > kMaxIcons) {
+        ReportError(ui, err::Overflow, "EnumDesktopIcons");
         return std::nullopt;
     }
+    return items;
+}
+
+
+// The items of each label in rank order: by the shell's parsing name (ordinal, in
+// any case) where the view gives one, else in the view's order. Saving writes a
+// label's records in this order and applying gives its n-th record to its n-th
+// item, so that items sharing a label (a hidden extension, a shortcut on both
+// desktops) each go back to their own place rather than onto one spot.
+std::unordered_map<std::string, std::vector<size_t>> ItemsByLabel(const std::vector<DesktopItem>& items) {
+    std::unordered_map<std::string, std::vector<size_t>> byLabel;
+    for (size_t i = 0; i < items.size(); ++i) byLabel[MatchKey(Utf8Left(items[i].name, kIconNameLength))].push_back(i);
+    for (auto& entry : byLabel) {
+        auto& group = entry.second;
+        if (group.size() < 2) continue;
+        std::vector<std::string> keys;
+        for (size_t i : group) keys.push_back(UpperCase(items[i].parsingName));
+        std::vector<size_t> order(group.size());
+        for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+        std::vector<size_t> ranked;
+        for (size_t k : order) ranked.push_back(group[k]);
+        group = std::move(ranked);
+    }
+    return byLabel;
+}
+
+// Where the records send the items: each label's n-th item, in rank order, to the
+// label's n-th record in file order (a label with fewer records leaves its later
+// items be). In the items' order.
+std::vector<ItemPosition> PlanPositions(const std::vector<DesktopItem>& items, const std::vector<IconRecord>& records) {
+    std::unordered_map<std::string, std::vector<const IconRecord*>> recordsByLabel;
+    recordsByLabel.reserve(records.size());
+    for (const auto& record : records) recordsByLabel[MatchKey(record.Name)].push_back(&record);
+    std::vector<ItemPosition> positions;
+    for (const auto& [label, group] : ItemsByLabel(items)) {
+        auto found = recordsByLabel.find(label);
+        if (found == recordsByLabel.end()) continue;
+        for (size_t k = 0; k < group.size() && k < found->second.size(); ++k)
+            positions.push_back({static_cast<int>(group[k]), static_cast<int16_t>(found->second[k]->X),
+                                 static_cast<int16_t>(found->second[k]->Y)});
+    }
+    std::sort(positions.begin(), positions.end(), [](const auto& a, const auto& b) { return a.index < b.index; });
+    return positions;
+}
+
+// How many of the items are elsewhere than asked: by more than half a grid cell
+// (the desktop arranges its icons itself, or pushed an item off a cell another one
+// holds), or with a place that cannot be read (an item that left). `now` holds one
+// item per position.
+int CountElsewhere(const std::vector<ItemPosition>& asked, const std::vector<DesktopItem>& now) {
+    int elsewhere = 0;
+    for (size_t k = 0; k < asked.size(); ++k)
+        elsewhere += k >= now.size() || !now[k].placeKnown || std::abs(now[k].x - asked[k].x) > kHalfCell ||
+                     std::abs(now[k].y - asked[k].y) > kHalfCell;
+    return elsewhere;
 }
 
 } // namespace
 
 std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
-    auto items = ReadView(os, ui, [&] { return os.ReadDesktopItems(); });
+    auto items = ReadView(os, ui);
     if (!items) return std::nullopt;
+    // In the view's order, but each label's items in rank order.
+    auto byLabel = ItemsByLabel(*items);
+    std::unordered_map<std::string, size_t> seen;
     std::vector<IconRecord> icons;
     icons.reserve(items->size());
-    // An icon whose place could not be read is left out rather than recorded at 0,0.
-    for (const auto& item : *items)
+    for (const auto& shown : *items) {
+        const std::string label = MatchKey(Utf8Left(shown.name, kIconNameLength));
+        const DesktopItem& item = (*items)[byLabel[label][seen[label]++]];
+        // An icon whose place could not be read is left out rather than recorded at 0,0.
         if (item.placeKnown) icons.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
+    }
     return icons;
 }
 
-std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records) {
-    // Only the names are needed to match, and reading places too would double the
-    // messages to the view.
-    const auto names = ReadView(os, ui, [&] { return os.ReadDesktopItemNames(); });
-    if (!names) return std::nullopt;
-
-    // The records of each label in file order, so that matching costs one look-up
-    // per item: the n-th item showing a label, in the view's order, takes the n-th
-    // record of it. Items that share a label (a hidden extension, a shortcut on both
-    // desktops) so each go back to their own place rather than onto one spot.
-    struct Records {
-        std::vector<const IconRecord*> inOrder;
-        size_t taken = 0;
+std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records, bool mayAsk) {
+    bool overflow = false;
+    auto plan = [&](const std::vector<DesktopItem>& items) {
+        overflow = items.size() > kMaxIcons;
+        return overflow ? std::vector<ItemPosition>{} : PlanPositions(items, records);
     };
-    std::unordered_map<std::string, Records> byLabel;
-    byLabel.reserve(records.size());
-    for (const auto& record : records) byLabel[MatchKey(record.Name)].inOrder.push_back(&record);
 
-    std::vector<ItemPosition> positions;
-    for (size_t i = 0; i < names->size(); ++i) {
-        auto found = byLabel.find(MatchKey(Utf8Left((*names)[i], kIconNameLength)));
-        if (found == byLabel.end() || found->second.taken == found->second.inOrder.size()) continue;
-        const IconRecord& record = *found->second.inOrder[found->second.taken++];
-        positions.push_back({static_cast<int>(i), static_cast<int16_t>(record.X), static_cast<int16_t>(record.Y)});
-    }
-    if (positions.empty()) return 0;
-    // A desktop that arranges its icons itself ignores positions: the user chooses.
-    if (os.DesktopArranges() &&
-        ui.Message("The desktop arranges its icons by itself, so they cannot go back to their places.  Turn off "
-                   "\"Auto arrange icons\" and place them?",
-                   "", MsgButtons::YesNo, MsgIcon::Question) == Answer::Yes)
+    // A desktop that arranges its icons itself ignores positions: the user chooses,
+    // when there are icons to place and a window to ask from. Left arranging, the
+    // icons that are not where their record says stay so.
+    if (!GetDesktopHwnd(os)) return std::nullopt;
+    if (os.DesktopArranges()) {
+        const auto items = ReadView(os, ui);
+        if (!items) return std::nullopt;
+        const auto positions = PlanPositions(*items, records);
+        std::vector<DesktopItem> now;
+        for (const auto& p : positions) now.push_back((*items)[static_cast<size_t>(p.index)]);
+        const int elsewhere = CountElsewhere(positions, now);
+        if (elsewhere == 0) return 0;
+        if (!mayAsk ||
+            ui.Message("The desktop arranges its icons by itself, so they cannot go back to their places.  Turn off "
+                       "\"Auto arrange icons\" and place them?",
+                       "", MsgButtons::YesNo, MsgIcon::Question) != Answer::Yes)
+            return elsewhere;
         os.StopDesktopArranging();
+    }
+
+    const PlacingResult placing = os.PlaceDesktopItems(plan);
+    if (overflow) ReportError(ui, err::Overflow, "EnumDesktopIcons");
+    if (overflow || placing.road == PlacingResult::Road::NotReached) return std::nullopt;
     // Positions the shell will forget at its next refresh are not placed, whatever
     // the view shows now.
-    if (os.SetDesktopItemPositions(positions).road == PlacingResult::Road::ListViewNotKept)
-        return static_cast<int>(positions.size());
-    // What the view shows now. An item elsewhere than asked by more than half a grid
-    // cell was not placed: the desktop arranges its icons itself, or pushed the item
-    // off a cell another one holds. An item that is gone, or another under its
-    // index, counts too.
-    const auto after = os.ReadDesktopItems();
-    int notPlaced = 0;
-    for (const ItemPosition& placed : positions) {
-        const auto index = static_cast<size_t>(placed.index);
-        notPlaced += !after || index >= after->size() || (*after)[index].name != (*names)[index] || !(*after)[index].placeKnown ||
-                     std::abs((*after)[index].x - placed.x) > kHalfCell || std::abs((*after)[index].y - placed.y) > kHalfCell;
-    }
-    return notPlaced;
+    if (placing.road == PlacingResult::Road::ListViewNotKept) return static_cast<int>(placing.asked.size());
+    return CountElsewhere(placing.asked, placing.after);
 }
 
-std::optional<int> RestoreLocations(Platform& os, Ui& ui, const std::string& path) {
+std::optional<int> RestoreLocations(Platform& os, Ui& ui, const std::string& path, bool mayAsk) {
     try {
-        return ApplyIconPositions(os, ui, ReadPositionFile(os, path));
+        return ApplyIconPositions(os, ui, ReadPositionFile(os, path), mayAsk);
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "RestoreLocations");
         return std::nullopt;

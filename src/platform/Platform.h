@@ -7,6 +7,7 @@
 // Strings are UTF-8. Paths are full Windows paths with backslashes ("C:\...").
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -62,7 +63,7 @@ enum class RegRoot : uint32_t { CurrentUser = 0x80000001u, LocalMachine = 0x8000
 // A registry value: nothing, a REG_SZ text or a REG_DWORD number.
 using RegData = std::variant<std::monostate, std::string, int32_t>;
 
-// Where item `index` of the desktop's list view (0-based, order as read) goes.
+// Where item `index` of one read of the desktop (0-based, order as read) goes.
 struct ItemPosition {
     int index = 0;
     int16_t x = 0;
@@ -75,6 +76,10 @@ struct DesktopItem {
     int32_t x = 0;
     int32_t y = 0;
     bool placeKnown = true; // false when the item's position could not be read
+    // The shell's parsing name of the item within the desktop (its file name, or a
+    // virtual item's class id), which tells apart items that show one label; "" where
+    // the view gives labels only (list-view messages).
+    std::string parsingName;
 };
 
 // A decoded picture: width x height pixels, rows from the top, 4 bytes a pixel in
@@ -85,14 +90,23 @@ struct PixelImage {
     std::string bgra;
 };
 
-// How a placing of desktop icons went: which road it took, and how many icons
-// the view took a position for. The shell of Windows 10 1809 and later keeps
-// only positions set through its own folder view: positions sent to its list
-// view as messages are shown, then forgotten at its next refresh.
+// How a placing of desktop icons went: which road it took, what was asked, how
+// many icons the view took a position for, and where the asked items are after it.
+// The shell of Windows 10 1809 and later keeps only positions set through its own
+// folder view: positions sent to its list view as messages are shown, then
+// forgotten at its next refresh.
 struct PlacingResult {
     enum class Road { NotReached, ShellView, ListView, ListViewNotKept } road = Road::NotReached;
     int placed = 0;
+    std::vector<ItemPosition> asked;
+    // One per asked position, read back through the same opening of the view after
+    // placing: the item's name and place; placeKnown false when it could not be read.
+    std::vector<DesktopItem> after;
 };
+
+// Chooses where items go from the desktop's items as one opening of the view reads
+// them (names and parsing names; no places): indexes into that list.
+using PlacingPlan = std::function<std::vector<ItemPosition>(const std::vector<DesktopItem>& items)>;
 
 struct HttpResult {
     int status = 0; // HTTP status; 0 when no answer came (refused, timed out, bad address)
@@ -215,8 +229,15 @@ public:
     virtual bool DesktopArranges() = 0;
     // Turns the desktop's own arranging off; false when it could not be.
     virtual bool StopDesktopArranging() = 0;
-    // Moves items to their positions, all through one opening of the view.
-    virtual PlacingResult SetDesktopItemPositions(const std::vector<ItemPosition>& positions) = 0;
+    // Opens the view once for a whole placing: reads its items, asks `plan` where
+    // they go, places them through the items that read found (an item that left
+    // meanwhile is skipped, never another put in its place) and reads them back.
+    // A view that stops answering is given up on (Road::NotReached).
+    virtual PlacingResult PlaceDesktopItems(const PlacingPlan& plan) = 0;
+    // Moves items of a fresh read, by index, to their positions.
+    PlacingResult SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
+        return PlaceDesktopItems([&](const std::vector<DesktopItem>&) { return positions; });
+    }
     // Moves item `index` (0-based, order as read) to (x, y).
     void SetDesktopItemPosition(int index, int16_t x, int16_t y) { SetDesktopItemPositions({{index, x, y}}); }
 

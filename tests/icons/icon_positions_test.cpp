@@ -209,3 +209,40 @@ TEST_CASE("RestoreLocations matches trimmed labels in any case; the n-th record 
     CHECK(calls == moved); // one position per matched item, in list order
     CHECK((d.os.positionBatches == 1 && d.ui.shown.empty())); // all through one opening of the view
 }
+
+TEST_CASE("items that share a label go back to their own places: ranked by parsing name on the shell's road, in the "
+          "view's order on the list view's; an item that leaves while the view is open is skipped") {
+    using Spot = std::pair<int32_t, int32_t>;
+    struct Row { PlacingResult::Road road; bool reordered; };
+    for (const Row& r : {Row{PlacingResult::Road::ShellView, true}, Row{PlacingResult::Road::ListView, false}}) {
+        CAPTURE(static_cast<int>(r.road));
+        test::SimMachine d;
+        d.os.virtualItems.clear();
+        d.os.hideExtensions = true;
+        d.os.placingRoad = r.road;
+        const std::string pdf = d.os.userDesktop + "\\Report.pdf", docx = d.os.commonDesktop + "\\Report.docx";
+        d.Put(pdf, "p"), d.Put(docx, "d"); // both show "Report": the pdf first in the view, the docx first by name
+        d.os.SetDesktopItemPositions({{0, 100, 100}, {1, 300, 300}});
+        auto spots = [&] {
+            std::map<std::string, Spot> at;
+            for (const auto& icon : d.os.Icons()) at[icon.source] = {icon.x, icon.y};
+            return at;
+        };
+        const auto saved = spots();
+        const auto records = EnumDesktopIcons(d.os, d.ui);
+        REQUIRE((records && records->size() == 2 && (*records)[0].Name == "Report"));
+        if (r.reordered) { // the pdf comes back later: last in the view now
+            std::filesystem::remove(d.os.HostPath(pdf));
+            d.os.Icons();
+            d.Put(pdf, "p");
+        }
+        d.os.SetDesktopItemPositions({{0, 600, 20}, {1, 650, 20}});
+        CHECK(ApplyIconPositions(d.os, d.ui, *records) == 0);
+        CHECK(spots() == saved);
+
+        d.os.SetDesktopItemPositions({{0, 600, 20}, {1, 650, 20}});
+        d.os.betweenReadAndPlace = [&] { std::filesystem::remove(d.os.HostPath(pdf)); };
+        CHECK(ApplyIconPositions(d.os, d.ui, *records) == 1); // the one that left is told, not replaced
+        CHECK(spots() == std::map<std::string, Spot>{{docx, saved.at(docx)}});
+    }
+}

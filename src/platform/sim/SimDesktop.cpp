@@ -61,7 +61,9 @@ void SimPlatform::SyncIcons(bool countingPoll) {
     for (const std::string& folder : {userDesktop, commonDesktop})
         for (const auto& e : List(folder + "\\", true)) {
             std::string source = folder + "\\" + e.name;
-            present.push_back({ItemKey(source, "", 0), e.name, source});
+            const size_t dot = e.name.rfind('.');
+            const bool cut = hideExtensions && !e.isFolder && dot != std::string::npos && dot > 0;
+            present.push_back({ItemKey(source, "", 0), cut ? e.name.substr(0, dot) : e.name, source});
         }
 
     // Items whose file left disappear; the rest keep their order and place.
@@ -112,14 +114,25 @@ std::optional<long> SimPlatform::DesktopItemCount() {
     return static_cast<long>(shown_.size());
 }
 
+// The shown items as a read gives them; parsing names only on the shell's road.
+std::vector<DesktopItem> SimPlatform::ShownItems(bool places) {
+    std::vector<DesktopItem> items;
+    items.reserve(shown_.size());
+    for (size_t i : shown_) {
+        const Icon& icon = icons_[i];
+        DesktopItem item{icon.name};
+        if (places) item = {icon.name, icon.x, icon.y, !placeUnreadable.count(icon.name)};
+        if (placingRoad == PlacingResult::Road::ShellView)
+            item.parsingName = icon.source.empty() ? "::" + icon.name : icon.source.substr(icon.source.rfind('\\') + 1);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
 std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItems() {
     if (!desktopRunning) return std::nullopt;
     SyncIcons(false);
-    std::vector<DesktopItem> items;
-    items.reserve(shown_.size());
-    for (size_t i : shown_)
-        items.push_back({icons_[i].name, icons_[i].x, icons_[i].y, !placeUnreadable.count(icons_[i].name)});
-    return items;
+    return ShownItems(true);
 }
 
 std::optional<std::vector<std::string>> SimPlatform::ReadDesktopItemNames() {
@@ -138,16 +151,35 @@ bool SimPlatform::StopDesktopArranging() {
     return desktopRunning;
 }
 
-PlacingResult SimPlatform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
+PlacingResult SimPlatform::PlaceDesktopItems(const PlacingPlan& plan) {
     if (!desktopRunning) return {};
-    ++positionBatches;
+    SyncIcons(false);
     PlacingResult result{placingRoad, 0};
-    for (const auto& [index, x, y] : positions) {
+    result.asked = plan(ShownItems(false));
+    // The items read, by identity, so that a change meanwhile moves no other item.
+    std::vector<std::pair<std::string, std::string>> read; // source, name
+    for (size_t i : shown_) read.emplace_back(icons_[i].source, icons_[i].name);
+    if (betweenReadAndPlace) betweenReadAndPlace();
+    SyncIcons(false);
+    auto find = [&](int index) -> Icon* {
+        if (index < 0 || static_cast<size_t>(index) >= read.size()) return nullptr;
+        for (size_t i : shown_)
+            if (std::pair(icons_[i].source, icons_[i].name) == read[index]) return &icons_[i];
+        return nullptr;
+    };
+    ++positionBatches;
+    for (const auto& [index, x, y] : result.asked) {
         positionCalls.push_back({index, x, y});
-        if (arranging || index < 0 || static_cast<size_t>(index) >= shown_.size()) continue;
-        icons_[shown_[index]].x = x;
-        icons_[shown_[index]].y = y;
+        Icon* icon = find(index);
+        if (arranging || !icon) continue;
+        icon->x = x;
+        icon->y = y;
         ++result.placed;
+    }
+    for (const auto& asked : result.asked) {
+        const Icon* icon = find(asked.index);
+        result.after.push_back(icon ? DesktopItem{icon->name, icon->x, icon->y, !placeUnreadable.count(icon->name)}
+                                    : DesktopItem{"", 0, 0, false});
     }
     return result;
 }

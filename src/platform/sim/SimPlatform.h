@@ -96,6 +96,12 @@ public:
     // later without its folder view (positions shown, then forgotten).
     PlacingResult::Road placingRoad = PlacingResult::Road::ListView;
     std::set<std::string> placeUnreadable; // names of icons whose position cannot be read
+    // Files show without their extension, as with "hide extensions for known file
+    // types" on: "Report.docx" and "Report.pdf" both show "Report".
+    bool hideExtensions = false;
+    // Called in a placing between its read of the items and the placing itself: a
+    // test's way of adding or removing items while the view is open.
+    std::function<void()> betweenReadAndPlace;
     // Polls of DesktopItemCount before newly arrived files show up as items (0: at once).
     int itemShowDelay = 0;
     // Newly arrived files show up one at a time, this many polls apart (0: all at once).
@@ -166,7 +172,7 @@ public:
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;
-    PlacingResult SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
+    PlacingResult PlaceDesktopItems(const PlacingPlan& plan) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
                        size_t maxBytes) override;
 
@@ -194,6 +200,7 @@ private:
         std::unordered_map<std::string, std::filesystem::path> byUpper;
     };
     mutable std::unordered_map<std::string, FolderIndex> folderIndex_;
+    std::vector<DesktopItem> ShownItems(bool places);
     std::vector<size_t> shown_; // list index -> place in icons_, as of the last sync
     uint64_t clock_ = 0;
 };

@@ -12,8 +12,10 @@
 // in the code page), so that names read now match position files written before; but
 // they are read as UTF-16, so that a name outside the code page is not mangled.
 //
-// Nothing is held between calls: process handles, remote blocks and COM objects
-// live for one call.
+// Every call opens the view once, on a thread of its own that is given up on when
+// the shell stays silent (ShellCall.h); a placing reads, plans and places within that
+// one opening. Nothing is held between calls: process handles, remote blocks and
+// COM objects live for one call.
 #include "platform/win32/Win32Platform.h"
 
 #include <windows.h>
@@ -31,6 +33,8 @@
 #include <vector>
 
 #include "platform/win32/Handle.h"
+#include "platform/win32/ShellCall.h"
+#include "platform/win32/ShellFolderView.h"
 #include "platform/win32/WinText.h"
 
 namespace stowly {
@@ -132,7 +136,7 @@ void Log(const wchar_t* text) { OutputDebugStringW(text); }
 // reads need, and one block reserved there on first use for all items.
 class RemoteListView {
 public:
-    explicit RemoteListView(HWND list) : list_(list) {
+    RemoteListView(HWND list, ShellCall& call) : list_(list), call_(call) {
         DWORD pid = WindowProcess(list);
         if (!pid) return;
         process_.reset(OpenProcess(
@@ -141,8 +145,15 @@ public:
     }
     explicit operator bool() const { return static_cast<bool>(process_); }
 
+    // A message to the list view; each answer is proof of life.
+    std::optional<LRESULT> Send(UINT msg, WPARAM wp, LPARAM lp) {
+        auto answer = stowly::Send(list_, msg, wp, lp);
+        if (answer) call_.Beat();
+        return answer;
+    }
+
     std::optional<long> Count() {
-        auto n = Send(list_, LVM_GETITEMCOUNT, 0, 0);
+        auto n = Send(LVM_GETITEMCOUNT, 0, 0);
         if (!n) return std::nullopt;
         return static_cast<long>(*n);
     }
@@ -178,8 +189,8 @@ public:
             for (size_t k = 0; k < count; ++k) {
                 const int index = static_cast<int>(first + static_cast<long>(k));
                 const uintptr_t slot = remote + k * kSlotBytes;
-                auto length = Send(list_, LVM_GETITEMTEXTW, index, static_cast<LPARAM>(slot + kItemAt));
-                auto point = places ? Send(list_, LVM_GETITEMPOSITION, index, static_cast<LPARAM>(slot + kPointAt))
+                auto length = Send(LVM_GETITEMTEXTW, index, static_cast<LPARAM>(slot + kItemAt));
+                auto point = places ? Send(LVM_GETITEMPOSITION, index, static_cast<LPARAM>(slot + kPointAt))
                                     : std::optional<LRESULT>(0);
                 if (!length || !point) return std::nullopt;
                 lengths[k] = *length;
@@ -246,104 +257,85 @@ private:
     }
 
     HWND list_;
+    ShellCall& call_;
     KernelHandle process_;
     RemoteMemory block_;
     bool requestsWritten_ = false;
     bool narrow_ = false;
 };
 
-// ---- The shell's folder view of the desktop ----------------------------------
+// ---- One opening of the desktop's view ------------------------------------------
 
-struct ShellDesktopView {
-    ComPtr<IFolderView> view;
-    ComPtr<IShellFolder> folder;
-};
-
-// The shell's view of the desktop folder, but only when it is the view whose window
-// holds the list view found by its windows (Wine's shell answers with a view of its
-// own that shows nothing).
-std::optional<ShellDesktopView> OpenShellDesktopView(HWND defView) {
-    ComPtr<IShellWindows> windows;
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                windows.put_void())))
-        return std::nullopt;
-    // The desktop's location as the shell's windows know it (CSIDL_DESKTOP), no root.
-    VARIANT location, root;
-    VariantInit(&location);
-    VariantInit(&root);
-    location.vt = VT_I4;
-    location.lVal = CSIDL_DESKTOP;
-    long hwnd = 0;
-    ComPtr<IDispatch> dispatch;
-    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.put()) != S_OK ||
-        !dispatch)
-        return std::nullopt;
-    ComPtr<IServiceProvider> services;
-    ComPtr<IShellBrowser> browser;
-    ComPtr<IShellView> shellView;
-    if (FAILED(dispatch->QueryInterface(IID_IServiceProvider, services.put_void())) ||
-        FAILED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) ||
-        FAILED(browser->QueryActiveShellView(shellView.put())) || !shellView)
-        return std::nullopt;
-    HWND viewWindow = nullptr;
-    if (FAILED(shellView->GetWindow(&viewWindow)) || viewWindow != defView) return std::nullopt;
-    ShellDesktopView desktop;
-    if (FAILED(shellView->QueryInterface(IID_IFolderView, desktop.view.put_void())) ||
-        FAILED(desktop.view->GetFolder(IID_IShellFolder, desktop.folder.put_void())))
-        return std::nullopt;
-    return desktop;
-}
-
-struct ChildId {
-    PITEMID_CHILD pidl = nullptr;
-    ChildId() = default;
-    ChildId(const ChildId&) = delete;
-    ChildId& operator=(const ChildId&) = delete;
-    ~ChildId() { CoTaskMemFree(pidl); }
-};
-
-std::optional<std::vector<DesktopItem>> ReadThroughShell(const ShellDesktopView& desktop, bool places) {
-    int n = 0;
-    if (FAILED(desktop.view->ItemCount(SVGIO_ALLVIEW, &n))) return std::nullopt;
-    std::vector<DesktopItem> items;
-    items.reserve(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        ChildId id;
-        POINT point{};
-        std::wstring name;
-        bool known = false;
-        if (SUCCEEDED(desktop.view->Item(i, &id.pidl))) {
-            known = !places || SUCCEEDED(desktop.view->GetItemPosition(id.pidl, &point));
-            STRRET ret{};
-            wchar_t* text = nullptr;
-            if (SUCCEEDED(desktop.folder->GetDisplayNameOf(id.pidl, SHGDN_NORMAL, &ret)) &&
-                SUCCEEDED(StrRetToStrW(&ret, id.pidl, &text))) {
-                name = text;
-                CoTaskMemFree(text);
-            }
-        }
-        items.push_back({ViewName(std::move(name)), point.x, point.y, known});
-    }
-    return items;
-}
-
-// Where the view was found: its window, its list view and, when it can be had, the
-// shell's own folder view of it.
-struct DesktopView {
+// Where the view was found: its list view and, when it can be had, the shell's own
+// folder view of it.
+struct Opening {
     HWND list = nullptr;
-    std::optional<ShellDesktopView> shell;
+    std::optional<ShellFolderView> shell;
 };
 
-DesktopView OpenDesktopView() {
-    DesktopView found;
+Opening Open(ShellCall& call) {
+    Opening found;
     HWND defView = FindDefView();
     found.list = FindListView(defView);
     if (!found.list) return found;
     // Only the shell's own process has a folder view of the desktop to offer.
     DWORD shell = WindowProcess(GetShellWindow());
-    if (shell && shell == WindowProcess(defView)) found.shell = OpenShellDesktopView(defView);
+    if (shell && shell == WindowProcess(defView))
+        found.shell = ShellFolderView::OpenDesktop(defView, [&call] { call.Beat(); });
     if (!found.shell) Log(L"Stowly: the shell's folder view of the desktop cannot be had; using list-view messages\n");
     return found;
+}
+
+// Runs `step` on an opening of the view, and once more on a fresh one when the
+// shell's view went away meanwhile (the shell restarted).
+template <typename Step>
+auto OnOpening(ShellCall& call, Step step) {
+    Opening opening = Open(call);
+    auto result = step(opening);
+    if (opening.shell && opening.shell->Disconnected()) {
+        opening = Open(call);
+        result = step(opening);
+    }
+    return result;
+}
+
+// Runs `step` on an opening of the view on a thread of its own (ShellCall.h) and
+// hands its result over; `fallback` when the shell stayed silent too long.
+template <typename Result, typename Step>
+Result OffThread(Result fallback, Step step) {
+    Result result = std::move(fallback);
+    RunShellCall([&](ShellCall& call) {
+        auto found = OnOpening(call, [&](Opening& opening) { return step(opening, call); });
+        call.WithCaller([&] { result = std::move(found); });
+    });
+    return result;
+}
+
+DesktopItem FromShell(const ShellItem& item) {
+    return {ViewName(item.label), item.at.x, item.at.y, item.placeKnown, Narrow(item.parsingName)};
+}
+
+// The items as the shell's folder view reads them, else as the list view does;
+// *throughShell says which.
+std::optional<std::vector<DesktopItem>> ReadOn(Opening& opening, ShellCall& call, bool places,
+                                               bool* throughShell = nullptr) {
+    if (throughShell) *throughShell = false;
+    if (!opening.list) return std::nullopt;
+    if (opening.shell) {
+        if (auto read = opening.shell->Read(places)) {
+            if (throughShell) *throughShell = true;
+            std::vector<DesktopItem> items;
+            items.reserve(read->size());
+            for (const auto& item : *read) items.push_back(FromShell(item));
+            return items;
+        }
+        if (opening.shell->Disconnected()) return std::nullopt;
+    }
+    RemoteListView remote(opening.list, call);
+    if (!remote) return std::nullopt;
+    auto n = remote.Count();
+    if (!n) return std::nullopt;
+    return remote.Read(*n, places);
 }
 
 } // namespace
@@ -351,17 +343,16 @@ DesktopView OpenDesktopView() {
 bool Win32Platform::DesktopViewFound() { return FindListView(FindDefView()) != nullptr; }
 
 std::optional<long> Win32Platform::DesktopItemCount() {
-    ComScope com;
-    DesktopView desktop = OpenDesktopView();
-    if (!desktop.list) return std::nullopt;
-    if (desktop.shell) {
-        int n = 0;
-        if (SUCCEEDED(desktop.shell->view->ItemCount(SVGIO_ALLVIEW, &n))) return n;
-    }
-    // Opening the process proves that the items could also be read.
-    RemoteListView remote(desktop.list);
-    if (!remote) return std::nullopt;
-    return remote.Count();
+    return OffThread(std::optional<long>(), [](Opening& opening, ShellCall& call) -> std::optional<long> {
+        if (!opening.list) return std::nullopt;
+        if (opening.shell) {
+            if (auto n = opening.shell->Count()) return *n;
+        }
+        // Opening the process proves that the items could also be read.
+        RemoteListView remote(opening.list, call);
+        if (!remote) return std::nullopt;
+        return remote.Count();
+    });
 }
 
 std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() { return ReadItems(true); }
@@ -376,92 +367,75 @@ std::optional<std::vector<std::string>> Win32Platform::ReadDesktopItemNames() {
 }
 
 std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool places) {
-    ComScope com;
-    DesktopView desktop = OpenDesktopView();
-    if (!desktop.list) return std::nullopt;
-    if (desktop.shell) {
-        if (auto items = ReadThroughShell(*desktop.shell, places)) return items;
-    }
-    RemoteListView remote(desktop.list);
-    if (!remote) return std::nullopt;
-    auto n = remote.Count();
-    if (!n) return std::nullopt;
-    return remote.Read(*n, places);
+    return OffThread(std::optional<std::vector<DesktopItem>>(),
+                     [places](Opening& opening, ShellCall& call) { return ReadOn(opening, call, places); });
 }
-
-namespace {
-
-// The shell's view's second interface, which holds the folder's flags.
-ComPtr<IFolderView2> FolderView2(const ShellDesktopView& shell) {
-    ComPtr<IFolderView2> view;
-    if (FAILED(shell.view->QueryInterface(IID_IFolderView2, view.put_void()))) view = {};
-    return view;
-}
-
-} // namespace
 
 bool Win32Platform::DesktopArranges() {
-    ComScope com;
-    DesktopView desktop = OpenDesktopView();
-    if (!desktop.list) return false;
-    if (desktop.shell) {
-        DWORD flags = 0;
-        if (auto view = FolderView2(*desktop.shell); view && SUCCEEDED(view->GetCurrentFolderFlags(&flags)))
-            return (flags & FWF_AUTOARRANGE) != 0;
-        return desktop.shell->view->GetAutoArrange() == S_OK;
-    }
-    return (GetWindowLongPtrW(desktop.list, GWL_STYLE) & LVS_AUTOARRANGE) != 0;
+    return OffThread(false, [](Opening& opening, ShellCall&) {
+        if (!opening.list) return false;
+        if (opening.shell) {
+            if (auto arranges = opening.shell->Arranges()) return *arranges;
+        }
+        return (GetWindowLongPtrW(opening.list, GWL_STYLE) & LVS_AUTOARRANGE) != 0;
+    });
 }
 
 bool Win32Platform::StopDesktopArranging() {
-    ComScope com;
-    DesktopView desktop = OpenDesktopView();
-    if (!desktop.list) return false;
-    if (desktop.shell) {
-        if (auto view = FolderView2(*desktop.shell); view && SUCCEEDED(view->SetCurrentFolderFlags(FWF_AUTOARRANGE, 0)))
-            return true;
-    }
-    const LONG_PTR style = GetWindowLongPtrW(desktop.list, GWL_STYLE);
-    SetWindowLongPtrW(desktop.list, GWL_STYLE, style & ~static_cast<LONG_PTR>(LVS_AUTOARRANGE));
-    return (GetWindowLongPtrW(desktop.list, GWL_STYLE) & LVS_AUTOARRANGE) == 0;
+    return OffThread(false, [](Opening& opening, ShellCall&) {
+        if (!opening.list) return false;
+        if (opening.shell && opening.shell->StopArranging()) return true;
+        const LONG_PTR style = GetWindowLongPtrW(opening.list, GWL_STYLE);
+        SetWindowLongPtrW(opening.list, GWL_STYLE, style & ~static_cast<LONG_PTR>(LVS_AUTOARRANGE));
+        return (GetWindowLongPtrW(opening.list, GWL_STYLE) & LVS_AUTOARRANGE) == 0;
+    });
 }
 
-PlacingResult Win32Platform::SetDesktopItemPositions(const std::vector<ItemPosition>& positions) {
-    if (positions.empty()) return {PlacingResult::Road::ListView, 0};
-    // Opening the view (COM, the shell's windows, its process) costs far more than
-    // placing an icon, so it is opened once for all of them.
-    ComScope com;
-    DesktopView desktop = OpenDesktopView();
-    if (!desktop.list) return {};
-    if (desktop.shell) {
-        std::vector<ChildId> ids(positions.size());
-        std::vector<PCUITEMID_CHILD> children;
-        std::vector<POINT> points;
-        children.reserve(positions.size());
-        points.reserve(positions.size());
-        for (size_t i = 0; i < positions.size(); ++i) {
-            if (FAILED(desktop.shell->view->Item(positions[i].index, &ids[i].pidl))) break;
-            children.push_back(ids[i].pidl);
-            points.push_back({positions[i].x, positions[i].y});
-        }
-        if (children.size() == positions.size() &&
-            SUCCEEDED(desktop.shell->view->SelectAndPositionItems(static_cast<UINT>(children.size()), children.data(),
-                                                                  points.data(), SVSI_POSITIONITEM)))
-            return {PlacingResult::Road::ShellView, static_cast<int>(positions.size())};
-    }
-    PlacingResult result{PlacingResult::Road::ListView, 0};
+PlacingResult Win32Platform::PlaceDesktopItems(const PlacingPlan& plan) {
     // The shell's own list view on Windows 10 1809 (build 17763) and later forgets
     // positions set by messages; a stand-in desktop or an older shell keeps them.
     const OsVersionInfo version = OsVersion();
-    if (WindowProcess(desktop.list) == WindowProcess(GetShellWindow()) && version.major >= 10 && version.build >= 17763)
-        result.road = PlacingResult::Road::ListViewNotKept;
-    for (const auto& p : positions) {
-        // Both halves as 16-bit two's-complement values, so negative positions survive.
-        LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(p.x)) |
-                        (static_cast<LPARAM>(static_cast<uint16_t>(p.y)) << 16);
-        if (Send(desktop.list, LVM_SETITEMPOSITION, static_cast<WPARAM>(p.index), packed).value_or(FALSE)) ++result.placed;
-    }
-    return result;
+    const bool listViewForgets = version.major >= 10 && version.build >= 17763;
+    return OffThread(PlacingResult{}, [&plan, listViewForgets](Opening& opening, ShellCall& call) {
+        PlacingResult result;
+        bool throughShell = false;
+        auto items = ReadOn(opening, call, false, &throughShell);
+        if (!items || !call.WithCaller([&] { result.asked = plan(*items); })) return PlacingResult{};
+        std::vector<int> indexes;
+        std::vector<POINT> points;
+        for (const auto& p : result.asked) {
+            indexes.push_back(p.index);
+            points.push_back({p.x, p.y});
+        }
+        if (throughShell) {
+            // Placed through the ids of the items this read found.
+            result.road = PlacingResult::Road::ShellView;
+            result.placed = indexes.empty() ? 0 : opening.shell->Place(indexes, points);
+            for (const auto& item : opening.shell->ReadBack(indexes)) result.after.push_back(FromShell(item));
+            return result;
+        }
+        RemoteListView remote(opening.list, call);
+        if (!remote) return PlacingResult{};
+        result.road = WindowProcess(opening.list) == WindowProcess(GetShellWindow()) && listViewForgets
+                          ? PlacingResult::Road::ListViewNotKept
+                          : PlacingResult::Road::ListView;
+        for (size_t k = 0; k < indexes.size(); ++k) {
+            // Both halves as 16-bit two's-complement values, so negative positions survive.
+            LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(points[k].x)) |
+                            (static_cast<LPARAM>(static_cast<uint16_t>(points[k].y)) << 16);
+            if (remote.Send(LVM_SETITEMPOSITION, static_cast<WPARAM>(indexes[k]), packed).value_or(FALSE))
+                ++result.placed;
+        }
+        // The list view has no ids: an item whose index now shows another name left.
+        const auto n = remote.Count();
+        const auto now = n ? remote.Read(*n, true) : std::nullopt;
+        for (int index : indexes) {
+            const bool same = now && index >= 0 && static_cast<size_t>(index) < now->size() &&
+                              (*now)[static_cast<size_t>(index)].name == (*items)[static_cast<size_t>(index)].name;
+            result.after.push_back(same ? (*now)[static_cast<size_t>(index)] : DesktopItem{"", 0, 0, false});
+        }
+        return result;
+    });
 }
 
 } // namespace stowly

@@ -2,7 +2,8 @@
 // The real Windows behind the Platform interface. Wide APIs inside, UTF-8 outside.
 // The implementation is split by concern:
 //   Win32Platform.cpp   process, machine, files, registry, text encoding, programs
-//   Win32Desktop.cpp    the desktop's icon list view in the shell's process
+//   Win32Desktop.cpp    the desktop's icons in the shell's process (ShellFolderView,
+//                       list-view messages), off the caller's thread (ShellCall)
 //   Win32Shell.cpp      moves of desktop items
 //   Win32Wallpaper.cpp  the wallpaper
 //   Win32Net.cpp        HTTP and opening addresses
@@ -61,7 +62,7 @@ public:
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;
-    PlacingResult SetDesktopItemPositions(const std::vector<ItemPosition>& positions) override;
+    PlacingResult PlaceDesktopItems(const PlacingPlan& plan) override;
     HttpResult HttpGet(const std::string& url, unsigned connectTimeoutMs, unsigned totalTimeoutMs,
                        size_t maxBytes) override;
 

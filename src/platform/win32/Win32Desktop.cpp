@@ -34,7 +34,7 @@
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/ShellCall.h"
-#include "platform/win32/ShellFolderView.h"
+#include "platform/win32/FolderViewOpening.h"
 #include "platform/win32/WinText.h"
 
 namespace stowly {
@@ -270,7 +270,7 @@ private:
 // folder view of it.
 struct Opening {
     HWND list = nullptr;
-    std::optional<ShellFolderView> shell;
+    std::optional<FolderViewOpening> shell;
 };
 
 Opening Open(ShellCall& call) {
@@ -281,7 +281,7 @@ Opening Open(ShellCall& call) {
     // Only the shell's own process has a folder view of the desktop to offer.
     DWORD shell = WindowProcess(GetShellWindow());
     if (shell && shell == WindowProcess(defView))
-        found.shell = ShellFolderView::OpenDesktop(defView, [&call] { call.Beat(); });
+        found.shell = FolderViewOpening::OpenDesktop(defView, [&call] { call.Beat(); });
     if (!found.shell) Log(L"Stowly: the shell's folder view of the desktop cannot be had; using list-view messages\n");
     return found;
 }

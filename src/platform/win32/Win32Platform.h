@@ -2,7 +2,7 @@
 // The real Windows behind the Platform interface. Wide APIs inside, UTF-8 outside.
 // The implementation is split by concern:
 //   Win32Platform.cpp   process, machine, files, registry, text encoding, programs
-//   Win32Desktop.cpp    the desktop's icons in the shell's process (ShellFolderView,
+//   Win32Desktop.cpp    the desktop's icons in the shell's process (FolderViewOpening,
 //                       list-view messages), off the caller's thread (ShellCall)
 //   Win32Shell.cpp      moves of desktop items
 //   Win32Wallpaper.cpp  the wallpaper

@@ -1,4 +1,4 @@
-#include "platform/win32/ShellFolderView.h"
+#include "platform/win32/FolderViewOpening.h"
 
 #include <exdisp.h>
 #include <shlguid.h>
@@ -25,11 +25,11 @@ bool IsDisconnection(HRESULT hr) {
 
 } // namespace
 
-ShellFolderView::ShellFolderView(ComPtr<IFolderView> view, ComPtr<IShellFolder> folder,
+FolderViewOpening::FolderViewOpening(ComPtr<IFolderView> view, ComPtr<IShellFolder> folder,
                                  std::function<void()> answered)
     : view_(std::move(view)), folder_(std::move(folder)), answered_(std::move(answered)) {}
 
-ShellFolderView& ShellFolderView::operator=(ShellFolderView&& other) noexcept {
+FolderViewOpening& FolderViewOpening::operator=(FolderViewOpening&& other) noexcept {
     if (this == &other) return *this;
     ForgetItems();
     view_ = std::move(other.view_);
@@ -41,13 +41,13 @@ ShellFolderView& ShellFolderView::operator=(ShellFolderView&& other) noexcept {
     return *this;
 }
 
-void ShellFolderView::ForgetItems() {
+void FolderViewOpening::ForgetItems() {
     for (PITEMID_CHILD id : ids_) CoTaskMemFree(id);
     ids_.clear();
     labels_.clear();
 }
 
-std::optional<ShellFolderView> ShellFolderView::OpenDesktop(HWND defView, std::function<void()> answered) {
+std::optional<FolderViewOpening> FolderViewOpening::OpenDesktop(HWND defView, std::function<void()> answered) {
     ComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                 windows.put_void())))
@@ -77,10 +77,10 @@ std::optional<ShellFolderView> ShellFolderView::OpenDesktop(HWND defView, std::f
     if (FAILED(shellView->QueryInterface(IID_IFolderView, view.put_void())) ||
         FAILED(view->GetFolder(IID_IShellFolder, folder.put_void())))
         return std::nullopt;
-    return ShellFolderView(std::move(view), std::move(folder), std::move(answered));
+    return FolderViewOpening(std::move(view), std::move(folder), std::move(answered));
 }
 
-HRESULT ShellFolderView::Answered(HRESULT hr) {
+HRESULT FolderViewOpening::Answered(HRESULT hr) {
     if (IsDisconnection(hr)) {
         disconnected_ = true;
     } else if (answered_) {
@@ -89,7 +89,7 @@ HRESULT ShellFolderView::Answered(HRESULT hr) {
     return hr;
 }
 
-std::wstring ShellFolderView::DisplayName(PCUITEMID_CHILD id, SHGDNF how) {
+std::wstring FolderViewOpening::DisplayName(PCUITEMID_CHILD id, SHGDNF how) {
     STRRET ret{};
     if (FAILED(Answered(folder_->GetDisplayNameOf(id, how, &ret)))) return {};
     wchar_t* text = nullptr;
@@ -99,13 +99,13 @@ std::wstring ShellFolderView::DisplayName(PCUITEMID_CHILD id, SHGDNF how) {
     return name;
 }
 
-std::optional<int> ShellFolderView::Count() {
+std::optional<int> FolderViewOpening::Count() {
     int n = 0;
     if (FAILED(Answered(view_->ItemCount(SVGIO_ALLVIEW, &n)))) return std::nullopt;
     return n;
 }
 
-std::optional<std::vector<ShellItem>> ShellFolderView::Read(bool places) {
+std::optional<std::vector<ShellItem>> FolderViewOpening::Read(bool places) {
     ForgetItems();
     const auto n = Count();
     if (!n) return std::nullopt;
@@ -133,7 +133,7 @@ std::optional<std::vector<ShellItem>> ShellFolderView::Read(bool places) {
     return items;
 }
 
-int ShellFolderView::Place(const std::vector<int>& indexes, const std::vector<POINT>& points) {
+int FolderViewOpening::Place(const std::vector<int>& indexes, const std::vector<POINT>& points) {
     std::vector<PCUITEMID_CHILD> children;
     std::vector<POINT> at;
     for (size_t k = 0; k < indexes.size() && k < points.size(); ++k) {
@@ -151,7 +151,7 @@ int ShellFolderView::Place(const std::vector<int>& indexes, const std::vector<PO
     return placed;
 }
 
-std::vector<ShellItem> ShellFolderView::ReadBack(const std::vector<int>& indexes) {
+std::vector<ShellItem> FolderViewOpening::ReadBack(const std::vector<int>& indexes) {
     std::vector<ShellItem> items;
     for (int index : indexes) {
         ShellItem item;
@@ -165,7 +165,7 @@ std::vector<ShellItem> ShellFolderView::ReadBack(const std::vector<int>& indexes
     return items;
 }
 
-std::optional<bool> ShellFolderView::Arranges() {
+std::optional<bool> FolderViewOpening::Arranges() {
     ComPtr<IFolderView2> view2;
     DWORD flags = 0;
     if (SUCCEEDED(view_->QueryInterface(IID_IFolderView2, view2.put_void())) &&
@@ -176,7 +176,7 @@ std::optional<bool> ShellFolderView::Arranges() {
     return hr == S_OK;
 }
 
-bool ShellFolderView::StopArranging() {
+bool FolderViewOpening::StopArranging() {
     ComPtr<IFolderView2> view2;
     return SUCCEEDED(view_->QueryInterface(IID_IFolderView2, view2.put_void())) &&
            SUCCEEDED(Answered(view2->SetCurrentFolderFlags(FWF_AUTOARRANGE, 0)));

@@ -24,18 +24,18 @@ struct ShellItem {
     bool placeKnown = false; // false when its place was not asked for or could not be read
 };
 
-class ShellFolderView {
+class FolderViewOpening {
 public:
     // `answered` is called after every call the view answered, slow or not.
-    ShellFolderView(ComPtr<IFolderView> view, ComPtr<IShellFolder> folder, std::function<void()> answered = {});
-    ShellFolderView(ShellFolderView&& other) noexcept { *this = std::move(other); }
-    ShellFolderView& operator=(ShellFolderView&& other) noexcept;
-    ~ShellFolderView() { ForgetItems(); }
+    FolderViewOpening(ComPtr<IFolderView> view, ComPtr<IShellFolder> folder, std::function<void()> answered = {});
+    FolderViewOpening(FolderViewOpening&& other) noexcept { *this = std::move(other); }
+    FolderViewOpening& operator=(FolderViewOpening&& other) noexcept;
+    ~FolderViewOpening() { ForgetItems(); }
 
     // The shell's view of the desktop folder, but only when it is the view whose
     // window is `defView` (Wine's shell answers with a view of its own that shows
     // nothing).
-    static std::optional<ShellFolderView> OpenDesktop(HWND defView, std::function<void()> answered = {});
+    static std::optional<FolderViewOpening> OpenDesktop(HWND defView, std::function<void()> answered = {});
 
     std::optional<int> Count();
     // Every item that can be had and named, in the view's order, with places when

@@ -134,10 +134,16 @@ bool StandinDesktop::Create(HINSTANCE instance) {
     SendMessageW(list_, LVM_SETTEXTCOLOR, 0, RGB(255, 255, 255));
 
     FitToScreen();
+    SetWindowPos(progman_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // Wine's list view lays every item out afresh at its first paint with items in it,
+    // forgetting the positions set before. That paint is made here, with the Recycle
+    // Bin alone, which then goes back to its slot.
     AddRecycleBin();
+    RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    POINT first = SlotPoint(0);
+    SendMessageW(list_, LVM_SETITEMPOSITION32, 0, reinterpret_cast<LPARAM>(&first));
     Sync();
     SetTimer(progman_, kSyncTimer, kSyncMs, nullptr);
-    SetWindowPos(progman_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     return true;
 }
 

@@ -121,6 +121,10 @@ case "${1:-}" in
     # One persistent server for the whole run; its helpers must not hold CTest's pipes.
     "$WINESERVER" -p >/dev/null 2>&1 </dev/null
     "$wine" cmd /c exit >/dev/null 2>&1 </dev/null
+    # Full names on the stand-in desktop ("Notes.txt") unless a test hides known
+    # extensions for a while; set on every start, in case a test ended before it
+    # could put this back.
+    reg_add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Advanced' /v HideFileExt /t REG_DWORD /d 0
     start_keeper || exit 1
     echo "wine ready: prefix $WINEPREFIX, display $DISPLAY"
     ;;

@@ -3,13 +3,16 @@
 #include <set>
 
 #include "WineHarness.h"
+#include "icons/DesktopIcons.h"
+#include "platform/sim/ScriptedUi.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/TestDir.h"
 
 using namespace stowly;
 using namespace stowly::wine;
 
 TEST_CASE("A desktop of more items than one request block holds, names outside the code page among them, is read "
-          "and placed whole; its arranging is seen and turned off") {
+          "and placed whole") {
     Win32Platform os;
     EmptyDesktops desktops;
     constexpr int kFiles = 600, kItems = kFiles + 5; // and the Recycle Bin
@@ -39,11 +42,79 @@ TEST_CASE("A desktop of more items than one request block holds, names outside t
         CHECK((*items)[i].name == (*names)[i]);
         CHECK_MESSAGE(((*items)[i].x == places[i].x && (*items)[i].y == places[i].y), i);
     }
-    // The list view's own arranging, seen and turned off from this process.
+}
+
+// The user's "hide extensions for known file types" while a test runs, shown again after it
+// (tools/wine-run.sh starts every run with it off).
+struct HiddenExtensions {
+    HiddenExtensions() { Set(1); }
+    ~HiddenExtensions() { Set(0); }
+    static void Set(DWORD hide) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+                        L"HideFileExt", REG_DWORD, &hide, sizeof hide);
+    }
+};
+
+TEST_CASE("Items that share a label go back each to its own place; a desktop that arranges its icons is asked "
+          "about once: No leaves them where they are and counts them, Yes stops the arranging and places them") {
+    Win32Platform os;
+    EmptyDesktops desktops;
+    HiddenExtensions hidden;
+    for (const wchar_t* name : {L"Report.docx", L"Report.pdf", L"Notes.txt"}) std::ofstream{desktops.user() / name};
+    StandinDesktop desktop;
+    REQUIRE(desktop.Start());
+    REQUIRE(WaitFor([&] { return os.DesktopItemCount() == 4; }));
+    // Places off the stand-in's grid and far from where an arranging list view puts items. The
+    // view shows the Recycle Bin, then the files by name: with `swap` 1 the two "Report" items
+    // trade places (and so do the other two).
+    using Places = std::vector<std::pair<int, int>>;
+    const auto layout = [](int swap) {
+        Places at;
+        for (int i = 0; i < 4; ++i) at.emplace_back(300 + 110 * (i ^ swap), 250 + 50 * (i ^ swap));
+        return at;
+    };
+    const auto place = [&](const Places& at) {
+        std::vector<ItemPosition> positions;
+        for (int i = 0; i < 4; ++i) positions.push_back({i, int16_t(at[i].first), int16_t(at[i].second)});
+        os.SetDesktopItemPositions(positions);
+    };
+    const auto places = [&] {
+        Places at;
+        for (const DesktopItem& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
+            at.emplace_back(item.x, item.y);
+        return at;
+    };
+    place(layout(0));
+    test::TestDir dir;
+    const std::string file = Narrow((dir.path() / L"Layout.dpf").wstring());
+    ScriptedUi ui;
+    const auto saved = EnumDesktopIcons(os, ui);
+    REQUIRE(saved);
+    std::multiset<std::string> labels;
+    for (const IconRecord& icon : *saved) labels.insert(icon.Name);
+    CHECK(labels == std::multiset<std::string>{"Recycle Bin", "Report", "Report", "Notes"});
+    WritePositionFile(os, file, "1024 x 768", *saved);
+    place(layout(1));
+    CHECK(RestoreLocations(os, ui, file) == 0);
+    CHECK(places() == layout(0));
+    CHECK(ui.shown.empty());
+
+    const std::string question = "The desktop arranges its icons by itself, so they cannot go back to their places.  "
+                                 "Turn off \"Auto arrange icons\" and place them?";
     const HWND list = FindWindowExW(FindWindowExW(FindWindowW(L"Progman", nullptr), nullptr, L"SHELLDLL_DefView", nullptr),
                                     nullptr, L"SysListView32", nullptr);
     CHECK_FALSE(os.DesktopArranges());
+    place(layout(1));
     SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LVS_AUTOARRANGE);
-    CHECK(os.DesktopArranges());
-    CHECK((os.StopDesktopArranging() && !os.DesktopArranges()));
+    REQUIRE(os.DesktopArranges());
+    const auto arranged = places();
+    ScriptedUi no, yes;
+    no.Push(Answer::No);
+    CHECK(RestoreLocations(os, no, file) == 4);
+    CHECK(no.MessageTexts() == std::vector<std::string>{question});
+    CHECK((os.DesktopArranges() && places() == arranged));
+    yes.Push(Answer::Yes);
+    CHECK(RestoreLocations(os, yes, file) == 0);
+    CHECK(yes.MessageTexts() == std::vector<std::string>{question});
+    CHECK((!os.DesktopArranges() && places() == layout(0)));
 }

@@ -4,6 +4,11 @@
 // shell's icons. Items follow the folders within a second; new ones take the first
 // free grid slot; a person can drag them. Ends on WM_CLOSE to "Progman".
 //
+// Labels are the shell's display names, so they follow the user's "hide extensions
+// for known file types" (HideFileExt) as the desktop's do: "Report.docx" and
+// "Report.pdf" both show "Report" when it is 1. While the list view has
+// LVS_AUTOARRANGE it refuses positions, as the shell's does.
+//
 // It keeps up with desktops of thousands of items: the free slots are found in one
 // pass over the items' positions, and new items are added a chunk at a time between
 // turns of the message loop, so that other programs' messages to the view are
@@ -38,6 +43,17 @@ constexpr UINT kPauseSync = WM_APP + 2;
 // a 16-bit position can say, another band of rows below.
 constexpr int kGridX = 75, kGridY = 75, kLeft = 10, kTop = 5;
 constexpr int kColumnsPerBand = (32767 - kLeft - kGridX) / kGridX;
+
+// Position messages to the list view while it arranges its items itself do nothing
+// and answer FALSE, as the documented list view and the shell's desktop do; Wine's
+// list view would move the item all the same.
+LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) noexcept {
+    if ((msg == LVM_SETITEMPOSITION || msg == LVM_SETITEMPOSITION32) &&
+        (GetWindowLongPtrW(hwnd, GWL_STYLE) & LVS_AUTOARRANGE))
+        return FALSE;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListProc, id);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
 
 // Paths compare without regard to case.
 std::wstring PathKey(std::wstring path) {
@@ -123,7 +139,7 @@ bool StandinDesktop::Create(HINSTANCE instance) {
     list_ = CreateWindowExW(0, WC_LISTVIEWW, L"FolderView",
                             WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_NOSCROLL, 0, 0, 0, 0, view_,
                             nullptr, instance, nullptr);
-    if (!view_ || !list_) return false;
+    if (!view_ || !list_ || !SetWindowSubclass(list_, ListProc, 1, 0)) return false;
 
     SHFILEINFOW sfi{};
     auto images = reinterpret_cast<HIMAGELIST>(
@@ -134,10 +150,16 @@ bool StandinDesktop::Create(HINSTANCE instance) {
     SendMessageW(list_, LVM_SETTEXTCOLOR, 0, RGB(255, 255, 255));
 
     FitToScreen();
+    SetWindowPos(progman_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // Wine's list view lays every item out afresh at its first paint with items in it,
+    // forgetting the positions set before. That paint is made here, with the Recycle
+    // Bin alone, which then goes back to its slot.
     AddRecycleBin();
+    RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    POINT first = SlotPoint(0);
+    SendMessageW(list_, LVM_SETITEMPOSITION32, 0, reinterpret_cast<LPARAM>(&first));
     Sync();
     SetTimer(progman_, kSyncTimer, kSyncMs, nullptr);
-    SetWindowPos(progman_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     return true;
 }
 
@@ -200,6 +222,8 @@ void StandinDesktop::AddPending() {
     for (size_t n = 0; n < kAddChunk && !pending_.empty(); ++n) {
         std::wstring path = std::move(pending_.front());
         pending_.pop_front();
+        // The display name drops the extension when HideFileExt asks for it: Windows
+        // only for registered types, Wine's shell for any extension.
         SHFILEINFOW sfi{};
         SHGetFileInfoW(path.c_str(), 0, &sfi, sizeof(sfi), SHGFI_SYSICONINDEX | SHGFI_LARGEICON | SHGFI_DISPLAYNAME);
         std::wstring name = sfi.szDisplayName[0] ? sfi.szDisplayName : path.substr(path.rfind(L'\\') + 1);

@@ -109,12 +109,9 @@ TEST_CASE("the key file edited between clean and restore: the files always come 
     const std::string damaged = "The closet key file is damaged, so nothing was moved. Your files are in \"" +
                                 kCloset.substr(0, kCloset.size() - 1) + "\" and \"" +
                                 kAllUsers.substr(0, kAllUsers.size() - 1) + "\".";
-    struct Row {
-        std::string key;
-        const char* typed; // the password typed when asked, "<cancel>" for Cancel; nullptr: not asked
-        Texts messages;
-        std::string done; // the progress window's last words; "" the files stay in the closet
-    };
+    // typed: the password typed when asked, "<cancel>" for Cancel, nullptr: not asked; done: the progress
+    // window's last words, "" when the files stay in the closet.
+    struct Row { std::string key; const char* typed; Texts messages; std::string done; };
     const Row rows[] = {
         // the icon part: damage costs only positions, and is told
         {key(kProgram, "", ""), nullptr, {}, kRestored}, // the desktop did not answer the clean
@@ -181,14 +178,13 @@ TEST_CASE("the wallpaper is swapped and put back with the recorded style; a stal
     RestoreDesktop(m.ctx);
     m.os.faults.locked.clear();
     CleanDesktop(m.ctx);
-    CHECK((m.Done(kCleaned) && m.os.wallpaper == clean && m.Get(kBackup) == beach));
-    CHECK(ReadCurrentWallpaper(m.os).style == "1 1");
-    KeyFileContent key = ReadKeyFile(m.os, kKeyFile);
-    CHECK((key.header.wallpaper == beach && key.header.wallpaperStyle == "10 0"));
+    CHECK((m.Done(kCleaned) && m.os.wallpaper == clean && m.Get(kBackup) == beach && ReadCurrentWallpaper(m.os).style == "1 1"));
+    const KeyFileHeader saved = ReadKeyFileHeader(m.os, kKeyFile);
+    CHECK((saved.wallpaper == beach && saved.wallpaperStyle == "10 0"));
     m.Put(beach, "edited while the desktop was clean"); // never replaced by the backup
     RestoreDesktop(m.ctx);
     CHECK((m.Done(kRestored) && m.os.wallpaper == beach && ReadCurrentWallpaper(m.os).style == "10 0"));
-    CHECK(m.Get(beach) == "edited while the desktop was clean");
+    CHECK(m.Get(beach) == "edited while the desktop was clean"); // not the backup
     REQUIRE(m.Exists(kBackup)); // left behind: stale for the next clean
     // A clean without a swap makes no backup; the user then picks another picture.
     m.st.settings.DefaultWindowsBackground = "";
@@ -233,10 +229,10 @@ TEST_CASE("the wait for returned icons: late and trickling icons placed, about 1
         m.Put(kPublic + "shared.lnk", "s");
         const Places places = m.IconPlaces(true);
         CleanDesktop(m.ctx);
-        CHECK(m.ui.pumps < 30); // messages run a few times a second, not for every key line and item
-        CHECK((m.ui.countLabels.back() == "1 out of 1" && m.ui.statusLabels.back() == "Cleaning File: shared.lnk"));
+        // Messages run a few times a second, not for every key line and item; each desktop is counted.
         const std::string count = std::to_string(items) + " out of " + std::to_string(items);
-        CHECK(std::find(m.ui.countLabels.begin(), m.ui.countLabels.end(), count) != m.ui.countLabels.end());
+        CHECK((m.ui.pumps < 30 && std::ranges::count(m.ui.countLabels, count) > 0));
+        CHECK((m.ui.countLabels.back() == "1 out of 1" && m.ui.statusLabels.back() == "Cleaning File: shared.lnk"));
         m.Put(kCloset + ".hidden", "h"); // comes back too, but is never shown: not waited for
         m.os.itemShowDelay = r.delay;
         m.os.pollsBetweenItems = r.pollsBetween;
@@ -264,8 +260,7 @@ TEST_CASE("a desktop folder that is missing, relative, a drive root or cannot be
             m.Put("C:\\root.txt", "r");
             (user ? m.st.UserDesktopFolder : m.st.CommonDesktopFolder) = bad;
             CleanDesktop(m.ctx);
-            CHECK(m.ui.MessageTexts() == Texts{kNoDesktop});
-            CHECK((!m.Exists(kKeyFile) && !m.Exists(kCloset) && m.Get("C:\\root.txt") == "r"));
+            CHECK((m.ui.MessageTexts() == Texts{kNoDesktop} && !m.Exists(kKeyFile) && !m.Exists(kCloset) && m.Get("C:\\root.txt") == "r"));
             m.Reset();
             CleanDesktop(m.ctx);
             (user ? m.st.UserDesktopFolder : m.st.CommonDesktopFolder) = bad;
@@ -298,15 +293,15 @@ TEST_CASE("links move as links, on one volume or across two, and what they point
         fs::create_symlink(m.os.HostPath("C:\\Data\\notes.txt"), desk / "notes.txt");
         fs::create_directory_symlink(desk, desk / "Loop"); // a link to the desktop itself
         const Tree data = m.Contents("C:\\Data\\");
+        const auto links = [&](const fs::path& where) {
+            return std::ranges::all_of(std::array{"Projects", "notes.txt", "Loop"},
+                                       [&](const char* link) { return fs::is_symlink(fs::symlink_status(where / link)); });
+        };
         CleanDesktop(m.ctx);
-        CHECK(m.Done(kCleaned));
-        for (const char* link : {"Projects", "notes.txt", "Loop"}) CHECK(fs::is_symlink(fs::symlink_status(closet / link)));
-        CHECK(fs::read_symlink(closet / "Projects") == m.os.HostPath("C:\\Data\\Projects"));
+        CHECK((m.Done(kCleaned) && links(closet) && fs::read_symlink(closet / "Projects") == m.os.HostPath("C:\\Data\\Projects")));
         CHECK((m.Contents("C:\\Data\\") == data && m.Get(program + "QuickClean\\a.txt") == "a"));
         RestoreDesktop(m.ctx);
-        CHECK(m.Done(kRestored));
-        CHECK((fs::is_symlink(fs::symlink_status(desk / "Projects")) && fs::is_symlink(fs::symlink_status(desk / "Loop"))));
-        CHECK((m.Get(kDesk + "notes.txt") == "notes" && m.Get(kDesk + "a.txt") == "a"));
+        CHECK((m.Done(kRestored) && links(desk) && m.Get(kDesk + "notes.txt") == "notes" && m.Get(kDesk + "a.txt") == "a"));
         CHECK((m.Contents("C:\\Data\\") == data && m.Contents(program + "QuickClean\\").empty()));
     }
 }
@@ -378,8 +373,7 @@ TEST_CASE("across volumes the source is held still, the copy is on the disk befo
         m.os.faults.passing = r.clean;
         CleanDesktop(m.ctx);
         CHECK(m.Done(kCleaned + (r.desk.empty() ? "" : " 1 item could not be moved.")));
-        CHECK((m.Contents(kDesk) == r.desk && m.Contents(closet) == (r.desk.empty() ? moved : Tree{{"a.txt", "alpha"}})));
-        CHECK(NoWorkingNames(m));
+        CHECK((m.Contents(kDesk) == r.desk && m.Contents(closet) == (r.desk.empty() ? moved : Tree{{"a.txt", "alpha"}}) && NoWorkingNames(m)));
         // Every copied file is written to the disk before its item's copy is marked whole,
         // with a rename written through, and nothing of a source goes before that.
         std::set<std::string> unflushed, marked;
@@ -397,8 +391,7 @@ TEST_CASE("across volumes the source is held still, the copy is on the disk befo
             }
         }
         CHECK(marked.size() == 1u + (r.desk != treeLeft)); // an open file keeps Tree from being copied
-        m.os.faults = {};
-        m.os.faults.passing = r.restore;
+        m.os.faults = {.passing = r.restore};
         m.os.beforeChange = {};
         fs::remove_all(m.os.HostPath(kDesk + "Tree")); // what stayed, out of the restore's way
         const Tree cleaned = m.Contents(closet);
@@ -407,8 +400,7 @@ TEST_CASE("across volumes the source is held still, the copy is on the disk befo
         m.os.faults.passing.clear(); // what did not move is finished by the next start, or the next restore
         m.ui.Push(Answer::Yes);
         m.Exists(journal) ? OfferToFinishInterrupted(m.ctx) : RestoreDesktop(m.ctx);
-        CHECK(m.Contents(kDesk) == cleaned);
-        CHECK((m.Contents(closet).empty() && !m.Exists(journal) && NoWorkingNames(m)));
+        CHECK((m.Contents(kDesk) == cleaned && m.Contents(closet).empty() && !m.Exists(journal) && NoWorkingNames(m)));
         CHECK(m.os.Attributes(kDesk + "Tree\\inner").readOnly == readOnly);
     }
 }
@@ -452,14 +444,8 @@ TEST_CASE("key file bytes: header quoted only where needed, icon names trimmed a
     CHECK(KeyFileText({"C:\\APP\\", "C:\\Pics\\sea.bmp", "2", "1024x768x32", ""}, icons) ==
           "C:\\APP\\\r\nC:\\Pics\\sea.bmp\r\n2\r\n1024x768x32\r\n\r\n"
           "\"My Computer\",-12,300\r\n\"Report, final.docx\",0,2147483647\r\n");
-    KeyFileHeader h{"C:\\Sun, Sea\\", "C:\\Pics\\a,b.bmp", "0", "800x600", " pass word "};
-    const std::string text = KeyFileText(h, {});
-    CHECK(text == "\"C:\\Sun, Sea\\\"\r\n\"C:\\Pics\\a,b.bmp\"\r\n0\r\n800x600\r\n\" pass word \"\r\n");
-    KeyFileContent back = ParseKeyFile(text + "\"a\",5,-7");
-    CHECK((back.header.closetDirectory == h.closetDirectory && back.header.wallpaper == h.wallpaper &&
-           back.header.password == h.password && back.header.screenSize == "800x600"));
-    REQUIRE(back.icons.size() == 1);
-    CHECK((back.icons[0].Name == "a" && back.icons[0].X == 5 && back.icons[0].Y == -7));
+    CHECK(KeyFileText({"C:\\Sun, Sea\\", "C:\\Pics\\a,b.bmp", "0", "800x600", " pass word "}, {}) ==
+          "\"C:\\Sun, Sea\\\"\r\n\"C:\\Pics\\a,b.bmp\"\r\n0\r\n800x600\r\n\" pass word \"\r\n");
     // Icon lines count as far as they are whole; what a restore makes of them is the table above's.
     const std::string header = "C:\\APP\\\r\n\r\n\r\n1024x768\r\n\r\n";
     std::string many = header;
@@ -476,8 +462,7 @@ TEST_CASE("key file bytes: header quoted only where needed, icon names trimmed a
     for (const Row& r : rows) {
         CAPTURE(r.text.substr(0, 80));
         KeyFileContent content;
-        CHECK(ErrorOf([&] { content = ParseKeyFile(r.text); }) == 0);
-        CHECK((content.icons.size() == r.icons && content.iconsDamaged == r.damaged));
+        CHECK((ErrorOf([&] { content = ParseKeyFile(r.text); }) == 0 && content.icons.size() == r.icons && content.iconsDamaged == r.damaged));
     }
 }
 

@@ -120,12 +120,6 @@ HWND Browse(HWND dlg, int slot) {
 
 HWND BoxAfter(HWND dlg, const std::wstring& label) { return GetWindow(FindChild(dlg, label), GW_HWNDNEXT); }
 
-std::wstring Profile(const std::wstring& key) {
-    wchar_t value[512] = {};
-    GetPrivateProfileStringW(L"PREFS", key.c_str(), L"<none>", value, 512, (kProgramFolder / L"stowly.ini").c_str());
-    return value;
-}
-
 bool TrayIconPresent(HWND main) {
     NOTIFYICONDATAW nid{sizeof nid, main, kTrayId, NIF_TIP};
     return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE; // fails for an icon that is not there
@@ -231,7 +225,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     ChooseFile(app.pid(), L"Open", file);
     CHECK(WaitFor([&] { return BoxText(GetWindow(Browse(dlg, 2), GW_HWNDPREV)) == L"Work"; }));
     CloseWith(dlg, L"Done");
-    CHECK(Profile(L"FavoritePath2") == folder.path().wstring() + L"\\");
+    CHECK(os.ReadFile(ini, nullptr).value_or("").find("\r\nFavoritePath2=" + folder.path().string() + "\\\r\n") != std::string::npos);
 
     const std::string keyFile = folder.path().string() + "\\Mine.qvr";
     const auto password = [&] { // the key file's fifth line

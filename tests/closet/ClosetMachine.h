@@ -36,6 +36,29 @@ struct ClosetMachine : SimMachine {
         st.ScreenSizeText = "1024x768x32";
         st.ClosetKeyFile = "QuickClean.qvr";
     }
+    // A later start of the program from `folder`, on the desktops' volume or on the second one (D:).
+    void Start(const std::string& folder = kProgram) {
+        Reset();
+        st.ProgramFolder = st.ClosetDirectory = folder;
+        std::filesystem::create_directories(os.Root() / "D");
+    }
+    // Messages forgotten, and the next question answered `answer`.
+    void Answering(Answer answer) {
+        ui = {};
+        ui.Push(answer);
+    }
+    // Whether `run` was stopped, as if killed, at the nth change of the disk.
+    bool StoppedAt(int n, void (*run)(Context&)) {
+        os.faults.stopAtChange = n;
+        bool stopped = false;
+        try {
+            run(ctx);
+        } catch (const SimPlatform::Stopped&) {
+            stopped = true;
+        }
+        os.faults.stopAtChange = 0;
+        return stopped;
+    }
     void Folder(const std::string& path) { std::filesystem::create_directories(os.HostPath(path)); }
     // Everything under a folder, hidden entries included.
     Tree Contents(const std::string& folder) {

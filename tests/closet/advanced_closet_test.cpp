@@ -50,8 +50,7 @@ TEST_CASE("An advanced clean keeps the password exactly as typed; one that could
         Advanced m;
         const Tree desk = m.Contents(kDesk);
         CHECK(m.Clean(password) == (refused ? DialogEnd::StayOpen : DialogEnd::Close));
-        CHECK(m.ui.MessageTexts() == Texts{refused ? PasswordProblem(password) : kCleaned});
-        CHECK(m.ui.progressShown == 0);
+        CHECK((m.ui.MessageTexts() == Texts{refused ? PasswordProblem(password) : kCleaned} && m.ui.progressShown == 0));
         if (refused) CHECK((!m.Exists(kKey) && m.Contents(kDesk) == desk));
         else CHECK((m.Password() == password && m.Contents(kCloset) == desk && m.Contents(kDesk).empty()));
     }
@@ -83,12 +82,11 @@ TEST_CASE("The restore dialog shows the key file; a changed password is offered 
         m.os.SetDesktopItemPosition(0, 700, 500); // the Recycle Bin goes back to its recorded place
         const RestoreDialog dialog = m.OpenRestore();
         REQUIRE(dialog.loaded);
-        CHECK((dialog.fields.password == "Secret" && m.st.ClosetPassword == "Secret"));
-        CHECK(dialog.fields.closetDirectory == kKeys);
+        CHECK((dialog.fields.password == "Secret" && m.st.ClosetPassword == "Secret" && dialog.fields.closetDirectory == kKeys));
         CHECK(dialog.fields.icons.find(" 1\ta.txt\r\n\tXPos: 563;    YPos: 54\r\n\r\n") != std::string::npos);
         if (r.answer) m.ui.Push(*r.answer);
-        CHECK(RunAdvancedRestore(m.ctx, dialog, r.typed) == DialogEnd::Close);
-        CHECK(m.ui.MessageTexts() == (r.answer ? Texts{question, kRestored} : Texts{kRestored}));
+        CHECK((RunAdvancedRestore(m.ctx, dialog, r.typed) == DialogEnd::Close &&
+               m.ui.MessageTexts() == (r.answer ? Texts{question, kRestored} : Texts{kRestored})));
         CHECK((m.Password() == r.stored && m.IconPlaces() == places));
         CHECK((m.Contents(kDesk) == desk && m.Contents(kPublic) == Tree{{"Shared.lnk", "s"}}));
     }
@@ -133,8 +131,7 @@ TEST_CASE("An advanced restore: the key file beside its closet, damaged or not, 
         if (r.edit == GoneAfterLoad) std::filesystem::remove(m.os.HostPath(kKey)); // before Restore reads positions
         m.os.desktopRunning = r.edit != NoDesktop;
         if (r.edit == Locked) m.os.faults.locked = {kCloset + "a.txt"};
-        CHECK(RunAdvancedRestore(m.ctx, dialog, "") == r.end);
-        CHECK(m.ui.MessageTexts() == r.messages);
+        CHECK((RunAdvancedRestore(m.ctx, dialog, "") == r.end && m.ui.MessageTexts() == r.messages));
         const bool nothingMoved = r.edit == CutHeader || r.edit == AloneNo;
         const Tree left = nothingMoved ? closet : r.edit == Locked ? Tree{{"a.txt", "a"}} : Tree{};
         CHECK(m.Contents(r.edit >= AloneYes ? kCloset : folder + "Desk\\") == left);

@@ -30,26 +30,24 @@ std::string Utf8(std::u16string_view text) {
 } // namespace
 
 TEST_CASE("every reader takes its file in the code page, in UTF-8 with its mark, and in UTF-16 either way") {
+    // Each reader reads C:\\P\\stowly.ini, or its bytes.
     using Read = std::function<std::string(test::SimMachine&, const std::string& bytes)>;
     const struct { const char* what; std::u16string text; Read read; std::string got; } readers[] = {
         {"key file", u"C:\\APP\\\r\nC:\\M\u00FCde.bmp\r\n2\r\n1024x768\r\n\r\n\"Caf\u00E9\",-12,300\r\n",
-         [](auto& m, auto& bytes) {
-             m.Put("C:\\k.qvr", bytes);
-             const KeyFileContent k = ReadKeyFile(m.os, "C:\\k.qvr");
+         [](auto& m, auto&) {
+             const KeyFileContent k = ReadKeyFile(m.os, "C:\\P\\stowly.ini");
              return k.header.wallpaper + "|" + k.header.screenSize + "|" + k.icons.at(0).Name + "|" +
-                    std::to_string(k.icons[0].X) + "|" + ReadKeyFileHeader(m.os, "C:\\k.qvr").screenSize;
+                    std::to_string(k.icons[0].X) + "|" + ReadKeyFileHeader(m.os, "C:\\P\\stowly.ini").screenSize;
          },
          "C:\\M\xC3\xBC" "de.bmp|1024x768|Caf\xC3\xA9|-12|1024x768"},
         {"position file", u"\r\n\r\n\r\nS\r\n\r\nCaf\u00E9,1,2\r\n",
-         [](auto& m, auto& bytes) {
-             m.Put("C:\\p.dpf", bytes);
-             const auto icons = ReadPositionFile(m.os, "C:\\p.dpf");
+         [](auto& m, auto&) {
+             const auto icons = ReadPositionFile(m.os, "C:\\P\\stowly.ini");
              return icons.at(0).Name + "|" + std::to_string(icons[0].X) + "|" + std::to_string(icons.size());
          },
          "Caf\xC3\xA9|1|1"},
         {"settings file", u"[PREFS]\r\nMinSystemTray=1\r\nFavoritePath0=C:\\M\u00FCde\\\r\n",
-         [](auto& m, auto& bytes) {
-             m.Put("C:\\P\\stowly.ini", bytes);
+         [](auto& m, auto&) {
              const Settings s = ReadINI(m.os, m.ui, "C:\\P\\");
              return s.FavoritePath[0] + "|" + std::to_string(s.MinSystemTray) + "|" + std::to_string(m.ui.shown.size());
          },
@@ -68,6 +66,7 @@ TEST_CASE("every reader takes its file in the code page, in UTF-8 with its mark,
             const std::string bytes = encoding == 0   ? m.os.Utf8ToAnsi(Utf8(r.text)).value()
                                       : encoding == 1 ? kUtf8Bom + Utf8(r.text)
                                                       : test::Utf16File(r.text, encoding == 3);
+            m.Put("C:\\P\\stowly.ini", bytes);
             CHECK(r.read(m, bytes) == r.got);
         }
     }

@@ -64,6 +64,12 @@ inline void Shot(const std::string& name, std::initializer_list<HWND> windows = 
     CHECK_MESSAGE(Screenshot(BuildDirUnix() + "/screenshots/" + name, cut ? &area : nullptr), name);
 }
 
+inline RegData RegValue(Platform& os, RegRoot root, const char* key, const char* name) {
+    RegData value;
+    os.RegRead(root, key, name, value);
+    return value;
+}
+
 // The program copied into `folder` (made afresh) with `ini`; the folder goes when the test is done.
 struct InstalledCopy {
     explicit InstalledCopy(const fs::path& folder, const std::string& ini = "") : exe(folder / L"stowly.exe") {
@@ -160,7 +166,7 @@ private:
 };
 
 // Waits for the message box of `pid` that says `text`, checks its title and presses `button`.
-inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
+inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK, const std::wstring& title = L"Stowly") {
     HWND box = nullptr;
     const bool shown = WaitFor([&] {
         for (const auto& b : MessageBoxes(pid))
@@ -168,7 +174,7 @@ inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK) {
         return box != nullptr;
     }, 30000);
     REQUIRE_MESSAGE(shown, Narrow(text));
-    CHECK(Text(box) == L"Stowly");
+    CHECK(Text(box) == title);
     REQUIRE(Click(GetDlgItem(box, button)));
     CHECK(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }));
 }

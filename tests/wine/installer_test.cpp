@@ -25,11 +25,6 @@ TEST_CASE("Installed silently, the program starts in the notification area and o
         for (RegRoot root : {RegRoot::CurrentUser, RegRoot::LocalMachine}) os.RegDelete(root, kRunKey, "Stowly");
         RegDeleteTreeW(HKEY_CURRENT_USER, Widen(kUninstallKey).c_str());
     };
-    const auto reg = [&](RegRoot root, const char* key, const char* name) {
-        RegData value;
-        os.RegRead(root, key, name, value);
-        return value;
-    };
     const auto read = [&](const fs::path& p) { return os.ReadFile(Narrow(p.wstring()), nullptr).value_or("<none>"); };
     clear();
     Program setup;
@@ -70,12 +65,12 @@ TEST_CASE("Installed silently, the program starts in the notification area and o
     REQUIRE(uninstall.WaitEnd(120000));
     // It runs on from a copy of itself in the temporary folder: done once its file and its entry are gone.
     REQUIRE(WaitFor([&] {
-        return reg(RegRoot::CurrentUser, kUninstallKey, "UninstallString") == RegData{} &&
+        return RegValue(os, RegRoot::CurrentUser, kUninstallKey, "UninstallString") == RegData{} &&
                !fs::exists(kFolder / L"uninstall.exe");
     }, 60000));
     CHECK_FALSE(fs::exists(kFolder / L"stowly.exe"));
-    CHECK(reg(RegRoot::CurrentUser, kRunKey, "Stowly") == RegData{});
-    CHECK(reg(RegRoot::LocalMachine, kRunKey, "Stowly") == RegData{});
+    CHECK(RegValue(os, RegRoot::CurrentUser, kRunKey, "Stowly") == RegData{});
+    CHECK(RegValue(os, RegRoot::LocalMachine, kRunKey, "Stowly") == RegData{});
     for (const auto& [name, text] : kept) CHECK(read(dir + name) == text);
     clear();
 }

@@ -1,6 +1,7 @@
 // The real stowly.exe killed half way through a clean and a restore of 200 items,
 // then started next: it offers to finish, and nothing is lost or doubled.
 #include "WineHarness.h"
+#include "support/TestDir.h"
 
 using namespace stowly;
 using namespace stowly::wine;
@@ -24,12 +25,11 @@ void MoveAll(const fs::path& from, const fs::path& to) {
 TEST_CASE("A clean or restore ended by killing the program is offered and finished at the next start") {
     EmptyDesktops desktops;
     for (int i = 0; i < 190; ++i)
-        std::ofstream(desktops.user() / (L"file " + std::to_wstring(i) + L".txt"), std::ios::binary)
-            << "content " << i << std::string(static_cast<size_t>(i) * 7, 'x');
+        test::WriteHostFile(desktops.user() / (L"file " + std::to_wstring(i) + L".txt"),
+                            "content " + std::to_string(i) + std::string(static_cast<size_t>(i) * 7, 'x'));
     for (int i = 0; i < 5; ++i) {
-        fs::create_directories(desktops.user() / (L"folder " + std::to_wstring(i)));
-        std::ofstream(desktops.user() / (L"folder " + std::to_wstring(i)) / L"inside.txt") << i;
-        std::ofstream(desktops.common() / (L"shared " + std::to_wstring(i) + L".lnk")) << "s" << i;
+        test::WriteHostFile(desktops.user() / (L"folder " + std::to_wstring(i)) / L"inside.txt", std::to_string(i));
+        test::WriteHostFile(desktops.common() / (L"shared " + std::to_wstring(i) + L".lnk"), "s" + std::to_string(i));
     }
     const Tree user = Contents(desktops.user()), shared = Contents(desktops.common());
     const fs::path closet = kProgramFolder / L"QuickClean", allUsers = kProgramFolder / L"AllUsers";

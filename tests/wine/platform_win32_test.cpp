@@ -72,44 +72,31 @@ TEST_CASE("Win32 files follow the program's listing and file rules, system entri
     for (const auto& [path, extended] : paths) CHECK_MESSAGE(ExtendedPath(path) == extended, Narrow(path));
 }
 
-TEST_CASE("Items move whole, on one volume and across (a copy at a time), and nothing is replaced") {
-    const std::string greek = "\xce\xa3\xcf\x87\xce\xad\xce\xb4\xce\xb9\xce\xbf\xf0\x9f\x93\x81.txt"; // and U+1F4C1
-    for (bool across : {false, true}) { // /dev/shm is another file system than the prefix's drive C:
-        Win32Platform os;
-        test::TestDir dir;
-        const std::string to = dir.path().string() + "\\To",
-                          from = across ? "Z:\\dev\\shm\\stowly-move-" + std::to_string(GetCurrentProcessId())
-                                        : dir.path().string() + "\\From";
-        fs::remove_all(fs::path(Widen(from))); // Wine reuses process ids: a failed run's leftover
-        REQUIRE((os.CreateFolder(from) && os.CreateFolder(to) && os.CreateFolder(from + "\\Tree")));
-        REQUIRE(os.WriteFile(from + "\\a.txt", "alpha") + os.WriteFile(from + "\\Tree\\" + greek, "deep") == 0);
-        FileAttributes readOnly;
-        readOnly.readOnly = true;
-        REQUIRE(os.SetAttributes(from + "\\a.txt", readOnly) == 0); // Wine keeps no read-only folders
-        if (across) CHECK(os.MoveItem(from + "\\a.txt", to + "\\a.txt") == winerr::NotSameDevice);
-        CHECK(PerformShellAction(os, from + "\\a.txt", to) + PerformShellAction(os, from + "\\Tree", to) == 0);
-        CHECK(fs::is_empty(Widen(from)));
-        CHECK((os.Attributes(to + "\\a.txt").readOnly && os.SetAttributes(to + "\\a.txt", {}) == 0));
-        Tree want{{L"a.txt", "alpha"}, {L"Tree", "/"}, {L"Tree\\" + Widen(greek), "deep"}};
-        CHECK(Contents(Widen(to)) == want);
-        for (const std::string name : {"trail.", "space ", "CON", "nul.txt"}) { // names Windows changes unless told
-            REQUIRE(os.WriteFile(from + "\\" + name, name) == 0);
-            CHECK(PerformShellAction(os, from + "\\" + name, to) == 0);
-            CHECK((std::ranges::count(test::Names(os.ListAll(to)), name) == 1 && os.ReadFile(to + "\\" + name, nullptr) == name));
-            CHECK(RemoveTree(os, to + "\\" + name) == 0); // std::filesystem could not remove it
-        }
-
-        REQUIRE(os.WriteFile(from + "\\b.txt", "new") + os.WriteFile(to + "\\b.txt", "old") == 0);
-        REQUIRE((os.CreateFolder(from + "\\Tree") && os.WriteFile(from + "\\Tree\\other.txt", "other") == 0));
-        CHECK(os.MoveItem(from + "\\b.txt", to + "\\B.TXT") != 0);
-        CHECK(os.MoveItem(from + "\\Tree", to + "\\Tree") != 0);
-        CHECK(PerformShellAction(os, from + "\\b.txt", to) + PerformShellAction(os, from + "\\Tree", to) == 0);
-        CHECK(PerformShellAction(os, from + "\\missing", to) != 0);
-        CHECK(fs::is_empty(Widen(from)));
-        want.insert({{L"b.txt", "old"}, {L"b (2).txt", "new"}, {L"Tree (2)", "/"}, {L"Tree (2)\\other.txt", "other"}});
-        CHECK(Contents(Widen(to)) == want); // and no working copy left behind
-        fs::remove_all(fs::path(Widen(from)));
+TEST_CASE("Items move whole under their own names, or the next free one; nothing is replaced") { // across volumes: below
+    Win32Platform os;
+    test::TestDir dir;
+    const std::string to = dir.path().string() + "\\To", from = dir.path().string() + "\\From";
+    REQUIRE((os.CreateFolder(from) && os.CreateFolder(to)));
+    // Names Windows changes unless told, and one beyond 16 bits (U+1F4C1).
+    for (const std::string name : {"trail.", "space ", "CON", "nul.txt", "\xce\xa3\xcf\x87\xce\xad\xce\xb4\xce\xb9\xce\xbf\xf0\x9f\x93\x81.txt"}) {
+        REQUIRE(os.WriteFile(from + "\\" + name, name) == 0);
+        CHECK(PerformShellAction(os, from + "\\" + name, to) == 0);
+        CHECK((std::ranges::count(test::Names(os.ListAll(to)), name) == 1 && os.ReadFile(to + "\\" + name, nullptr) == name));
+        CHECK(RemoveTree(os, to + "\\" + name) == 0); // std::filesystem could not remove it
     }
+    REQUIRE((os.CreateFolder(from + "\\Tree") && os.CreateFolder(to + "\\Tree")));
+    REQUIRE(os.WriteFile(from + "\\b.txt", "new") + os.WriteFile(to + "\\b.txt", "old") +
+                os.WriteFile(from + "\\Tree\\other.txt", "other") == 0);
+    FileAttributes readOnly;
+    readOnly.readOnly = true;
+    REQUIRE(os.SetAttributes(from + "\\b.txt", readOnly) == 0); // Wine keeps no read-only folders
+    CHECK(os.MoveItem(from + "\\b.txt", to + "\\B.TXT") != 0);
+    CHECK(os.MoveItem(from + "\\Tree", to + "\\Tree") != 0);
+    CHECK(PerformShellAction(os, from + "\\b.txt", to) + PerformShellAction(os, from + "\\Tree", to) == 0);
+    CHECK(PerformShellAction(os, from + "\\missing", to) != 0);
+    CHECK((fs::is_empty(Widen(from)) && os.Attributes(to + "\\b (2).txt").readOnly && os.SetAttributes(to + "\\b (2).txt", {}) == 0));
+    CHECK(Contents(Widen(to)) == Tree{{L"b.txt", "old"}, {L"b (2).txt", "new"}, {L"Tree", "/"}, {L"Tree (2)", "/"},
+                                      {L"Tree (2)\\other.txt", "other"}}); // and no working copy left behind
 }
 
 TEST_CASE("Quick cleans and restores with the program folder on another volume, while files are held for moments, "
@@ -117,7 +104,8 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume, 
     test::TestDir dir; // the desktops, on drive C:
     const fs::path user = dir.path() / L"user", common = dir.path() / L"common",
                    program = L"Z:\\dev\\shm\\stowly-cycles-" + std::to_wstring(GetCurrentProcessId());
-    fs::remove_all(program); // Wine reuses process ids: a failed run's leftover
+    Win32Platform os;
+    RemoveTree(os, Narrow(program.wstring())); // Wine reuses process ids: a failed run's leftover, read-only file and all
     fs::create_directories(program);
     // 300 items, a tenth on the shared desktop, every 25th a folder with a file and an empty folder inside.
     Tree desk{{L"user", "/"}, {L"common", "/"}, {L"user\\\u03a3\u03c7\u03ad\u03b4\u03b9\u03bf", "greek"}};
@@ -129,6 +117,8 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume, 
     for (const auto& [path, content] : desk)
         if (content == "/") fs::create_directories(dir.path() / path);
         else test::WriteHostFile(dir.path() / path, content);
+    const fs::path readOnly = user / L"Item 1.txt"; // copied with its mark, and the source deleted all the same
+    REQUIRE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     // The desktops and the program folder, the key file apart, as they are now, once cleaned and once restored.
     const auto now = [&] {
         Tree all;
@@ -146,7 +136,6 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume, 
     }
     restored.insert({{L"program", "/"}, {L"program\\QuickClean", "/"}, {L"program\\AllUsers", "/"}});
 
-    Win32Platform os;
     ScriptedUi ui;
     const std::string folder = UpperCase(Narrow(program.wstring())) + "\\"; // as start-up has it
     AppState st{.ProgramFolder = folder, .UserDesktopFolder = Narrow(user.wstring()),
@@ -174,9 +163,11 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume, 
         CHECK(Differences(restored, now()) == "");
     }
     CHECK(ui.MessageTexts().empty());
+    CHECK((GetFileAttributesW(readOnly.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     scanner.request_stop();
     scanner.join();
-    fs::remove_all(program);
+    RemoveTree(os, Narrow(program.wstring()));
 }
 
 TEST_CASE("The settings file reads and writes what the system's profile functions read and write") {

@@ -98,18 +98,27 @@ struct Machine {
     AppState st;
     Context ctx{os, ui, st};
     const std::string folder;
+    std::string syncedCloset; // the user's closet inside the desktop's sync root, when it is synced
     std::map<std::string, std::pair<bool, fs::path>> live; // content -> a shared desktop's?, path below its place
     std::set<std::string> stale;                           // replaced or deleted while a run was pending
     int made = 0, clock = 0;                               // contents made, times given
 
-    Machine(const fs::path& root, bool otherVolume)
-        : os(root), folder(otherVolume ? "D:\\STOWLY\\" : "C:\\PROGRAM FILES\\STOWLY\\") {
+    // Volume 0: the program on the desktops' volume; 1: on another; 2: on the same,
+    // the user's desktop kept by a sync client.
+    Machine(const fs::path& root, int volume)
+        : os(root), folder(volume == 1 ? "D:\\STOWLY\\" : "C:\\PROGRAM FILES\\STOWLY\\") {
         fs::create_directories(root / "D");
         os.desktopRunning = false; // no icons to wait for
+        if (volume == 2) {
+            const std::string syncRoot = os.userDesktop.substr(0, os.userDesktop.rfind('\\'));
+            os.syncRoots = {syncRoot};
+            syncedCloset = syncRoot + "\\Stowly Closet\\QuickClean";
+        }
     }
     // The user's desktop, its closet folder, the shared desktop, its closet folder.
     std::string Place(int i) const {
-        return std::array{os.userDesktop, folder + "QuickClean", os.commonDesktop, folder + "AllUsers"}[i];
+        const std::string closet = syncedCloset.empty() ? folder + "QuickClean" : syncedCloset;
+        return std::array{os.userDesktop, closet, os.commonDesktop, folder + "AllUsers"}[i];
     }
     bool Pending() { return fs::exists(os.HostPath(JournalPath(folder))); }
 
@@ -197,7 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in{data, size};
     const fs::path root = fuzz::Sandbox() / "machine";
     fs::remove_all(root);
-    Machine m(root, in.Next(2));
+    Machine m(root, in.Next(3));
     for (int op = 0; op < 24 && in.size; ++op) {
         switch (in.Next(3)) {
         case 0: {

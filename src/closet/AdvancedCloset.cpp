@@ -51,13 +51,14 @@ DialogEnd RunAdvancedClean(Context& ctx, const CleanDialog& dialog, const std::s
     const OperationLock lock(ctx.os);
     if (LockedOut(ui, lock) || !NoStoppedRunLeft(ctx)) return DialogEnd::StayOpen;
     try {
-        const ClosetPlaces places = PlacesOf(ctx.st);
+        ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
         // Cleaning over a full closet would replace the only record of its items.
-        if (!ClosetIsEmpty(ctx.os, places)) {
+        if (!AllClosetsEmpty(ctx.os, ctx.st, places)) {
             ui.Message(kClosetNotEmpty, "", MsgButtons::Ok, MsgIcon::None);
             return DialogEnd::Close;
         }
+        TakeSyncedCloset(ctx.os, ctx.st, places, SyncedFor::Clean);
         KeyFileHeader header = dialog.header;
         header.password = password;
         ui.SetBusy(true);
@@ -101,6 +102,7 @@ DialogEnd RunAdvancedRestore(Context& ctx, const RestoreDialog& dialog, const st
     try {
         ClosetPlaces places = PlacesOf(ctx.st);
         if (RefuseUnusableCloset(ctx, places)) return DialogEnd::StayOpen;
+        TakeSyncedCloset(ctx.os, ctx.st, places, SyncedFor::Restore);
         // A key file moved alone may name the closet its items are in.
         AppState named = ctx.st;
         const NamedCloset other = OfferClosetNamedByKeyFile(ctx, places, named);

@@ -6,6 +6,7 @@
 #include "closet/Journal.h"
 #include "closet/KeyFile.h"
 #include "closet/ShellOps.h"
+#include "closet/SyncedCloset.h"
 #include "closet/Wallpaper.h"
 #include "core/Error.h"
 #include "core/Files.h"
@@ -183,6 +184,7 @@ PassResult RestorePass(Platform& os, Ui& ui, const std::vector<Item>& items, con
         pass.Add(moved);
         shown += moved.error == 0 && moved.leftBehind.empty() && !item.hidden;
     }
+    os.NotifyFolderChanged(destination);
     WaitForIcons(os, ui, shown);
     return pass;
 }
@@ -207,6 +209,19 @@ std::string AdminOnlySentence(int items) {
     return items == 1 ? " 1 shared item stayed on the desktop: moving it needs administrator rights."
                       : " " + std::to_string(items) + " shared items stayed on the desktop: moving them needs "
                                                       "administrator rights.";
+}
+
+// The shell shows what moved at once when told which folders changed.
+void TellShell(Platform& os, const AppState& st) {
+    for (const std::string* folder : {&st.UserDesktopFolder, &st.CommonDesktopFolder}) os.NotifyFolderChanged(*folder);
+}
+
+std::string CloudFilesSentence(int items) {
+    if (items == 0) return {};
+    return items == 1 ? " 1 item stayed where it was: it holds cloud files, which cannot be copied out of their "
+                        "synced folder."
+                      : " " + std::to_string(items) + " items stayed where they were: they hold cloud files, which "
+                                                      "cannot be copied out of their synced folder.";
 }
 
 // The journal goes once every planned item has settled. A working copy that could
@@ -309,6 +324,21 @@ void RequireDesktopFolders(const AppState& st) {
 
 } // namespace
 
+bool AllClosetsEmpty(Platform& os, const AppState& st, const ClosetPlaces& places) {
+    const std::string synced = NamedSyncedCloset(os, st, places);
+    return ClosetIsEmpty(os, places) && (synced.empty() || CheckCloset(os, synced));
+}
+
+void TakeSyncedCloset(Platform& os, const AppState& st, ClosetPlaces& places, SyncedFor use) {
+    const std::string synced =
+        use == SyncedFor::Clean ? SyncedClosetFor(os, st, places) : NamedSyncedCloset(os, st, places);
+    // A restore takes the synced closet while it holds anything; a stopped run
+    // finishes in the closet it planned, which the note beside the key file names.
+    if (synced.empty() || (use == SyncedFor::Restore && CheckCloset(os, synced))) return;
+    places.closetFolder = synced;
+    places.synced = true;
+}
+
 // Both closet folders count: a clean of a desktop whose items were all shared
 // must still be restorable, and must not be cleaned over.
 bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places) {
@@ -382,6 +412,7 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     std::vector<std::string> workingCopies;
     const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder, workingCopies);
     const std::vector<Item> shared = DesktopItems(os, st.CommonDesktopFolder, workingCopies);
+    NoteSyncedCloset(os, places);
     const std::string journal = JournalPath(st.ProgramFolder);
     WriteJournal(os, journal, PlanOf(Journal::Operation::Clean, st, user, shared));
 
@@ -393,11 +424,12 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     labels.Show(false);
     // The shared desktop lets only administrators delete from it: items refused so
     // are told apart, with the reason.
+    TellShell(os, st);
     const int needAdmin = sharedPass.denied;
-    pass.notMoved -= needAdmin;
+    pass.notMoved -= needAdmin + pass.cloudFiles;
 
     CleanResult result{pass.notMoved,
-                       AdminOnlySentence(needAdmin) +
+                       SyncedSentence(places) + AdminOnlySentence(needAdmin) + CloudFilesSentence(pass.cloudFiles) +
                            AfterMoves(kSwapFailed, [&] { return SwapWallpaper(os, st.settings, places, header.wallpaper); }) +
                            WorkingCopiesSentence(workingCopies)};
     EndJournal(os, journal, pass, result.extra);
@@ -419,10 +451,12 @@ RestoreResult RestoreFromCloset(Context& ctx, const ClosetPlaces& places, const 
 
     PassResult pass = RestorePass(os, ui, shared, st.CommonDesktopFolder);
     pass += RestorePass(os, ui, user, st.UserDesktopFolder);
-    result.notMoved = pass.notMoved;
-    result.extra += AfterMoves(kPutBackFailed, [&] {
+    result.notMoved = pass.notMoved - pass.cloudFiles;
+    result.extra += CloudFilesSentence(pass.cloudFiles) + AfterMoves(kPutBackFailed, [&] {
         return PutBackPositionsAndWallpaper(os, ui, places, saved, result.positionsApplied);
     }) + WorkingCopiesSentence(workingCopies);
+    // A synced closet emptied needs its note no more.
+    if (places.synced && CheckCloset(os, places.closetFolder)) os.RemoveFile(SyncedNotePath(places));
     EndJournal(os, journal, pass, result.extra);
     return result;
 }
@@ -440,10 +474,11 @@ void CleanDesktop(Context& ctx) {
         }
         ClosetPlaces places = PlacesOf(st);
         if (RefuseUnusableCloset(ctx, places)) return;
-        if (!ClosetIsEmpty(os, places)) {
+        if (!AllClosetsEmpty(os, st, places)) {
             ui.Message(kClosetNotEmpty, "", MsgButtons::Ok, MsgIcon::None);
             return;
         }
+        TakeSyncedCloset(os, st, places, SyncedFor::Clean);
         Begin(ui, "Please wait cleaning desktop...");
         const WallpaperSetting wallpaper = ReadCurrentWallpaper(os);
         // A desktop whose view does not answer is recorded without icons.
@@ -465,6 +500,7 @@ void RestoreDesktop(Context& ctx) {
     try {
         ClosetPlaces places = PlacesOf(st);
         if (RefuseUnusableCloset(ctx, places)) return;
+        TakeSyncedCloset(os, st, places, SyncedFor::Restore);
         // A key file moved alone may name the closet its items are in.
         AppState named = st;
         const NamedCloset other = OfferClosetNamedByKeyFile(ctx, places, named);
@@ -554,7 +590,8 @@ void FinishStoppedRun(Context& ctx) {
         planned.ClosetDirectory = journal->closetDirectory;
         planned.ClosetKeyFile = journal->closetKeyFile;
     }
-    const ClosetPlaces places = PlacesOf(planned);
+    ClosetPlaces places = PlacesOf(planned);
+    if (journal) TakeSyncedCloset(os, planned, places, SyncedFor::StoppedRun);
     if (!journal || !JournalOfToday(*journal, st) || !DesktopFoldersUsable(st) ||
         !ClosetPlaceProblem(planned, places).empty()) {
         RejectJournal(os, ui, path, st.ProgramFolder);
@@ -607,6 +644,7 @@ void FinishStoppedRun(Context& ctx) {
                        "", MsgButtons::Ok, MsgIcon::Exclamation);
             return;
         }
+        TellShell(os, st);
         const int failed = pass.notMoved;
         std::string message = (clean ? kCleaned : kRestored) + NotMovedSentence(failed);
         if (clean) {

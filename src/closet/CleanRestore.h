@@ -29,6 +29,13 @@ inline constexpr const char* kClosetNotEmpty = "Your default closet is not empty
 // files: a clean goes only into an empty closet, so that no key file and no other
 // desktop's items are mixed in.
 bool ClosetIsEmpty(Platform& os, const ClosetPlaces& places);
+// The same, and a synced closet of this key file (closet/SyncedCloset.h) empty too.
+bool AllClosetsEmpty(Platform& os, const AppState& st, const ClosetPlaces& places);
+// Points `places` at the synced closet where one applies: for a clean, when a sync
+// client keeps the user's desktop; for a restore, the one the note beside the key
+// file names while it holds anything; for a stopped run, the one the note names.
+enum class SyncedFor { Clean, Restore, StoppedRun };
+void TakeSyncedCloset(Platform& os, const AppState& st, ClosetPlaces& places, SyncedFor use);
 // Says why the closet at `places` cannot be used (ClosetPlaceProblem) and returns
 // true, or returns false when it can.
 bool RefuseUnusableCloset(Context& ctx, const ClosetPlaces& places);

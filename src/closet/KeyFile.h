@@ -23,6 +23,9 @@ struct ClosetPlaces {
     std::string closetFolder;        // ClosetDirectory + closet name, no trailing backslash
     std::string commonClosetFolder;  // ProgramFolder + "AllUsers"
     std::string wallpaperBackup;     // ProgramFolder + ClosetKeyFile + ".BGD"
+    // The user's items go to (or come from) a closet inside their desktop's cloud
+    // sync root rather than beside the key file (closet/SyncedCloset.h).
+    bool synced = false;
 };
 ClosetPlaces PlacesOf(const AppState& st);
 // Why a clean or restore may not use these places, or "" when it may. The closet's

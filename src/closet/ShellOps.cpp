@@ -169,6 +169,16 @@ std::string PutBack(Platform& os, const std::string& moving, const std::string& 
     return moving;
 }
 
+// Whether a tree holds a sync client's cloud file (links are not followed).
+bool HoldsCloudFile(Platform& os, const std::string& path) {
+    const FileAttributes a = os.Attributes(path);
+    if (a.cloudFile) return true;
+    if (!a.isFolder || a.isLink) return false;
+    for (const DirEntry& e : os.ListAll(path))
+        if (HoldsCloudFile(os, path + "\\" + e.name)) return true;
+    return false;
+}
+
 // The move of `source` across volumes to `to`. The source is first renamed aside
 // (name + ".stowly-moving"), which holds it still: nothing can change it under
 // its own name, and the rename fails while anything in it is open elsewhere (it
@@ -186,6 +196,8 @@ MoveResult MoveAcrossVolumes(Platform& os, const std::string& source, const std:
     // deals with what a stopped run left.
     if (Exists(os, work.copying) || Exists(os, work.copied) || (!heldAside && Exists(os, moving)))
         return {winerr::AlreadyExists};
+    // Cloud files move only by rename, within their sync root.
+    if (HoldsCloudFile(os, heldAside ? moving : source)) return {winerr::NotSupported};
     if (!heldAside)
         if (int held = Retried(os, [&] { return os.MoveItem(source, moving); })) return {held};
     int result = CopyTree(os, moving, work.copying);

@@ -30,15 +30,18 @@ struct MoveResult {
 struct PassResult {
     int notMoved = 0;
     int denied = 0; // of those, the items refused with "access denied"
+    int cloudFiles = 0; // of those, the items holding cloud files that would have had to be copied
     std::vector<std::string> leftBehind;
     void Add(const MoveResult& move) {
         if (move.error != 0) ++notMoved;
         if (move.error == winerr::AccessDenied) ++denied;
+        if (move.error == winerr::NotSupported) ++cloudFiles;
         if (!move.leftBehind.empty()) leftBehind.push_back(move.leftBehind);
     }
     PassResult& operator+=(const PassResult& other) {
         notMoved += other.notMoved;
         denied += other.denied;
+        cloudFiles += other.cloudFiles;
         leftBehind.insert(leftBehind.end(), other.leftBehind.begin(), other.leftBehind.end());
         return *this;
     }
@@ -63,7 +66,9 @@ std::string LeftBehindSentence(const std::vector<std::string>& paths);
 // source deleted, and the copy renamed into place: a stop at any step leaves the
 // item whole in one place, or in two places where FinishPlannedMove knows which
 // copy to keep. Every step after the copy is tried again for a moment when it
-// fails (a fresh copy is often held by a virus scanner). Links move as links.
+// fails (a fresh copy is often held by a virus scanner). Links move as links. An
+// item holding a sync client's cloud files is never copied (a copy of one is a bare
+// file, and deleting its source deletes it in the cloud): it stays, NotSupported.
 int PerformShellAction(Platform& os, const std::string& source, const std::string& destFolder);
 
 // The same move into a `destFolder` that is known to exist (made once for many

@@ -22,6 +22,7 @@ constexpr int PathNotFound = 3;
 constexpr int AccessDenied = 5;
 constexpr int NotSameDevice = 17; // a rename cannot cross volumes
 constexpr int InvalidData = 13; // a copy that is not what its source is, or a source changed under a move
+constexpr int NotSupported = 50; // a cloud file that would have to be copied out of its sync root
 constexpr int Sharing = 32; // held open by another program
 constexpr int DiskFull = 112;
 constexpr int AlreadyExists = 183;
@@ -48,6 +49,9 @@ struct FileAttributes {
     bool system = false;
     bool readOnly = false;
     bool isLink = false; // a symbolic link or junction: never followed by the moves
+    // A cloud file or folder of a sync client (a placeholder, its data possibly
+    // online only): it may move by rename within its sync root, never by copy.
+    bool cloudFile = false;
     uint64_t size = 0;   // of a plain file
     int64_t lastWrite = 0; // of a plain file (or a link to one): its last change, for comparing only
 };
@@ -184,6 +188,12 @@ public:
     // Sets the hidden, system and read-only attributes of a file or folder to those
     // of `attributes`. 0 or an error number.
     virtual int SetAttributes(const std::string& path, const FileAttributes& attributes) = 0;
+    // Tells the shell that a folder's entries changed, so that its windows (the
+    // desktop among them) show them now; returns once the shell has the news.
+    virtual void NotifyFolderChanged(const std::string& folder) = 0;
+    // The root of the cloud sync folder (a sync client's) that holds `path`, without
+    // a trailing backslash; "" when no sync client keeps it.
+    virtual std::string SyncRootOf(const std::string& path) = 0;
     // Creates one folder; false when it exists already or cannot be created.
     virtual bool CreateFolder(const std::string& path) = 0;
     // Renames one file or folder tree to the full destination path `to` on the same

@@ -502,3 +502,34 @@ TEST_CASE("A recorded style line goes back as written: two numbers exactly, an o
         CHECK(ReadCurrentWallpaper(m.os).style == text);
     }
 }
+
+TEST_CASE("a synced desktop's items go to a closet inside its sync root by rename and come back with a quick "
+          "restore; cloud files are never copied across volumes") {
+    ClosetMachine m;
+    const std::string root = "C:\\Users\\Sim", synced = root + "\\Stowly Closet\\QuickClean";
+    m.os.syncRoots = {root};
+    for (const char* name : {"a.txt", "Online.docx", "Dir\\b.txt"}) m.Put(kDesk + name, name);
+    m.os.cloudFiles = {kDesk + std::string("Online.docx")};
+    m.Put(kPublic + "Shared.lnk", "shared");
+    const Tree desk = m.Contents(kDesk);
+    CleanDesktop(m.ctx);
+    CHECK(m.Done(kCleaned + " Your desktop is synced, so its items also left the desktop on your other computers: they "
+                            "are in \"" + synced + "\"."));
+    CHECK((m.Contents(synced) == desk && m.Contents(kCloset).empty() && m.Contents(kAllUsers).size() == 1));
+    CHECK(m.os.Attributes(synced + "\\Online.docx").cloudFile); // renamed, not copied
+    CHECK(m.Get(kKeyFile + std::string(".synced")) == synced + "\r\n");
+    m.Reset(); // a later start: only the files beside the key file know
+    CleanDesktop(m.ctx);
+    CHECK(m.ui.MessageTexts().back() == kClosetNotEmpty);
+    RestoreDesktop(m.ctx);
+    CHECK((m.Done(kRestored) && m.Contents(kDesk) == desk && m.Contents(synced).empty()));
+    CHECK_FALSE(m.Exists(kKeyFile + std::string(".synced")));
+
+    // Not synced, and the closet on another volume: the cloud file stays, told.
+    m.os.syncRoots.clear();
+    m.Start("D:\\Stowly\\");
+    CleanDesktop(m.ctx);
+    CHECK(m.Done(kCleaned + " 1 item stayed where it was: it holds cloud files, which cannot be copied out of their "
+                            "synced folder."));
+    CHECK(m.Contents(kDesk) == Tree{{"Online.docx", "Online.docx"}});
+}

@@ -356,6 +356,7 @@ FileAttributes SimPlatform::Attributes(const std::string& path) {
     a.isFolder = fs::is_directory(st);
     a.hidden = IsHiddenName(NameOf(host));
     a.readOnly = (st.permissions() & fs::perms::owner_write) == fs::perms::none;
+    a.cloudFile = Among(cloudFiles, path);
     if (!a.isFolder && !a.isLink) {
         a.size = fs::file_size(host, ec);
         a.lastWrite = fs::last_write_time(host, ec).time_since_epoch().count();
@@ -477,6 +478,18 @@ int SimPlatform::CopyLink(const std::string& from, const std::string& to) {
     return ec ? ErrorFromCode(ec) : 0;
 }
 
+void SimPlatform::NotifyFolderChanged(const std::string& folder) { notifiedFolders.push_back(folder); }
+
+std::string SimPlatform::SyncRootOf(const std::string& path) {
+    for (const std::string& root : syncRoots) {
+        const std::string_view r = WithoutEndSlash(root);
+        if (path.size() >= r.size() && EqualsNoCase(std::string_view(path).substr(0, r.size()), r) &&
+            (path.size() == r.size() || path[r.size()] == '\\'))
+            return std::string(r);
+    }
+    return {};
+}
+
 bool SimPlatform::CreateFolder(const std::string& path) {
     Change("CreateFolder " + path);
     std::error_code ec;
@@ -522,6 +535,15 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to, bool w
     Note(src);
     Note(dst);
     if (ec) return ErrorFromCode(ec);
+    // Cloud files keep their mark under their new names.
+    std::set<std::string> renamed;
+    for (const std::string& cloud : cloudFiles) {
+        const bool under = EqualsNoCase(cloud, from) ||
+                           (cloud.size() > from.size() && cloud[from.size()] == '\\' &&
+                            EqualsNoCase(std::string_view(cloud).substr(0, from.size()), from));
+        renamed.insert(under ? to + cloud.substr(from.size()) : cloud);
+    }
+    cloudFiles = std::move(renamed);
     return (fs::exists(dst, ec) && !fs::exists(src, ec)) ? 0 : winerr::AccessDenied;
 }
 

@@ -83,6 +83,13 @@ public:
     // changing the disk the way another program would, in the middle of a move.
     std::function<void(const std::string& what)> beforeChange;
 
+    // --- Cloud sync: folders a sync client keeps, and its cloud files -------------------
+    std::set<std::string> syncRoots; // Windows paths, any case
+    // Cloud files and folders (any case): they keep the mark when renamed, a copy of
+    // one is a plain file.
+    std::set<std::string> cloudFiles;
+    std::vector<std::string> notifiedFolders; // NotifyFolderChanged calls, in order
+
     // --- Registry store: keys and values, names compared without regard to case ----
     void RegCreateKeyForTest(RegRoot root, const std::string& key);
 
@@ -156,6 +163,8 @@ public:
     int RemoveFile(const std::string& path) override;
     int RemoveFolder(const std::string& path) override;
     int CopyLink(const std::string& from, const std::string& to) override;
+    std::string SyncRootOf(const std::string& path) override;
+    void NotifyFolderChanged(const std::string& folder) override;
     bool CreateFolder(const std::string& path) override;
     int FlushItem(const std::string& path) override;
     int SetAttributes(const std::string& path, const FileAttributes& attributes) override;

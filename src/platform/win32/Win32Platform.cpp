@@ -253,7 +253,19 @@ FileAttributes Win32Platform::Attributes(const std::string& path) {
     a.hidden = (attr & FILE_ATTRIBUTE_HIDDEN) != 0;
     a.system = (attr & FILE_ATTRIBUTE_SYSTEM) != 0;
     a.readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
-    a.isLink = (attr & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // Only symbolic links and junctions are links; a sync client's cloud files
+        // are its own kind, and other reparse points (deduplicated files, say) are
+        // read through like plain files and folders.
+        WIN32_FIND_DATAW fd;
+        FindHandle find(FindFirstFileExW(LongPath(path).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
+        const DWORD tag = find ? fd.dwReserved0 : 0;
+        a.isLink = tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+        a.cloudFile = (tag & ~static_cast<DWORD>(IO_REPARSE_TAG_CLOUD_MASK)) == IO_REPARSE_TAG_CLOUD;
+    }
+    // Data that a sync client fetches when it is opened or read.
+    constexpr DWORD kRecallOnOpen = 0x00040000, kRecallOnDataAccess = 0x00400000;
+    if (attr & (kRecallOnOpen | kRecallOnDataAccess)) a.cloudFile = true;
     if (!a.isFolder) {
         a.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         a.lastWrite = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |

@@ -5,6 +5,7 @@
 //   Win32Desktop.cpp    the desktop's icons in the shell's process (FolderViewOpening,
 //                       list-view messages), off the caller's thread (ShellCall)
 //   Win32Shell.cpp      moves of desktop items
+//   Win32Sync.cpp       cloud sync folders
 //   Win32Wallpaper.cpp  the wallpaper
 //   Win32Net.cpp        HTTP and opening addresses
 //   Win32Picture.cpp    decoding pictures with the system's codecs
@@ -45,6 +46,8 @@ public:
     int RemoveFile(const std::string& path) override;
     int RemoveFolder(const std::string& path) override;
     int CopyLink(const std::string& from, const std::string& to) override;
+    std::string SyncRootOf(const std::string& path) override;
+    void NotifyFolderChanged(const std::string& folder) override;
     bool CreateFolder(const std::string& path) override;
     int FlushItem(const std::string& path) override;
     int SetAttributes(const std::string& path, const FileAttributes& attributes) override;

@@ -3,21 +3,14 @@
 // canned routes (404 elsewhere), or stays silent, or answers a byte at a time.
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <map>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace stowly::test {
 
 enum class Reply { Answer, Silent, Trickle };
-struct Route {
-    int status = 200;
-    std::string body;
-    Reply reply = Reply::Answer;
-    std::string headers; // e.g. "Location: /x\r\n"
-};
+struct Route { int status = 200; std::string body; Reply reply = Reply::Answer; std::string headers; }; // "Location: /x\r\n"
 
 class LocalHttpServer {
 public:
@@ -26,17 +19,10 @@ public:
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
 
 private:
-    void Handle(std::uintptr_t connection);
-    const std::map<std::string, Route> routes_;
-    int port_ = 0; // set while the listener is made, so declared before it
-    std::uintptr_t listener_;
+    int port_ = 0;
     std::atomic<bool> stopping_{false};
-    std::vector<std::thread> connections_; // only the acceptor adds
-    std::thread acceptor_;
+    std::thread server_;
 };
-
-// An address on 127.0.0.1 where nothing listens: connecting is refused.
-inline std::string UnusedLocalUrl(const std::string& path) { return LocalHttpServer({}).Url(path); }
 
 inline long long MillisecondsOf(auto&& call) {
     auto start = std::chrono::steady_clock::now();

@@ -227,12 +227,8 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     CloseWith(dlg, L"Done");
     CHECK(os.ReadFile(ini, nullptr).value_or("").find("\r\nFavoritePath2=" + folder.path().string() + "\\\r\n") != std::string::npos);
 
+    // How a password is stored, a changed one trimmed and upper-cased, is advanced_closet_test's; here it arrives as typed.
     const std::string keyFile = folder.path().string() + "\\Mine.qvr";
-    const auto password = [&] { // the key file's fifth line
-        std::string text = os.ReadFile(keyFile, nullptr).value_or("");
-        for (int i = 1; i < 5; ++i) text.erase(0, text.find("\r\n") + 2);
-        return text.substr(0, text.find("\r\n"));
-    };
     REQUIRE(Click(FindChild(app.main, L"Clean Desktop")));
     ChooseFile(app.pid(), L"Save As", Widen(folder.path().string() + "\\Mine"));
     HWND clean = WaitDialog(app.pid(), L"Clean Desktop (Advanced)");
@@ -243,7 +239,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     PostKeys(clean, {VK_RETURN}); // Enter: the default button, Clean
     Answer(app.pid(), L"Your Desktop has been cleaned.");
     REQUIRE(WaitFor([&] { return !IsWindow(clean); }));
-    CHECK((cleaned() && password() == "\" Open Sesame\""));
+    CHECK(cleaned());
     REQUIRE(Click(FindChild(app.main, L"Restore Desktop")));
     ChooseFile(app.pid(), L"Open", Widen(keyFile));
     HWND ask = WaitDialog(app.pid(), L"Stowly");
@@ -257,7 +253,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     Answer(app.pid(), L"Your password changed.  Would you like to save the new password?", IDYES);
     Answer(app.pid(), L"Your Icons have been restored.");
     REQUIRE(WaitFor([&] { return !IsWindow(restore); }));
-    CHECK((restored() && Icons(os) == before && password() == "NEW SECRET"));
+    CHECK((restored() && Icons(os) == before));
 
     REQUIRE(Click(FindChild(app.main, L"Exit"))); // with Minimize to System Tray, Exit hides; the program runs on
     REQUIRE(WaitFor([&] { return !Shown(app.main); }));

@@ -11,7 +11,6 @@
 #include "platform/sim/ScriptedUi.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/IniFile.h"
-#include "support/FilesContract.h"
 #include "support/TestDir.h"
 #include "support/Utf16File.h"
 
@@ -19,6 +18,14 @@ using namespace stowly;
 using namespace stowly::wine;
 
 namespace {
+
+// Entry names sorted, a folder's with a backslash after it.
+std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name + (e.isFolder ? "\\" : ""));
+    std::ranges::sort(names);
+    return names;
+}
 
 // What the profile functions give: a value, or the names of the sections (no section
 // given) or of a section's keys (no key given), each ended by a NUL.
@@ -51,18 +58,45 @@ std::string Differences(const Tree& want, const Tree& got) {
 
 } // namespace
 
-TEST_CASE("Win32 files follow the program's listing and file rules, system entries apart; long and network paths get "
-          "the long form") {
+TEST_CASE("Win32 files: listings leave out hidden and system entries, whole-file writes, copies and wide names; long "
+          "and network paths get the long form") {
     test::TestDir dir;
     Win32Platform os;
-    test::CheckFileContract(os, dir.path().string(), [](const std::string& path) {
-        REQUIRE(SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
-        return path;
-    });
-    const std::string ini = dir.path().string() + "\\desktop.ini"; // a system entry
-    REQUIRE((os.WriteFile(ini, "[.Shell]") == 0 && SetFileAttributesW(Widen(ini).c_str(), FILE_ATTRIBUTE_SYSTEM)));
-    CHECK(std::ranges::count(test::Names(os.List(dir.path().string() + "\\", true)), "desktop.ini") == 0);
-    for (const auto& e : os.ListAll(dir.path().string())) CHECK(e.system == (e.name == "desktop.ini"));
+    using Listed = std::vector<std::string>;
+    const std::string r = dir.path().string() + "\\", secret = r + "secret.txt", ini = r + "desktop.ini";
+    REQUIRE(os.WriteFile(r + "a.txt", "alpha") + os.WriteFile(r + "b.dpf", "beta") + os.WriteFile(secret, "hidden") +
+                os.WriteFile(ini, "[.Shell]") == 0);
+    REQUIRE((os.CreateFolder(r + "Sub") && os.WriteFile(r + "Sub\\inner.txt", "inner") == 0));
+    REQUIRE((SetFileAttributesW(Widen(secret).c_str(), FILE_ATTRIBUTE_HIDDEN) &&
+             SetFileAttributesW(Widen(ini).c_str(), FILE_ATTRIBUTE_SYSTEM)));
+    SUBCASE("listings: folders only when asked for; everything says what is hidden or system; patterns, single entries") {
+        CHECK((Names(os.List(r, false)) == Listed{"a.txt", "b.dpf"} && Names(os.List(r, true)) == Listed{"Sub\\", "a.txt", "b.dpf"}));
+        const auto all = os.ListAll(dir.path().string());
+        CHECK((Names(all) == Listed{"Sub\\", "a.txt", "b.dpf", "desktop.ini", "secret.txt"} && os.ListAll(r + "missing").empty()));
+        for (const auto& e : all) CHECK((e.hidden == (r + e.name == secret) && e.system == (r + e.name == ini)));
+        CHECK((Names(os.List(r + "*.DPF", false)) == Listed{"b.dpf"} && Names(os.List(r + "A.TXT", false)) == Listed{"a.txt"}));
+        CHECK((os.List(r + "Sub", false).empty() && Names(os.List(r + "Sub", true)) == Listed{"Sub\\"}));
+        CHECK((os.List(secret, false).empty() && os.List(r + "missing\\", true).empty()));
+        CHECK((os.Attributes(secret).hidden && os.Attributes(r + "Sub").isFolder && !os.Attributes(r + "nothing").exists));
+    }
+    SUBCASE("whole-file writes replace; reads tell missing file from missing folder") {
+        REQUIRE(os.WriteFile(r + "a.txt", "second") == 0);
+        CHECK(os.ReadFile(r + "a.txt", nullptr) == std::optional<std::string>("second"));
+        int error = 0;
+        CHECK((!os.ReadFile(r + "none.txt", &error) && error == 53));
+        CHECK((!os.ReadFile(r + "nowhere\\none.txt", &error) && error == 76));
+        CHECK(os.WriteFile(r + "nowhere\\x.txt", "x") != 0);
+        CHECK(Names(os.List(r, false)) == Listed{"a.txt", "b.dpf"}); // no temporary left
+    }
+    SUBCASE("copy, delete and folders are safe to repeat") {
+        CHECK((os.CopyOneFile(r + "a.txt", r + "b.dpf") == 0 && os.ReadFile(r + "b.dpf", nullptr) == std::optional<std::string>("alpha")));
+        CHECK((os.RemoveFile(r + "b.dpf") == 0 && os.RemoveFile(r + "b.dpf") == 0));
+        CHECK((!os.CreateFolder(r + "Sub") && !os.CreateFolder(r + "x\\y") && os.CopyOneFile(r + "none", r + "c.txt") != 0));
+    }
+    SUBCASE("text outside the ANSI code page has no ANSI form") { // such names as files: the item moves below
+        CHECK((!os.Utf8ToAnsi("\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2") && os.Utf8ToAnsi("caf\xC3\xA9") == std::optional<std::string>("caf\xE9")));
+        CHECK((os.AnsiToUtf8("caf\xE9") == "caf\xC3\xA9" && !os.Utf8ToAnsi("caf\xC3" "A"))); // broken UTF-8 is no character at all
+    }
     const std::wstring n260(260, L'n');
     const std::pair<std::wstring, std::wstring> paths[] = {
         {L"C:\\short\\a.txt", L"\\\\?\\C:\\short\\a.txt"}, {L"C:\\a\\\\b\\", L"\\\\?\\C:\\a\\b\\"},
@@ -81,7 +115,7 @@ TEST_CASE("Items move whole under their own names, or the next free one; nothing
     for (const std::string name : {"trail.", "space ", "CON", "nul.txt", "\xce\xa3\xcf\x87\xce\xad\xce\xb4\xce\xb9\xce\xbf\xf0\x9f\x93\x81.txt"}) {
         REQUIRE(os.WriteFile(from + "\\" + name, name) == 0);
         CHECK(PerformShellAction(os, from + "\\" + name, to) == 0);
-        CHECK((std::ranges::count(test::Names(os.ListAll(to)), name) == 1 && os.ReadFile(to + "\\" + name, nullptr) == name));
+        CHECK((std::ranges::count(Names(os.ListAll(to)), name) == 1 && os.ReadFile(to + "\\" + name, nullptr) == name));
         CHECK(RemoveTree(os, to + "\\" + name) == 0); // std::filesystem could not remove it
     }
     REQUIRE((os.CreateFolder(from + "\\Tree") && os.CreateFolder(to + "\\Tree")));
@@ -108,33 +142,26 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume, 
     RemoveTree(os, Narrow(program.wstring())); // Wine reuses process ids: a failed run's leftover, read-only file and all
     fs::create_directories(program);
     // 300 items, a tenth on the shared desktop, every 25th a folder with a file and an empty folder inside.
-    Tree desk{{L"user", "/"}, {L"common", "/"}, {L"user\\\u03a3\u03c7\u03ad\u03b4\u03b9\u03bf", "greek"}};
+    Tree mine{{L"\u03a3\u03c7\u03ad\u03b4\u03b9\u03bf", "greek"}}, shared;
     for (int i = 0; i < 299; ++i) {
-        const std::wstring name = (i % 10 == 9 ? L"common\\Item " : L"user\\Item ") + std::to_wstring(i);
+        Tree& desk = i % 10 == 9 ? shared : mine;
+        const std::wstring name = L"Item " + std::to_wstring(i);
         if (i % 25 == 3) desk.insert({{name, "/"}, {name + L"\\Empty", "/"}, {name + L"\\in.txt", std::to_string(i)}});
         else desk[name + L".txt"] = std::string(i * 97 % 3000, static_cast<char>('a' + i % 26));
     }
-    for (const auto& [path, content] : desk)
-        if (content == "/") fs::create_directories(dir.path() / path);
-        else test::WriteHostFile(dir.path() / path, content);
+    for (const auto& [folder, desk] : {std::pair{user, mine}, {common, shared}})
+        for (const auto& [path, content] : desk)
+            content == "/" ? (void)fs::create_directories(folder / path) : test::WriteHostFile(folder / path, content);
     const fs::path readOnly = user / L"Item 1.txt"; // copied with its mark, and the source deleted all the same
     REQUIRE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
-    // The desktops and the program folder, the key file apart, as they are now, once cleaned and once restored.
-    const auto now = [&] {
-        Tree all;
-        for (const auto& [name, folder] : {std::pair{L"user", user}, {L"common", common}, {L"program", program}}) {
-            all[name] = "/";
-            for (const auto& [path, content] : Contents(folder)) all[name + (L"\\" + path)] = content;
-        }
-        all.erase(L"program\\QuickClean.qvr");
-        return all;
+    // How the desktops and the closet folders differ from a cleaned or a restored desktop, and a journal left.
+    const auto differences = [&](bool clean) {
+        std::string text = fs::exists(program / L"stowly.journal") ? "a journal\n" : "";
+        for (const auto& [folder, want] : {std::pair{user, clean ? Tree{} : mine}, {common, clean ? Tree{} : shared},
+                                           {program / L"QuickClean", clean ? mine : Tree{}}, {program / L"AllUsers", clean ? shared : Tree{}}})
+            if (const std::string d = Differences(want, Contents(folder)); !d.empty()) text += Narrow(folder.wstring()) + ":\n" + d;
+        return text;
     };
-    Tree cleaned{{L"user", "/"}, {L"common", "/"}, {L"program", "/"}}, restored = desk;
-    for (const auto& [path, content] : desk) {
-        const bool shared = path.starts_with(L"common");
-        cleaned[(shared ? L"program\\AllUsers" : L"program\\QuickClean") + path.substr(shared ? 6 : 4)] = content;
-    }
-    restored.insert({{L"program", "/"}, {L"program\\QuickClean", "/"}, {L"program\\AllUsers", "/"}});
 
     ScriptedUi ui;
     const std::string folder = UpperCase(Narrow(program.wstring())) + "\\"; // as start-up has it
@@ -157,10 +184,10 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume, 
         INFO("cycle ", cycle);
         CleanDesktop(ctx);
         CHECK(ui.progressMessage == "Your Desktop has been cleaned.");
-        CHECK(Differences(cleaned, now()) == "");
+        CHECK(differences(true) == "");
         RestoreDesktop(ctx);
         CHECK(ui.progressMessage == "Your Icons have been restored.");
-        CHECK(Differences(restored, now()) == "");
+        CHECK(differences(false) == "");
     }
     CHECK(ui.MessageTexts().empty());
     CHECK((GetFileAttributesW(readOnly.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
@@ -209,8 +236,6 @@ TEST_CASE("The settings file reads and writes what the system's profile function
         CHECK(ini->Get(c.section, c.key, 255) == os.AnsiToUtf8(Api(file("read", i), c.section, c.key)));
         CHECK(Dump(file("read", i), &*ini) == os.AnsiToUtf8(Dump(file("read", i))));
     }
-    auto none = LoadIniFile(os, dir.path().string() + "\\missing.ini"); // an empty document: the first run writes one
-    CHECK((none && none->Text().empty()));
     for (size_t i = 0; i < std::size(writes); ++i) {
         const auto& c = writes[i];
         const std::string api = file("api", i), ours = file("ours", i);

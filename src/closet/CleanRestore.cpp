@@ -277,8 +277,15 @@ std::string SwapWallpaper(Platform& os, const Settings& settings, const ClosetPl
     return {};
 }
 
-// The key file's one picture, with its style.
+// The key file's one picture, with its style. The shell rewrites its own copy of
+// the wallpaper at the swap, so such a picture comes back from a copy of the
+// backup in the program folder, and nothing is written into the shell's folder.
 bool PutBackPicture(Platform& os, const ClosetPlaces& places, const KeyFileHeader& saved) {
+    if (IsShellWallpaperCopy(Trim(saved.wallpaper)) && FileExists(os, places.wallpaperBackup)) {
+        const std::string copy = WallpaperCopyPath(places.wallpaperBackup, Trim(saved.wallpaper));
+        return os.CopyOneFile(places.wallpaperBackup, copy) == 0 &&
+               SetRecordedWallpaper(os, copy, saved.wallpaperStyle);
+    }
     if (ReadCurrentWallpaper(os).path == Trim(saved.wallpaper)) return true;
     // The backup goes back only where the picture is missing: whatever is at that
     // path now (an edited picture, another file) is never replaced.

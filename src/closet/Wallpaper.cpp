@@ -90,6 +90,22 @@ std::vector<std::vector<std::string>> TabbedLines(const std::string& text) {
 
 } // namespace
 
+bool IsShellWallpaperCopy(const std::string& path) {
+    const std::string upper = UpperCase(path);
+    const size_t slash = upper.rfind('\\');
+    if (slash == std::string::npos) return false;
+    const std::string_view folder = std::string_view(upper).substr(0, slash);
+    const std::string stem = upper.substr(slash + 1, upper.find('.', slash) - slash - 1);
+    return folder.ends_with("\\MICROSOFT\\WINDOWS\\THEMES") && stem == "TRANSCODEDWALLPAPER";
+}
+
+std::string WallpaperCopyPath(const std::string& backup, const std::string& picture) {
+    const std::string name = picture.substr(picture.rfind('\\') + 1);
+    const size_t dot = name.rfind('.');
+    return backup.substr(0, backup.rfind('\\') + 1) + "StowlyWallpaper" +
+           (dot == std::string::npos || dot + 1 == name.size() ? ".jpg" : name.substr(dot));
+}
+
 std::optional<WallpaperRecord> RecordOf(const MonitorWallpapers& wallpapers) {
     const auto& monitors = wallpapers.monitors;
     const bool spotlight =

@@ -29,6 +29,15 @@ bool SetWallpaper(Platform& os, const std::string& path, int16_t style);
 // RuntimeError (overflow) for a leading number past 16 bits.
 bool SetRecordedWallpaper(Platform& os, const std::string& path, const std::string& styleLine);
 
+// Whether a picture is the shell's own copy of the wallpaper
+// ("...\Microsoft\Windows\Themes\TranscodedWallpaper"), which the shell rewrites
+// whenever the wallpaper changes.
+bool IsShellWallpaperCopy(const std::string& path);
+// Where a restore puts the user's picture when it was the shell's copy: a copy of
+// the backup named "StowlyWallpaper" in the backup's folder, with the picture's
+// extension, ".jpg" when it has none.
+std::string WallpaperCopyPath(const std::string& backup, const std::string& picture);
+
 // What a clean keeps of the wallpaper when the key file's one picture does not say
 // it all, in "<key file>.wallpaper".
 struct WallpaperRecord {

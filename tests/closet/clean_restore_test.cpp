@@ -200,6 +200,22 @@ TEST_CASE("the wallpaper is swapped and put back with the recorded style; a stal
     m.os.wallpaper = beach;
     RestoreDesktop(m.ctx);
     CHECK(m.os.wallpaper == "");
+    // The shell's own copy is rewritten (or dropped) at the swap: the picture comes back from a copy in the
+    // program folder, and nothing is written into the shell's folder.
+    const std::string shellCopy = "C:\\Users\\Sim\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper",
+                      copy = ClosetMachine::kProgram + "StowlyWallpaper.jpg"s;
+    m.st.settings.DefaultWindowsBackground = clean;
+    for (bool dropped : {false, true}) {
+        m.Put(shellCopy, "the user's picture");
+        m.os.wallpaper = shellCopy;
+        CleanDesktop(m.ctx);
+        dropped ? (void)std::filesystem::remove(m.os.HostPath(shellCopy)) : m.Put(shellCopy, "the clean picture");
+        m.os.changeLog.clear();
+        RestoreDesktop(m.ctx);
+        CHECK((m.Done(kRestored) && m.os.wallpaper == copy && m.Get(copy) == "the user's picture"));
+        CHECK(std::none_of(m.os.changeLog.begin(), m.os.changeLog.end(),
+                           [](const std::string& change) { return change.find("\\Themes\\") != std::string::npos; }));
+    }
 }
 
 TEST_CASE("each monitor's picture and a slideshow come back; a background that is no picture file is left alone") {

@@ -265,12 +265,15 @@ void RejectJournal(Platform& os, Ui& ui, const std::string& path, const std::str
 // swap to the clean wallpaper. A backup on disk must always be the one this clean
 // made (a restore may copy it back), so an older one is removed. A backup that
 // fails is told, and the wallpaper is then left as it is rather than swapped
-// without a way back. Returns the sentence the final message adds.
+// without a way back; so is a background recorded as one that could not be put
+// back. Returns the sentence the final message adds.
 std::string SwapWallpaper(Platform& os, const Settings& settings, const ClosetPlaces& places,
                           const std::string& wallpaper) {
     const std::string& clean = settings.DefaultWindowsBackground;
+    const std::optional<WallpaperRecord> record = ReadWallpaperRecord(os, places.keyFile);
+    const bool leftAlone = record && record->leftAlone;
     int backup = 0;
-    if (!clean.empty() && !wallpaper.empty() && FileExists(os, wallpaper))
+    if (!clean.empty() && !leftAlone && !wallpaper.empty() && FileExists(os, wallpaper))
         backup = os.CopyOneFile(wallpaper, places.wallpaperBackup);
     else
         backup = os.RemoveFile(places.wallpaperBackup);
@@ -278,11 +281,44 @@ std::string SwapWallpaper(Platform& os, const Settings& settings, const ClosetPl
         os.RemoveFile(places.wallpaperBackup); // never a half-written one
         return " The wallpaper could not be backed up, so it was left as it is.";
     }
+    if (leftAlone && !clean.empty() && FileExists(os, clean))
+        return " The wallpaper was left as it is: it is not a picture file that can be put back (a solid colour or "
+               "Windows Spotlight).";
+    if (leftAlone) return {};
     // The clean picture goes in directly: when the system refuses it, the user's
     // picture stays rather than none.
     if (!clean.empty() && FileExists(os, clean) && !SetWallpaper(os, clean, settings.WallPaperStyle))
         return " The clean wallpaper could not be set.";
     return {};
+}
+
+// The key file's one picture, with its style. The shell rewrites its own copy of
+// the wallpaper at the swap, so such a picture comes back from a copy of the
+// backup in the program folder, and nothing is written into the shell's folder.
+bool PutBackPicture(Platform& os, const ClosetPlaces& places, const KeyFileHeader& saved) {
+    if (IsShellWallpaperCopy(Trim(saved.wallpaper)) && FileExists(os, places.wallpaperBackup)) {
+        const std::string copy = WallpaperCopyPath(places.wallpaperBackup, Trim(saved.wallpaper));
+        return os.CopyOneFile(places.wallpaperBackup, copy) == 0 &&
+               SetRecordedWallpaper(os, copy, saved.wallpaperStyle);
+    }
+    if (ReadCurrentWallpaper(os).path == Trim(saved.wallpaper)) return true;
+    // The backup goes back only where the picture is missing: whatever is at that
+    // path now (an edited picture, another file) is never replaced.
+    if (!saved.wallpaper.empty() && !os.Attributes(saved.wallpaper).exists && FileExists(os, places.wallpaperBackup))
+        os.CopyOneFile(places.wallpaperBackup, saved.wallpaper);
+    return SetRecordedWallpaper(os, saved.wallpaper, saved.wallpaperStyle);
+}
+
+// The wallpaper as the clean recorded it beside the key file (each monitor's
+// picture, a slideshow), or else the key file's one picture; a background the
+// clean left alone stays as it is. The record goes once it is used. Returns the
+// sentence the final message adds.
+std::string PutBackWallpaper(Platform& os, const ClosetPlaces& places, const KeyFileHeader& saved) {
+    const std::optional<WallpaperRecord> record = ReadWallpaperRecord(os, places.keyFile);
+    const bool back = (record && (record->leftAlone || os.SetMonitorWallpapers(record->wallpapers))) ||
+                      PutBackPicture(os, places, saved);
+    ForgetWallpaperRecord(os, places.keyFile);
+    return back ? "" : " The wallpaper could not be put back.";
 }
 
 // The restore's last steps, after the items are back: the recorded icon positions
@@ -297,15 +333,7 @@ std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlace
     if (!text || positions.damaged) extra += " Some icon positions could not be read from the key file.";
     if (notPlaced) extra += NotPlacedSentence(*notPlaced);
 
-    if (ReadCurrentWallpaper(os).path != Trim(saved.wallpaper)) {
-        // The backup goes back only where the picture is missing: whatever is at
-        // that path now (an edited picture, another file) is never replaced.
-        if (!saved.wallpaper.empty() && !os.Attributes(saved.wallpaper).exists && FileExists(os, places.wallpaperBackup))
-            os.CopyOneFile(places.wallpaperBackup, saved.wallpaper);
-        if (!SetRecordedWallpaper(os, saved.wallpaper, saved.wallpaperStyle))
-            extra += " The wallpaper could not be put back.";
-    }
-    return extra;
+    return extra + PutBackWallpaper(os, places, saved);
 }
 
 constexpr const char* kCleaned = "Your Desktop has been cleaned.";
@@ -408,6 +436,7 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     WriteKeyFile(os, places.keyFile, header, icons, [&] {
         if (progressLabels && throttle.Due()) ui.PumpMessages();
     });
+    RecordWallpaper(os, places.keyFile);
 
     std::vector<std::string> workingCopies;
     const std::vector<Item> user = DesktopItems(os, st.UserDesktopFolder, workingCopies);

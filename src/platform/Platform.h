@@ -112,6 +112,25 @@ struct PlacingResult {
 // them (names and parsing names; no places): indexes into that list.
 using PlacingPlan = std::function<std::vector<ItemPosition>(const std::vector<DesktopItem>& items)>;
 
+// The wallpaper as the system keeps it for each monitor, and its slideshow.
+struct MonitorWallpapers {
+    struct Monitor {
+        std::string id;      // the system's device path of the monitor
+        std::string picture; // the picture it shows; "" for none (a solid colour)
+        bool operator==(const Monitor&) const = default;
+    };
+    std::vector<Monitor> monitors;
+    // How pictures fit their monitor: 0 centre, 1 tile, 2 stretch, 3 fit, 4 fill,
+    // 5 span (the system's DESKTOP_WALLPAPER_POSITION).
+    int position = 4;
+    bool slideshow = false; // a slideshow runs; then the three below say which
+    // A folder alone, or pictures of one folder; "" for an item that is no file.
+    std::vector<std::string> slideshowItems;
+    unsigned slideshowIntervalMs = 0;
+    bool shuffle = false;
+    bool operator==(const MonitorWallpapers&) const = default;
+};
+
 struct HttpResult {
     int status = 0; // HTTP status; 0 when no answer came (refused, timed out, bad address)
     std::string body;
@@ -223,6 +242,15 @@ public:
     virtual std::string GetWallpaper() = 0;
     // Shows the picture as wallpaper and stores it in the user's profile; "" removes it.
     virtual bool SetWallpaper(const std::string& path) = 0;
+
+    // --- The wallpaper of each monitor, and the slideshow (Windows 8 and later) -----
+    // nullopt, or false, where the system has no such interface (Windows 7, Wine):
+    // GetWallpaper and SetWallpaper above are then the whole story.
+    virtual std::optional<MonitorWallpapers> ReadMonitorWallpapers() = 0;
+    // Shows each monitor's picture, or runs the slideshow, and sets the position.
+    // A recorded monitor that is not attached now is skipped. False when the system
+    // refused any step.
+    virtual bool SetMonitorWallpapers(const MonitorWallpapers& wallpapers) = 0;
 
     // --- The desktop's icon list view (in the shell's process) ---------------------
     // Whether the desktop's list view can be found at all.

@@ -194,6 +194,71 @@ TEST_CASE("the wallpaper is swapped and put back with the recorded style; a stal
         RestoreDesktop(m.ctx);
         CHECK((m.os.wallpaper == recorded && m.Get(beach) == "the user's new picture"));
     }
+    // The shell's own copy is rewritten (or dropped) at the swap: the picture comes back from a copy in the
+    // program folder, and nothing is written into the shell's folder.
+    const std::string shellCopy = "C:\\Users\\Sim\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper",
+                      copy = ClosetMachine::kProgram + "StowlyWallpaper.jpg"s;
+    m.st.settings.DefaultWindowsBackground = clean;
+    for (bool dropped : {false, true}) {
+        m.Put(shellCopy, "the user's picture");
+        m.os.wallpaper = shellCopy;
+        CleanDesktop(m.ctx);
+        dropped ? (void)std::filesystem::remove(m.os.HostPath(shellCopy)) : m.Put(shellCopy, "the clean picture");
+        m.os.changeLog.clear();
+        RestoreDesktop(m.ctx);
+        CHECK((m.Done(kRestored) && m.os.wallpaper == copy && m.Get(copy) == "the user's picture"));
+        CHECK(std::none_of(m.os.changeLog.begin(), m.os.changeLog.end(),
+                           [](const std::string& change) { return change.find("\\Themes\\") != std::string::npos; }));
+    }
+}
+
+TEST_CASE("each monitor's picture and a slideshow come back; a background that is no picture file is left alone") {
+    using Monitors = std::vector<MonitorWallpapers::Monitor>;
+    const std::string beach = "C:\\Pics\\beach.jpg", hills = "C:\\Pics\\hills.jpg", record = kKeyFile + ".wallpaper",
+                      spotlight = "C:\\Users\\Sim\\AppData\\Local\\Packages\\Microsoft.Windows."
+                                  "ContentDeliveryManager_cw5n1h2txyewy\\LocalState\\Assets",
+                      leftAlone = " The wallpaper was left as it is: it is not a picture file that can be put back (a "
+                                  "solid colour or Windows Spotlight).";
+    const auto two = [](const std::string& a, const std::string& b) {
+        return Monitors{{"\\\\?\\DISPLAY#A", a}, {"\\\\?\\DISPLAY#B", b}};
+    };
+    const auto clean = [&](ClosetMachine& m, const MonitorWallpapers& before) {
+        m.Put(kDesk + "a.txt", "a");
+        m.Put("C:\\Pics\\clean.bmp", "clean");
+        m.st.settings.DefaultWindowsBackground = "C:\\Pics\\clean.bmp";
+        m.os.monitorWallpaperInterface = true;
+        m.os.monitorWallpapers = before;
+        m.os.wallpaper = before.monitors[0].picture;
+        CleanDesktop(m.ctx);
+    };
+    struct Row { MonitorWallpapers before; std::string told; };
+    const Row rows[] = {
+        {{two(beach, hills), 3}, ""},
+        {{two(beach, beach), 4, true, {"C:\\Pics"}, 600000, true}, ""},
+        {{two(hills, hills), 5, true, {beach, hills}, 60000, false}, ""},
+        {{two(spotlight + "\\a1b2", spotlight + "\\a1b2"), 4}, leftAlone},
+        {{two(beach, beach), 4, true, {spotlight}, 60000, false}, leftAlone},
+        {{two("", ""), 4}, leftAlone},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.before.monitors[0].picture);
+        ClosetMachine m;
+        clean(m, r.before);
+        CHECK((m.Done(kCleaned + r.told) && (m.os.monitorWallpapers == r.before) == !r.told.empty()));
+        RestoreDesktop(m.ctx);
+        CHECK((m.Done(kRestored) && m.os.monitorWallpapers == r.before && !m.Exists(record)));
+    }
+    // A damaged record (another first line, cut off, a position unknown) is ignored: the key file's one
+    // picture comes back on every monitor.
+    for (auto [from, to] :
+         {std::pair{"wallpaper 1"s, "wallpaper 2"s}, {"end\r\n", ""}, {"position\t3", "position\t6"}}) {
+        ClosetMachine m;
+        clean(m, {two(beach, hills), 3});
+        std::string text = m.Get(record);
+        m.Put(record, text.replace(text.find(from), from.size(), to));
+        RestoreDesktop(m.ctx);
+        CHECK((m.Done(kRestored) && m.os.monitorWallpapers.monitors == two(beach, beach) && !m.Exists(record)));
+    }
 }
 
 TEST_CASE("a key file that cannot be written, or a desktop that cannot be listed (no empty one), is the program's "

@@ -580,6 +580,28 @@ std::string SimPlatform::GetWallpaper() { return wallpaper; }
 
 bool SimPlatform::SetWallpaper(const std::string& path) {
     wallpaper = path;
+    if (monitorWallpaperInterface) {
+        for (auto& monitor : monitorWallpapers.monitors) monitor.picture = path;
+        monitorWallpapers.slideshow = false;
+    }
+    return true;
+}
+
+std::optional<MonitorWallpapers> SimPlatform::ReadMonitorWallpapers() {
+    if (!monitorWallpaperInterface) return std::nullopt;
+    return monitorWallpapers;
+}
+
+bool SimPlatform::SetMonitorWallpapers(const MonitorWallpapers& wallpapers) {
+    if (!monitorWallpaperInterface) return false;
+    // The monitors are the ones attached now; a recorded one that is not is skipped.
+    for (auto& monitor : monitorWallpapers.monitors)
+        for (const auto& recorded : wallpapers.monitors)
+            if (recorded.id == monitor.id) monitor.picture = recorded.picture;
+    std::vector<MonitorWallpapers::Monitor> attached = std::move(monitorWallpapers.monitors);
+    monitorWallpapers = wallpapers;
+    monitorWallpapers.monitors = std::move(attached);
+    if (!monitorWallpapers.monitors.empty()) wallpaper = monitorWallpapers.monitors.front().picture;
     return true;
 }
 

@@ -127,6 +127,14 @@ public:
     std::vector<PositionCall> positionCalls;
     int positionBatches = 0;
 
+    // --- The wallpaper of each monitor, and the slideshow ------------------------------
+    // Off, the system has no such interface (Windows 7, Wine) and `wallpaper` alone
+    // is the wallpaper. On, SetWallpaper shows its picture on every monitor and stops
+    // a slideshow, and SetMonitorWallpapers shows the first monitor's picture as
+    // `wallpaper`.
+    bool monitorWallpaperInterface = false;
+    MonitorWallpapers monitorWallpapers;
+
     // --- Network: replaced by tests; by default the host's real HTTP client ----------
     std::function<HttpResult(const std::string& url, unsigned connectMs, unsigned totalMs)> http;
     std::vector<std::string> openedUrls;   // OpenUrl calls
@@ -175,6 +183,8 @@ public:
     int RegDelete(RegRoot root, const std::string& key, const std::string& name) override;
     std::string GetWallpaper() override;
     bool SetWallpaper(const std::string& path) override;
+    std::optional<MonitorWallpapers> ReadMonitorWallpapers() override;
+    bool SetMonitorWallpapers(const MonitorWallpapers& wallpapers) override;
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;

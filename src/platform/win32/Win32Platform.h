@@ -5,8 +5,8 @@
 //   Win32Desktop.cpp    the desktop's icons in the shell's process (FolderViewOpening,
 //                       list-view messages), off the caller's thread (ShellCall)
 //   Win32Shell.cpp      moves of desktop items
-//   Win32Sync.cpp       cloud sync folders
-//   Win32Wallpaper.cpp  the wallpaper
+//   Win32Sync.cpp       the shell told of changed folders; cloud sync folders
+//   Win32Wallpaper.cpp  the wallpaper, and each monitor's through IDesktopWallpaper
 //   Win32Net.cpp        HTTP and opening addresses
 //   Win32Picture.cpp    decoding pictures with the system's codecs
 
@@ -59,6 +59,8 @@ public:
     int RegDelete(RegRoot root, const std::string& key, const std::string& name) override;
     std::string GetWallpaper() override;
     bool SetWallpaper(const std::string& path) override;
+    std::optional<MonitorWallpapers> ReadMonitorWallpapers() override;
+    bool SetMonitorWallpapers(const MonitorWallpapers& wallpapers) override;
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;

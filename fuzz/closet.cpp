@@ -157,7 +157,7 @@ struct Machine {
     // start, bit 1 when the clean or restore offers to finish the stopped run first.
     bool Start(int answers, int what, int stopAt) {
         st = {.ProgramFolder = folder, .UserDesktopFolder = os.userDesktop, .CommonDesktopFolder = os.commonDesktop,
-              .ScreenSizeText = "1024x768x32", .ClosetDirectory = folder, .ClosetKeyFile = "QuickClean.qvr"};
+              .ClosetDirectory = folder, .ClosetKeyFile = "QuickClean.qvr"};
         ui = {};
         ui.Push(answers & 1 ? Answer::Yes : Answer::No);
         os.faults.stopAtChange = stopAt;

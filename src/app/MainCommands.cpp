@@ -97,7 +97,6 @@ CommandOutcome OnRestoreClicked(Context& ctx) {
     std::string password;
     try {
         const KeyFileHeader header = ReadKeyFileHeader(ctx.os, path);
-        st.ScreenSizeText = header.screenSize;
         password = header.password;
     } catch (const RuntimeError& e) {
         // A header that cannot be read cannot say whether a password guards the

@@ -45,11 +45,6 @@ bool IsInDesktopFolder(const std::string& programFolder, const std::string& user
     return IsSameOrInside(programFolder, userDesktop) || IsSameOrInside(programFolder, commonDesktop);
 }
 
-std::string ScreenSizeText(const ScreenInfo& screen) {
-    return StrNumber(screen.width) + " *" + StrNumber(screen.height) + "  " + StrNumber(screen.bitsPerPixel) +
-           " bit";
-}
-
 bool StartUp(Context& ctx) {
     AppState& st = ctx.st;
     try {
@@ -72,7 +67,6 @@ bool StartUp(Context& ctx) {
             return false;
         }
 
-        st.ScreenSizeText = ScreenSizeText(ctx.os.Screen());
         st.settings = ReadINI(ctx.os, ctx.ui, st.ProgramFolder);
         OfferToFinishInterrupted(ctx);
         CheckForUpdates(ctx.os, ctx.ui);

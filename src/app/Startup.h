@@ -22,8 +22,6 @@ std::string ProgramFolderOf(const std::string& appPath);
 // a clean would move the program's own key file and closet.
 bool IsInDesktopFolder(const std::string& programFolder, const std::string& userDesktop,
                        const std::string& commonDesktop);
-// " 1024 * 768   32 bit"
-std::string ScreenSizeText(const ScreenInfo& screen);
 
 // The checks and lookups of `Main` up to the update check. False when the program
 // must end: a second copy (silently), an unsupported Windows, a program folder on

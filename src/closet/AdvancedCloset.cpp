@@ -2,6 +2,7 @@
 
 #include "closet/CleanRestore.h"
 #include "closet/Wallpaper.h"
+#include "icons/Layouts.h"
 #include "core/Error.h"
 #include "core/OperationLock.h"
 #include "core/ReportError.h"
@@ -28,13 +29,13 @@ CleanDialog LoadCleanDialog(Context& ctx) {
     CleanDialog dialog;
     dialog.fields.closetDirectory = st.ClosetDirectory;
     dialog.fields.keyFile = st.ClosetKeyFile;
-    dialog.fields.screenSize = st.ScreenSizeText;
+    dialog.fields.screenSize = ScreenSizeText(ctx.os.Screen());
     try {
         // A desktop whose view does not answer is recorded without icons, as in the quick clean.
         dialog.icons = EnumDesktopIcons(ctx.os, ctx.ui).value_or(std::vector<IconRecord>{});
         dialog.fields.icons = IconListingText(dialog.icons);
         const WallpaperSetting wallpaper = ReadCurrentWallpaper(ctx.os);
-        dialog.header = {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""};
+        dialog.header = {st.ClosetDirectory, wallpaper.path, wallpaper.style, dialog.fields.screenSize, ""};
         dialog.fields.wallpaper = wallpaper.path;
     } catch (const RuntimeError& e) {
         ReportError(ctx.ui, e.number(), "CleanDesktopLoad");
@@ -81,7 +82,6 @@ RestoreDialog LoadRestoreDialog(Context& ctx) {
     try {
         dialog.key = ReadKeyFile(ctx.os, PlacesOf(st).keyFile);
         const KeyFileHeader& header = dialog.key.header;
-        st.ScreenSizeText = header.screenSize;
         st.ClosetPassword = header.password;
         // The folder shown is the one the restore takes: the key file's own.
         dialog.fields = {st.ClosetDirectory,  st.ClosetKeyFile, header.wallpaper,

@@ -14,6 +14,7 @@
 #include "core/Paths.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
+#include "icons/Layouts.h"
 #include "platform/FileText.h"
 #include "platform/Text.h"
 
@@ -328,7 +329,7 @@ std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlace
     std::string extra;
     auto text = os.ReadFile(places.keyFile, nullptr);
     const PositionRecords positions = ReadWholePositionRecords(text ? DecodeFileText(os, *text) : "");
-    const std::optional<int> notPlaced = ApplyIconPositions(os, ui, positions.records);
+    const std::optional<int> notPlaced = ApplyIconPositions(os, ui, FitToScreen(os, positions.records, saved.screenSize));
     positionsApplied = notPlaced && *notPlaced == 0 && text && !positions.damaged;
     if (!text || positions.damaged) extra += " Some icon positions could not be read from the key file.";
     if (notPlaced) extra += NotPlacedSentence(*notPlaced);
@@ -513,7 +514,7 @@ void CleanDesktop(Context& ctx) {
         // A desktop whose view does not answer is recorded without icons.
         const std::vector<IconRecord> icons = EnumDesktopIcons(os, ui).value_or(std::vector<IconRecord>{});
         const CleanResult result = CleanIntoCloset(
-            ctx, places, {st.ClosetDirectory, wallpaper.path, wallpaper.style, st.ScreenSizeText, ""}, icons, true);
+            ctx, places, {st.ClosetDirectory, wallpaper.path, wallpaper.style, ScreenSizeText(os.Screen()), ""}, icons, true);
         Finish(ui, kCleaned + NotMovedSentence(result.notMoved) + result.extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "CleanDesktop");
@@ -569,8 +570,6 @@ void RestoreDesktop(Context& ctx) {
                        "", MsgButtons::Ok, MsgIcon::Exclamation);
             return;
         }
-        st.ScreenSizeText = saved.screenSize;
-
         if (!saved.password.empty()) {
             std::string answer = ui.Input("Please enter the password:", "", "").value_or("");
             if (UpperCase(answer) != UpperCase(saved.password)) {
@@ -685,7 +684,6 @@ void FinishStoppedRun(Context& ctx) {
             WaitForIcons(os, ui, iconsBefore + moved);
             message += AfterMoves(kPutBackFailed, [&] {
                 const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);
-                st.ScreenSizeText = saved.screenSize;
                 bool positionsApplied = false;
                 return OtherClosetSentence(saved, st) + PutBackPositionsAndWallpaper(os, ui, places, saved, positionsApplied);
             });

@@ -30,10 +30,6 @@ struct AppState {
     std::string UserDesktopFolder;   // no trailing backslash
     std::string CommonDesktopFolder; // no trailing backslash
     std::string OSName;
-    // Written into key and position files; a restore replaces it with the one its
-    // key file recorded, and a later save writes that.
-    std::string ScreenSizeText;
-
     Settings settings;
 
     // The closet the next clean or restore works on.

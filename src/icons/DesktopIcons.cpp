@@ -6,6 +6,7 @@
 
 #include "core/Error.h"
 #include "core/ReportError.h"
+#include "icons/Layouts.h"
 #include "platform/Text.h"
 
 namespace stowly {
@@ -169,7 +170,9 @@ std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<Ic
 
 std::optional<int> RestoreLocations(Platform& os, Ui& ui, const std::string& path, bool mayAsk) {
     try {
-        return ApplyIconPositions(os, ui, ReadPositionFile(os, path), mayAsk);
+        std::string screen;
+        const std::vector<IconRecord> records = ReadPositionFile(os, path, &screen);
+        return ApplyIconPositions(os, ui, FitToScreen(os, records, screen), mayAsk);
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "RestoreLocations");
         return std::nullopt;

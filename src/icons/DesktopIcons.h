@@ -34,7 +34,7 @@ std::string IconListingText(const std::vector<IconRecord>& icons);
 std::optional<int> ApplyIconPositions(Platform& os, Ui& ui, const std::vector<IconRecord>& records,
                                       bool mayAsk = true);
 // Reads the position list at `path` whole and applies it as ApplyIconPositions
-// does. nullopt when the file could not be applied (the failure is reported) or
+// does, fitted to the monitors now when it was taken on a screen of another size. nullopt when the file could not be applied (the failure is reported) or
 // the desktop could not be reached.
 std::optional<int> RestoreLocations(Platform& os, Ui& ui, const std::string& path, bool mayAsk = true);
 // The final message's sentence for icons not placed: " 2 icons are not where

@@ -4,6 +4,7 @@
 #include "core/Files.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
+#include "icons/Layouts.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"
 
@@ -54,7 +55,7 @@ void SavePositions(Context& ctx) {
                        MsgIcon::Exclamation);
             return;
         }
-        WritePositionFile(ctx.os, *path, ctx.st.ScreenSizeText, *icons);
+        WritePositionFile(ctx.os, *path, ScreenSizeText(ctx.os.Screen()), *icons);
         ui.Message("Your Desktop icon positions have been saved.", "", MsgButtons::Ok, MsgIcon::Information);
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "SavePositions");

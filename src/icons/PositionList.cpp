@@ -35,9 +35,12 @@ void ReadRecords(DelimitedReader& reader, std::vector<IconRecord>& records) {
 
 } // namespace
 
-std::vector<IconRecord> ReadPositionList(const std::string& text) {
+std::vector<IconRecord> ReadPositionList(const std::string& text, std::string* screenSize) {
     DelimitedReader reader(text);
-    for (int i = 0; i < 5; ++i) reader.Next();
+    for (int i = 0; i < 5; ++i) {
+        std::string field = reader.Next();
+        if (i == 3 && screenSize) *screenSize = std::move(field);
+    }
     std::vector<IconRecord> records;
     ReadRecords(reader, records);
     return records;
@@ -60,8 +63,8 @@ void WritePositionFile(Platform& os, const std::string& path, const std::string&
     WriteTextFile(os, path, PositionListText(screenSizeText, icons));
 }
 
-std::vector<IconRecord> ReadPositionFile(Platform& os, const std::string& path) {
-    return ReadPositionList(ReadTextFile(os, path));
+std::vector<IconRecord> ReadPositionFile(Platform& os, const std::string& path, std::string* screenSize) {
+    return ReadPositionList(ReadTextFile(os, path), screenSize);
 }
 
 } // namespace stowly

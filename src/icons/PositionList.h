@@ -41,8 +41,9 @@ std::string PositionListText(const std::string& screenSizeText, const std::vecto
 // records (name, X, Y) are read until the end. Names are cut to 128 characters;
 // X and Y are 16-bit. A text without any record is RuntimeError 62, more than
 // 32767 records RuntimeError 6, a damaged field (a quote left open, a NUL)
-// RuntimeError 321. Empty lines after the last record are ignored.
-std::vector<IconRecord> ReadPositionList(const std::string& text);
+// RuntimeError 321. Empty lines after the last record are ignored. `screenSize`,
+// when asked for, receives the screen size text of the header.
+std::vector<IconRecord> ReadPositionList(const std::string& text, std::string* screenSize = nullptr);
 
 // The records of a position list as far as they are whole: reading stops at the
 // first record that is damaged (a bad or out-of-range number, a cut-off line, one
@@ -56,6 +57,6 @@ PositionRecords ReadWholePositionRecords(const std::string& text);
 // The two ends on disk; failures throw RuntimeError with the file's error number.
 void WritePositionFile(Platform& os, const std::string& path, const std::string& screenSizeText,
                        const std::vector<IconRecord>& icons);
-std::vector<IconRecord> ReadPositionFile(Platform& os, const std::string& path);
+std::vector<IconRecord> ReadPositionFile(Platform& os, const std::string& path, std::string* screenSize = nullptr);
 
 } // namespace stowly

@@ -42,6 +42,24 @@ struct ScreenInfo {
     int bitsPerPixel = 0;
 };
 
+// A rectangle in screen pixels: left and top inside, right and bottom outside.
+struct PixelRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// One monitor of the desktop: its whole area and its work area (without the
+// taskbar) in screen pixels, its DPI, and whether it is the main one (its
+// top-left corner is the screen's origin).
+struct MonitorInfo {
+    PixelRect area;
+    PixelRect work;
+    int dpi = 96;
+    bool primary = false;
+};
+
 struct FileAttributes {
     bool exists = false;
     bool isFolder = false;
@@ -155,6 +173,8 @@ public:
     // No trailing backslash.
     virtual std::string SpecialFolder(int csidl) = 0;
     virtual ScreenInfo Screen() = 0;
+    // Every monitor of the desktop now; at least one.
+    virtual std::vector<MonitorInfo> Monitors() = 0;
     // The temporary folder, ending with a backslash.
     virtual std::string TempFolder() = 0;
     virtual uint64_t TickCountMs() = 0;

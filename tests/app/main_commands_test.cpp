@@ -37,9 +37,9 @@ struct Starting : test::SimMachine {
     Starting() { os.http = [](const std::string&, unsigned, unsigned) { return HttpResult{}; }; }
 };
 
-struct ScreenFails : SimPlatform {
+struct FolderFails : SimPlatform {
     using SimPlatform::SimPlatform;
-    ScreenInfo Screen() override { throw RuntimeError(7); }
+    std::string SpecialFolder(int) override { throw RuntimeError(7); }
 };
 
 // File dialogs and input boxes shown.
@@ -116,7 +116,6 @@ TEST_CASE("Advanced Restore: a position file applied; a key file's closet beside
         CHECK(OnRestoreClicked(m.ctx) == r.outcome);
         CHECK((m.ui.MessageTexts() == r.messages && Dialogs(m.ui) == (r.typed ? 2u : 1u)));
         if (r.typed) CHECK(m.ui.shown.at(1).text == "Please enter the password:");
-        if (r.password && !r.locked) CHECK(m.st.ScreenSizeText == " 800 * 600   16 bit");
         if (r.chosen.ends_with(".qvr")) // beside the key file, not in the "D:\\CLOSETS\\" its header names
             CHECK((m.st.ClosetDirectory == kKeys && m.st.ClosetKeyFile == r.chosen.substr(kKeys.size())));
         else CHECK(m.st.ClosetKeyFile == "Stale.qvr");
@@ -157,23 +156,22 @@ TEST_CASE("Windows 95, 98 and ME are refused by name before anything is read, an
         CHECK(StartUp(m.ctx) == r.refused.empty());
         CHECK(m.ui.MessageTexts() == (r.refused.empty() ? Texts{} : Texts{r.refused}));
         if (r.refused == fromDesk) CHECK(m.ui.shown[0].icon == MsgIcon::Critical);
-        CHECK(m.st.ScreenSizeText.empty() == !r.refused.empty()); // stopped before the screen and the settings
         CHECK(m.st.UserDesktopFolder.empty() == r.refused.ends_with("supported."));
     }
 }
 
-TEST_CASE("Start-up: ProgramFolder upper case with its backslash, the screen as text; a second copy ends silently") {
+TEST_CASE("Start-up: ProgramFolder upper case with its backslash; a second copy ends silently") {
     CHECK(ProgramFolderOf("C:\\stowly.exe") == "C:\\");
     Starting m;
     m.os.executablePath = "c:\\Program Files\\Long folder name\\stowly.exe";
     REQUIRE(StartUp(m.ctx));
     CHECK(m.st.ProgramFolder == "C:\\PROGRAM FILES\\LONG FOLDER NAME\\");
-    CHECK((m.st.ScreenSizeText == " 1024 * 768   32 bit" && m.ui.shown.empty()));
+    CHECK(m.ui.shown.empty());
     Starting second;
     second.os.anotherCopyRunning = true;
     CHECK((!StartUp(second.ctx) && second.ui.shown.empty() && second.st.OSName.empty()));
     // A failure inside Main is reported as Main, and the busy cursor goes.
-    ScreenFails os{m.dir.path()};
+    FolderFails os{m.dir.path()};
     Context ctx{os, m.ui, m.st};
     m.ui = {};
     m.ui.busy = true;

@@ -33,7 +33,6 @@ struct ClosetMachine : SimMachine {
         st.ProgramFolder = st.ClosetDirectory = kProgram;
         st.UserDesktopFolder = os.userDesktop;
         st.CommonDesktopFolder = os.commonDesktop;
-        st.ScreenSizeText = "1024x768x32";
         st.ClosetKeyFile = "QuickClean.qvr";
     }
     // A later start of the program from `folder`, on the desktops' volume or on the second one (D:).

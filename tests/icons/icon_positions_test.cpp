@@ -26,7 +26,6 @@ constexpr const char* kArranges = "The desktop arranges its icons by itself, so 
 struct Desk : test::SimMachine {
     Desk() {
         st.ProgramFolder = kProgram;
-        st.ScreenSizeText = "1024x768x32";
         for (int i = 0; i < 4; ++i) st.settings.FavoriteLocation[i] = st.settings.FavoritePath[i] = "Blank";
         Put(os.userDesktop + "\\notes.txt", "n");
         Put(std::string(kProgram) + "stowly.ini", "[PREFS]\r\n");
@@ -41,7 +40,7 @@ struct Desk : test::SimMachine {
     }
 };
 
-const std::string kTwoIcons = "\r\n\r\n\r\n1024x768x32\r\n\r\nRecycle Bin,10,20\r\nnotes.txt,110,20\r\n";
+const std::string kTwoIcons = "\r\n\r\n\r\n 1024 * 768   32 bit\r\n\r\nRecycle Bin,10,20\r\nnotes.txt,110,20\r\n";
 const std::string kHeader = "\r\n\r\n\r\n 1024 * 768   32 bit\r\n\r\n";
 const test::Places kTwoPlaces{{"Recycle Bin", {10, 20}}, {"notes.txt", {110, 20}}};
 
@@ -78,6 +77,8 @@ TEST_CASE("Load applies a position file; success is told only when it was applie
     struct Row { const char* what; std::string chosen, content; bool desktop; Texts messages; bool moved; }; // chosen "": Cancel
     const Row rows[] = {
         {"applied", "  C:\\Layouts\\Work.dpf ", kTwoIcons, true, {kRestored}, true},
+        {"taken on a screen twice as large: fitted", kLayout,
+         "\r\n\r\n\r\n 2048 * 1536   32 bit\r\n\r\nRecycle Bin,20,40\r\nnotes.txt,220,40\r\n", true, {kRestored}, true},
         {"cancelled", "", kTwoIcons, true, {}, false},
         {"no icon lines", kLayout, "\r\n\r\n\r\nS\r\n\r\n", true, {ErrorReportText(62, "RestoreLocations")}, false},
         {"missing file", "C:\\Layouts\\Gone.dpf", kTwoIcons, true, {ErrorReportText(53, "RestoreLocations")}, false},

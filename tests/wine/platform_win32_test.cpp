@@ -166,7 +166,7 @@ TEST_CASE("Quick cleans and restores with the program folder on another volume, 
     ScriptedUi ui;
     const std::string folder = UpperCase(Narrow(program.wstring())) + "\\"; // as start-up has it
     AppState st{.ProgramFolder = folder, .UserDesktopFolder = Narrow(user.wstring()),
-                .CommonDesktopFolder = Narrow(common.wstring()), .ScreenSizeText = "1024x768x32",
+                .CommonDesktopFolder = Narrow(common.wstring()),
                 .ClosetDirectory = folder, .ClosetKeyFile = "QuickClean.qvr"};
     Context ctx{os, ui, st};
     REQUIRE(os.MoveItem(st.UserDesktopFolder + "\\Item 0.txt", st.ProgramFolder + "x") == winerr::NotSameDevice);

@@ -205,6 +205,11 @@ std::string SimPlatform::SpecialFolder(int csidl) {
 }
 
 ScreenInfo SimPlatform::Screen() { return screen; }
+std::vector<MonitorInfo> SimPlatform::Monitors() {
+    if (!monitors.empty()) return monitors;
+    const PixelRect all{0, 0, screen.width, screen.height};
+    return {{all, all, 96, true}};
+}
 std::string SimPlatform::TempFolder() { return "C:\\Temp\\"; }
 
 uint64_t SimPlatform::TickCountMs() {

@@ -36,6 +36,8 @@ public:
     std::string commonDesktop = "C:\\Users\\Public\\Desktop";
     OsVersionInfo version;
     ScreenInfo screen{1024, 768, 32};
+    // The monitors; none: one main monitor of the screen's size, its work area all of it.
+    std::vector<MonitorInfo> monitors;
     bool anotherCopyRunning = false;
     bool anotherCopyOperating = false; // another copy holds the operation lock
     bool operationLockHeld = false;    // this copy holds it
@@ -152,6 +154,7 @@ public:
     std::string ExecutablePath() override;
     std::string SpecialFolder(int csidl) override;
     ScreenInfo Screen() override;
+    std::vector<MonitorInfo> Monitors() override;
     std::string TempFolder() override;
     uint64_t TickCountMs() override;
     void SleepMs(unsigned ms) override;

@@ -137,6 +137,37 @@ ScreenInfo Win32Platform::Screen() {
     return s;
 }
 
+std::vector<MonitorInfo> Win32Platform::Monitors() {
+    // Each monitor's own DPI where the system tells it (shcore.dll, Windows 8.1 on).
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto getDpi = [] {
+        HMODULE dll = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return dll ? reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(GetProcAddress(dll, "GetDpiForMonitor")))
+                   : nullptr;
+    }();
+    std::vector<MonitorInfo> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, RECT*, LPARAM data) -> BOOL {
+            MONITORINFO info{sizeof(info)};
+            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+            auto rect = [](const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; };
+            MonitorInfo m{rect(info.rcMonitor), rect(info.rcWork), 96, (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+            UINT dpiX = 0, dpiY = 0;
+            if (getDpi && SUCCEEDED(getDpi(monitor, 0 /* MDT_EFFECTIVE_DPI */, &dpiX, &dpiY)) && dpiX)
+                m.dpi = static_cast<int>(dpiX);
+            reinterpret_cast<std::vector<MonitorInfo>*>(data)->push_back(m);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) {
+        const ScreenInfo s = Screen();
+        const PixelRect all{0, 0, s.width, s.height};
+        monitors.push_back({all, all, 96, true});
+    }
+    return monitors;
+}
+
 std::string Win32Platform::TempFolder() {
     wchar_t buf[MAX_PATH + 2]{};
     DWORD n = GetTempPathW(MAX_PATH + 1, buf);

@@ -29,6 +29,7 @@ public:
     std::string ExecutablePath() override;
     std::string SpecialFolder(int csidl) override;
     ScreenInfo Screen() override;
+    std::vector<MonitorInfo> Monitors() override;
     std::string TempFolder() override;
     uint64_t TickCountMs() override;
     void SleepMs(unsigned ms) override;

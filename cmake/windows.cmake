@@ -3,7 +3,7 @@
 enable_language(RC)
 
 set(STOWLY_WIN_DEFS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
-set(STOWLY_WIN_LIBS comctl32 shell32 ole32 oleaut32 oleacc uuid advapi32 user32 gdi32 comdlg32 winhttp shlwapi windowscodecs msimg32)
+set(STOWLY_WIN_LIBS comctl32 shell32 ole32 oleaut32 oleacc uuid advapi32 user32 gdi32 comdlg32 winhttp shlwapi windowscodecs msimg32 wtsapi32)
 
 file(GLOB WIN32_BACKEND CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(stowly_win STATIC ${WIN32_BACKEND} ${WIN_SOURCES})

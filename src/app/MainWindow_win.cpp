@@ -4,10 +4,12 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <array>
 #include <exception>
 #include <functional>
+#include <memory>
 
 #include "resource.h"
 #include "about/About.h"
@@ -24,6 +26,7 @@
 #include "core/Version.h"
 #include "icons/IconPositions.h"
 #include "icons/IconPositionsDialog_win.h"
+#include "icons/LayoutKeeper.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Ui.h"
 #include "platform/win32/WinText.h"
@@ -113,6 +116,8 @@ private:
     void ShowMainWindow();
     void UpdateFavorites();
     void LockBigButtons(bool enabled);
+    // Starts or stops keeping a layout for each display, as the setting says.
+    void UpdateLayoutKeeper();
 
     NOTIFYICONDATAW TrayIconData() const;
     void AddTrayIcon();
@@ -124,6 +129,8 @@ private:
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
     UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    static constexpr UINT_PTR kLayoutTimer = 1;
+    std::unique_ptr<LayoutKeeper> layoutKeeper_;
     std::array<HWND, 3> commandButtons_{};
     std::array<HWND, 4> smallButtons_{};
     int hot_ = -1; // the command under the mouse, -1 for none
@@ -184,6 +191,7 @@ void MainWindow::Load() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     ui_.AddModeless(hwnd_); // Tab between the commands, Escape for Preferences
+    UpdateLayoutKeeper();
     if (ctx_.st.settings.MinSystemTray == 1) {
         // Starts in the notification area; the window is never shown.
         AddTrayIcon();
@@ -379,6 +387,20 @@ void MainWindow::Guarded(const char* name, Handler&& handler) {
 // Whether a command must wait: one runs in this window (the tray menu stays usable
 // meanwhile), a dialog of this window is open, or any copy of the program is
 // cleaning or restoring. The tray menu greys its commands while this holds.
+void MainWindow::UpdateLayoutKeeper() {
+    const bool keep = ctx_.st.settings.KeepLayouts == 1;
+    if (keep == static_cast<bool>(layoutKeeper_)) return;
+    if (keep) {
+        layoutKeeper_ = std::make_unique<LayoutKeeper>(ctx_.os, ctx_.st.ProgramFolder);
+        SetTimer(hwnd_, kLayoutTimer, LayoutKeeper::kLookMs, nullptr);
+        WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
+    } else {
+        KillTimer(hwnd_, kLayoutTimer);
+        WTSUnRegisterSessionNotification(hwnd_);
+        layoutKeeper_.reset();
+    }
+}
+
 bool MainWindow::Busy() {
     return running_ || !IsWindowEnabled(hwnd_) || ctx_.os.OperationLockHeld();
 }
@@ -453,7 +475,7 @@ void MainWindow::OnCommand(int id) {
         break;
     case kPreferences:
     case kMenuPreferences:
-        if (!Busy()) ShowPreferencesWindow(hwnd_, ctx_);
+        if (!Busy() && ShowPreferencesWindow(hwnd_, ctx_)) UpdateLayoutKeeper();
         break;
     case kHelp:
         RunHelp(ctx_.os, ctx_.ui, ctx_.st.ProgramFolder);
@@ -555,8 +577,9 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return 0;
     }
     if (msg == taskbarCreated_) {
-        // The shell restarted and forgot the icon.
+        // The shell restarted and forgot the icon, and may have moved the desktop's.
         if (trayIconShown_) AddTrayIcon();
+        if (layoutKeeper_) layoutKeeper_->DisplayChanged();
         return 0;
     }
     switch (msg) {
@@ -591,7 +614,19 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         mmi->ptMinTrackSize = mmi->ptMaxTrackSize = {size.cx, size.cy};
         return 0;
     }
+    case WM_TIMER:
+        if (wp == kLayoutTimer && layoutKeeper_) layoutKeeper_->Look(Busy());
+        return 0;
+    case WM_DISPLAYCHANGE:
+        if (layoutKeeper_) layoutKeeper_->DisplayChanged();
+        break;
+    case WM_WTSSESSION_CHANGE:
+        // A remote session takes over the display, or gives it back.
+        if (layoutKeeper_ && (wp == WTS_REMOTE_CONNECT || wp == WTS_REMOTE_DISCONNECT || wp == WTS_CONSOLE_CONNECT))
+            layoutKeeper_->DisplayChanged();
+        break;
     case WM_DPICHANGED: {
+        if (layoutKeeper_) layoutKeeper_->DisplayChanged();
         const RECT* suggested = reinterpret_cast<const RECT*>(lp);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -603,6 +638,7 @@ LRESULT MainWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return 0;
     case WM_DESTROY: {
         // Unloading: the icon goes (harmless when none was added), the program ends.
+        if (layoutKeeper_) WTSUnRegisterSessionNotification(hwnd_);
         NOTIFYICONDATAW nid = TrayIconData();
         Shell_NotifyIconW(NIM_DELETE, &nid);
         ui_.RemoveModeless(hwnd_);

@@ -21,6 +21,7 @@ struct Settings {
     double AdvancedMode = 0;
     std::array<std::string, 4> FavoriteLocation; // "Blank" marks a free slot
     std::array<std::string, 4> FavoritePath;
+    double KeepLayouts = 0; // a layout kept for every display configuration (icons/LayoutKeeper.h)
     bool operator==(const Settings&) const = default;
 };
 

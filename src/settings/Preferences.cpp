@@ -39,6 +39,7 @@ PreferencesForm LoadPreferences(Ui& ui, const Settings& s) {
         if (s.WallPaperStyle < 0 || s.WallPaperStyle > 2) throw RuntimeError(kNoSuchControl);
         form.wallpaperStyle = s.WallPaperStyle;
         form.advancedMode = CheckState(s.AdvancedMode);
+        form.keepLayouts = CheckState(s.KeepLayouts);
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "PreferenceLoad");
     }
@@ -90,6 +91,7 @@ bool PreferencesDone(Context& ctx, const PreferencesForm& form) {
         next.RunOnStartUP = form.runOnStartUp;
         next.DefaultWindowsBackground = form.wallpaper;
         next.AdvancedMode = form.advancedMode;
+        next.KeepLayouts = form.keepLayouts;
         if (form.wallpaperStyle >= 0 && form.wallpaperStyle <= 2)
             next.WallPaperStyle = static_cast<int16_t>(form.wallpaperStyle);
         next.DefaultWindowsBackground = ConvertWallpaper(ctx.os, ctx.st.ProgramFolder, next.DefaultWindowsBackground);

@@ -15,6 +15,7 @@ struct PreferencesForm {
     int advancedMode = 0;
     std::string wallpaper;
     int wallpaperStyle = -1; // the option selected: 0 Center, 1 Tile, 2 Stretch; -1 none
+    int keepLayouts = 0;     // a check box too
 };
 
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";

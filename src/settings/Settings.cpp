@@ -91,6 +91,7 @@ Settings SettingsFromIni(const IniFile& ini, int* firstError) {
         read([&] { s.FavoriteLocation[i] = text(IndexedKey("FavoriteLocation", i), kFreeSlot); });
         read([&] { s.FavoritePath[i] = text(IndexedKey("FavoritePath", i), kFreeSlot); });
     }
+    read([&] { s.KeepLayouts = number("KeepLayouts"); });
     return s;
 }
 
@@ -111,6 +112,7 @@ void SettingsToIni(IniFile& ini, const Settings& s) {
         ini.Set(kSection, IndexedKey("FavoriteLocation", i), s.FavoriteLocation[i]);
         ini.Set(kSection, IndexedKey("FavoritePath", i), s.FavoritePath[i]);
     }
+    ini.Set(kSection, "KeepLayouts", NumberText(s.KeepLayouts));
 }
 
 Settings ReadINI(Platform& os, Ui& ui, const std::string& programFolder) {

@@ -3,7 +3,11 @@
 // shown under Wine: this table is their test.
 #include <doctest/doctest.h>
 
+#include <algorithm>
+
+#include "icons/LayoutKeeper.h"
 #include "icons/Layouts.h"
+#include "support/SimMachine.h"
 
 using namespace stowly;
 
@@ -58,4 +62,47 @@ TEST_CASE("a layout mapped onto other monitors keeps each icon's place relative 
         for (const IconRecord& icon : MapLayout(icons, r.from, r.to)) after.emplace_back(icon.X, icon.Y);
         CHECK(after == r.after);
     }
+}
+
+TEST_CASE("a kept layout: saved once the icons are still and only when they moved, absent icons kept; after a "
+          "display change fitted onto the new one, and brought back when the display returns") {
+    test::SimMachine m;
+    for (const char* name : {"a.txt", "b.txt"}) m.Put(m.os.userDesktop + "\\" + name, name);
+    LayoutKeeper keeper(m.os, "C:\\P\\");
+    const std::string large = keeper.LayoutPath("1024x768@96_0_0"), small = keeper.LayoutPath("800x600@96_0_0");
+    auto look = [&](int times) {
+        for (int i = 0; i < times; ++i) keeper.Look(false), m.os.SleepMs(LayoutKeeper::kLookMs);
+    };
+    auto writes = [&] { return std::count(m.os.changeLog.begin(), m.os.changeLog.end(), "WriteFile " + large); };
+    m.os.SetDesktopItemPositions({{0, 10, 10}, {1, 300, 200}, {2, 900, 650}});
+    look(2);
+    CHECK_FALSE(m.Exists(large)); // not still long enough yet
+    look(1);
+    REQUIRE(m.Exists(large));
+    look(10);
+    CHECK(writes() == 1); // nothing moved, nothing written
+    m.os.SetDesktopItemPosition(1, 320, 200);
+    look(5); // within 10 s of the move
+    CHECK(writes() == 2);
+    std::filesystem::remove(m.os.HostPath(m.os.userDesktop + "\\b.txt"));
+    look(5);
+    CHECK(m.Get(large).find("b.txt,900,650") != std::string::npos); // an icon away keeps its record
+    m.Put(m.os.userDesktop + "\\b.txt", "b");
+    m.os.SetDesktopItemPositions({{0, 10, 10}, {1, 320, 200}, {2, 900, 650}});
+    look(5);
+    const std::string kept = m.Get(large);
+
+    // The screen shrinks and the shell pushes the icon that no longer fits into a free cell.
+    m.os.screen = {800, 600, 32};
+    m.os.SetDesktopItemPosition(2, 85, 5);
+    keeper.DisplayChanged();
+    look(5);
+    CHECK(m.IconPlaces() == test::Places{{"Recycle Bin", {8, 8}}, {"a.txt", {250, 156}}, {"b.txt", {703, 508}}});
+    CHECK((m.Exists(small) && m.Get(large) == kept)); // the new display's layout saved, the other one kept
+    // The screen grows back; the shell moves nothing back, the keeper does.
+    m.os.screen = {1024, 768, 32};
+    keeper.DisplayChanged();
+    look(5);
+    CHECK(m.IconPlaces() == test::Places{{"Recycle Bin", {10, 10}}, {"a.txt", {320, 200}}, {"b.txt", {900, 650}}});
+    CHECK(m.Get(large) == kept);
 }

@@ -35,7 +35,7 @@ struct Machine : test::SimMachine {
 const std::string kFirstRunKeys =
     "MinSystemTray= 0\r\nRunOnStartUP= 0\r\nDefaultWindowsBackground=\r\nWallPaperStyle= 0\r\nAdvancedMode= 0\r\n"
     "FavoriteLocation0=Blank\r\nFavoritePath0=Blank\r\nFavoriteLocation1=Blank\r\nFavoritePath1=Blank\r\n"
-    "FavoriteLocation2=Blank\r\nFavoritePath2=Blank\r\nFavoriteLocation3=Blank\r\nFavoritePath3=Blank\r\n";
+    "FavoriteLocation2=Blank\r\nFavoritePath2=Blank\r\nFavoriteLocation3=Blank\r\nFavoritePath3=Blank\r\nKeepLayouts= 0\r\n";
 const std::array<std::string, 4> kBlank{"Blank", "Blank", "Blank", "Blank"};
 
 } // namespace

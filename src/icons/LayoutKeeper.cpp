@@ -1,5 +1,6 @@
 #include "icons/LayoutKeeper.h"
 
+#include <climits>
 #include <set>
 
 #include "core/Error.h"
@@ -59,17 +60,25 @@ void LayoutKeeper::Look(bool busy) {
         stillDealtWith_ = false;
         return;
     }
-    auto icons = EnumDesktopIcons(os_, *silent_);
-    if (!icons) return;
-    if (!SamePlaces(*icons, seen_)) {
-        seen_ = std::move(*icons);
+    if (stillDealtWith_ && ++settledLooks_ % kSettledLookEvery != 0) return;
+    // The places alone tell whether anything moved; names are read once it is still.
+    const auto items = os_.ReadDesktopItemPlaces();
+    if (!items) return;
+    std::vector<std::pair<int32_t, int32_t>> places;
+    places.reserve(items->size());
+    for (const auto& item : *items) places.emplace_back(item.placeKnown ? item.x : INT32_MIN, item.y);
+    if (places != seen_) {
+        seen_ = std::move(places);
         seenSince_ = now;
         stillDealtWith_ = false;
+        settledLooks_ = 0;
         return;
     }
     if (stillDealtWith_ || now - seenSince_ < kStillMs) return;
+    const auto icons = EnumDesktopIcons(os_, *silent_);
+    if (!icons) return;
     stillDealtWith_ = true;
-    WhenStill(seen_);
+    WhenStill(*icons);
 }
 
 void LayoutKeeper::DisplayChanged() {

@@ -28,6 +28,9 @@ public:
     // their places before it acts: a save comes within 10 s of the last move.
     static constexpr unsigned kLookMs = 2000;
     static constexpr uint64_t kStillMs = 4000;
+    // While the icons are settled, one look in this many reads them (places only):
+    // a move is still found within 6 s and saved within 10 s, for a third of the cost.
+    static constexpr int kSettledLookEvery = 3;
 
     LayoutKeeper(Platform& os, const std::string& programFolder);
     ~LayoutKeeper();
@@ -52,7 +55,8 @@ private:
     Platform& os_;
     std::unique_ptr<Ui> silent_;
     std::string folder_; // the program folder's "Layouts\"
-    std::vector<IconRecord> seen_;      // the icons as the last look found them
+    std::vector<std::pair<int32_t, int32_t>> seen_; // the icons' places as the last look found them
+    int settledLooks_ = 0;
     uint64_t seenSince_ = 0;            // since when they look so
     bool stillDealtWith_ = false;       // the still state was acted on
     std::vector<IconRecord> baseline_;  // the icons when last still: a change from it is the user's

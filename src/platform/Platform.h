@@ -282,6 +282,9 @@ public:
     virtual std::optional<std::vector<DesktopItem>> ReadDesktopItems() = 0;
     // The same items' names alone, for less than half the cost of a whole read.
     virtual std::optional<std::vector<std::string>> ReadDesktopItemNames() = 0;
+    // The same items' places alone (names empty; on the list view's road for half
+    // the cost of a whole read): enough to see whether anything moved.
+    virtual std::optional<std::vector<DesktopItem>> ReadDesktopItemPlaces() = 0;
     // Whether the desktop arranges its icons itself ("Auto arrange icons"): positions
     // set are then ignored. False when the view cannot be reached.
     virtual bool DesktopArranges() = 0;

@@ -135,6 +135,13 @@ std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItems() {
     return ShownItems(true);
 }
 
+std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItemPlaces() {
+    auto items = ReadDesktopItems();
+    if (items)
+        for (auto& item : *items) item.name.clear(), item.parsingName.clear();
+    return items;
+}
+
 std::optional<std::vector<std::string>> SimPlatform::ReadDesktopItemNames() {
     if (!desktopRunning) return std::nullopt;
     SyncIcons(false);

@@ -192,6 +192,7 @@ public:
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
+    std::optional<std::vector<DesktopItem>> ReadDesktopItemPlaces() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;
     PlacingResult PlaceDesktopItems(const PlacingPlan& plan) override;

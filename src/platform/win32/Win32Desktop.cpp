@@ -163,7 +163,7 @@ public:
     // nullopt when the process cannot be worked with. LVM_GETITEMTEXTW takes the
     // index beside the request, so the requests written into the view's process
     // once serve every item.
-    std::optional<std::vector<DesktopItem>> Read(long n, bool places) {
+    std::optional<std::vector<DesktopItem>> Read(long n, bool places, bool names = true) {
         if (!block_) {
             block_ = RemoteMemory(process_.get(), kBlockBytes);
             if (!block_ || (narrow_ && reinterpret_cast<uintptr_t>(block_.get()) > 0xFFFFFFFFu)) return std::nullopt;
@@ -189,7 +189,8 @@ public:
             for (size_t k = 0; k < count; ++k) {
                 const int index = static_cast<int>(first + static_cast<long>(k));
                 const uintptr_t slot = remote + k * kSlotBytes;
-                auto length = Send(LVM_GETITEMTEXTW, index, static_cast<LPARAM>(slot + kItemAt));
+                auto length = names ? Send(LVM_GETITEMTEXTW, index, static_cast<LPARAM>(slot + kItemAt))
+                                    : std::optional<LRESULT>(0);
                 auto point = places ? Send(LVM_GETITEMPOSITION, index, static_cast<LPARAM>(slot + kPointAt))
                                     : std::optional<LRESULT>(0);
                 if (!length || !point) return std::nullopt;
@@ -318,7 +319,7 @@ DesktopItem FromShell(const ShellItem& item) {
 // The items as the shell's folder view reads them, else as the list view does;
 // *throughShell says which.
 std::optional<std::vector<DesktopItem>> ReadOn(Opening& opening, ShellCall& call, bool places,
-                                               bool* throughShell = nullptr) {
+                                               bool* throughShell = nullptr, bool names = true) {
     if (throughShell) *throughShell = false;
     if (!opening.list) return std::nullopt;
     if (opening.shell) {
@@ -335,7 +336,7 @@ std::optional<std::vector<DesktopItem>> ReadOn(Opening& opening, ShellCall& call
     if (!remote) return std::nullopt;
     auto n = remote.Count();
     if (!n) return std::nullopt;
-    return remote.Read(*n, places);
+    return remote.Read(*n, places, names);
 }
 
 } // namespace
@@ -366,9 +367,12 @@ std::optional<std::vector<std::string>> Win32Platform::ReadDesktopItemNames() {
     return names;
 }
 
-std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool places) {
-    return OffThread(std::optional<std::vector<DesktopItem>>(),
-                     [places](Opening& opening, ShellCall& call) { return ReadOn(opening, call, places); });
+std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItemPlaces() { return ReadItems(true, false); }
+
+std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool places, bool names) {
+    return OffThread(std::optional<std::vector<DesktopItem>>(), [places, names](Opening& opening, ShellCall& call) {
+        return ReadOn(opening, call, places, nullptr, names);
+    });
 }
 
 bool Win32Platform::DesktopArranges() {

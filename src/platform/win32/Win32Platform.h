@@ -66,6 +66,7 @@ public:
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
     std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
+    std::optional<std::vector<DesktopItem>> ReadDesktopItemPlaces() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;
     PlacingResult PlaceDesktopItems(const PlacingPlan& plan) override;
@@ -73,7 +74,7 @@ public:
                        size_t maxBytes) override;
 
 private:
-    std::optional<std::vector<DesktopItem>> ReadItems(bool places);
+    std::optional<std::vector<DesktopItem>> ReadItems(bool places, bool names = true);
     void* instanceMutex_ = nullptr;  // HANDLE of the single-instance mutex
     void* operationMutex_ = nullptr; // HANDLE of the operation lock while this copy holds it
 };

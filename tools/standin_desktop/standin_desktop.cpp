@@ -83,6 +83,7 @@ private:
     void Append(const std::wstring& name, int image, std::wstring source);
     int Rows() const;
     POINT SlotPoint(long slot) const;
+    void MarkTaken(POINT item, long rows);
     void MarkTakenSlots();
     POINT FreeSlot();
     void EndDrag(bool drop);
@@ -259,7 +260,18 @@ POINT StandinDesktop::SlotPoint(long slot) const {
             kTop + static_cast<int>(band * rows + inBand % rows) * kGridY};
 }
 
-// Which slots have an item within half a grid step of them, read in one pass.
+// Marks the slots whose cell the cell of an item at `item` overlaps: one for an item
+// on the grid, up to four for one between slots.
+void StandinDesktop::MarkTaken(POINT item, long rows) {
+    const auto below = [](long a, long step) { return a >= 0 ? a / step : -((step - 1 - a) / step); };
+    const long column = below(item.x - kLeft, kGridX), row = below(item.y - kTop, kGridY);
+    for (long c = std::max(0L, column); c <= column + 1 && c < kColumnsPerBand; ++c)
+        for (long r = std::max(0L, row); r <= row + 1; ++r)
+            if (std::abs(item.x - kLeft - c * kGridX) < kGridX && std::abs(item.y - kTop - r * kGridY) < kGridY)
+                taken_.insert((r / rows) * rows * kColumnsPerBand + c * rows + r % rows);
+}
+
+// Which slots the items cover, read in one pass.
 void StandinDesktop::MarkTakenSlots() {
     taken_.clear();
     nextSlot_ = 0;
@@ -268,11 +280,7 @@ void StandinDesktop::MarkTakenSlots() {
     for (int i = 0; i < count; ++i) {
         POINT p{};
         SendMessageW(list_, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&p));
-        const long column = (p.x - kLeft + kGridX / 2) / kGridX, row = (p.y - kTop + kGridY / 2) / kGridY;
-        if (p.x < kLeft - kGridX / 2 || p.y < kTop - kGridY / 2 || column >= kColumnsPerBand) continue;
-        const POINT slotAt{kLeft + static_cast<int>(column) * kGridX, kTop + static_cast<int>(row) * kGridY};
-        if (std::abs(p.x - slotAt.x) * 2 >= kGridX || std::abs(p.y - slotAt.y) * 2 >= kGridY) continue;
-        taken_.insert((row / rows) * rows * kColumnsPerBand + column * rows + row % rows);
+        MarkTaken(p, rows);
     }
 }
 

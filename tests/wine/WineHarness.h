@@ -165,6 +165,25 @@ private:
     Program program_;
 };
 
+// The size of the screen, Wine's virtual desktop; true once the system reports it.
+inline bool SetScreenSize(int width, int height) {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL &&
+           WaitFor([&] { return GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height; });
+}
+
+// The screen at another size while a test runs, and back at the 1024 x 768 that every
+// test expects (tools/wine-run.sh) when it is done, whether it passed or not.
+struct ScreenSize {
+    ScreenSize(int width, int height) : changed(SetScreenSize(width, height)) {}
+    ~ScreenSize() { CHECK(SetScreenSize(1024, 768)); }
+    const bool changed;
+};
+
 // Waits for the message box of `pid` that says `text`, checks its title and presses `button`.
 inline void Answer(DWORD pid, const std::wstring& text, int button = IDOK, const std::wstring& title = L"Stowly") {
     HWND box = nullptr;

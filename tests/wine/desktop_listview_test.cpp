@@ -56,7 +56,8 @@ struct HiddenExtensions {
 };
 
 TEST_CASE("Items that share a label go back each to its own place; a desktop that arranges its icons is asked "
-          "about once: No leaves them where they are and counts them, Yes stops the arranging and places them") {
+          "about once: No leaves them where they are and counts them, Yes stops the arranging and places them; "
+          "icons that a smaller screen cuts off are pushed onto free cells of it and stay there when it grows") {
     Win32Platform os;
     EmptyDesktops desktops;
     HiddenExtensions hidden;
@@ -117,4 +118,37 @@ TEST_CASE("Items that share a label go back each to its own place; a desktop tha
     CHECK(RestoreLocations(os, yes, file) == 0);
     CHECK(yes.MessageTexts() == std::vector<std::string>{question});
     CHECK((!os.DesktopArranges() && places() == layout(0)));
+
+    // Two icons that still fit on 800 x 600, one across the first free cells and one near the
+    // corner, and two that it cuts off.
+    constexpr int kCell = 75; // the stand-in's grid step
+    const Places before{{40, 30}, {705, 500}, {900, 650}, {700, 560}};
+    place(before);
+    REQUIRE(places() == before);
+    const auto fits = [&](std::pair<int, int> at, int width, int height) {
+        return at.first >= 0 && at.second >= 0 && at.first + kCell <= width && at.second + kCell <= height;
+    };
+    const auto sized = [&](int width, int height) {
+        RECT rc{};
+        return GetClientRect(list, &rc) && rc.right == width && rc.bottom == height;
+    };
+    Places shrunk;
+    {
+        ScreenSize small(800, 600);
+        REQUIRE(small.changed);
+        CHECK(WaitFor([&] {
+            shrunk = places();
+            return sized(800, 600) && shrunk.size() == 4 &&
+                   std::all_of(shrunk.begin(), shrunk.end(), [&](auto at) { return fits(at, 800, 600); });
+        }));
+        for (size_t i = 0; i < before.size(); ++i)
+            if (fits(before[i], 800, 600)) CHECK_MESSAGE(shrunk[i] == before[i], i);
+        for (size_t i = 0; i < shrunk.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                CHECK_MESSAGE((std::abs(shrunk[i].first - shrunk[j].first) >= kCell ||
+                               std::abs(shrunk[i].second - shrunk[j].second) >= kCell),
+                              i << " and " << j);
+    }
+    CHECK(WaitFor([&] { return sized(1024, 768); }));
+    CHECK(places() == shrunk);
 }

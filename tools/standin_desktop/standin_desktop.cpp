@@ -14,6 +14,11 @@
 // turns of the message loop, so that other programs' messages to the view are
 // answered while a large desktop fills. A benchmark can hold back its looks at the
 // folders (kPauseSync), to see what a program does while icons are slow to show.
+//
+// When the screen changes size it covers the new screen, and the items whose grid
+// cell would reach past its right or bottom edge go to the first free slots on it,
+// as the shell pushes them; the others stay where they are, and nothing comes back
+// when the screen grows again.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -83,8 +88,10 @@ private:
     void Append(const std::wstring& name, int image, std::wstring source);
     int Rows() const;
     POINT SlotPoint(long slot) const;
+    void MarkTaken(POINT item, long rows);
     void MarkTakenSlots();
     POINT FreeSlot();
+    void KeepOnScreen();
     void EndDrag(bool drop);
 
     HWND progman_ = nullptr;
@@ -259,7 +266,18 @@ POINT StandinDesktop::SlotPoint(long slot) const {
             kTop + static_cast<int>(band * rows + inBand % rows) * kGridY};
 }
 
-// Which slots have an item within half a grid step of them, read in one pass.
+// Marks the slots whose cell the cell of an item at `item` overlaps: one for an item
+// on the grid, up to four for one between slots.
+void StandinDesktop::MarkTaken(POINT item, long rows) {
+    const auto below = [](long a, long step) { return a >= 0 ? a / step : -((step - 1 - a) / step); };
+    const long column = below(item.x - kLeft, kGridX), row = below(item.y - kTop, kGridY);
+    for (long c = std::max(0L, column); c <= column + 1 && c < kColumnsPerBand; ++c)
+        for (long r = std::max(0L, row); r <= row + 1; ++r)
+            if (std::abs(item.x - kLeft - c * kGridX) < kGridX && std::abs(item.y - kTop - r * kGridY) < kGridY)
+                taken_.insert((r / rows) * rows * kColumnsPerBand + c * rows + r % rows);
+}
+
+// Which slots the items cover, read in one pass.
 void StandinDesktop::MarkTakenSlots() {
     taken_.clear();
     nextSlot_ = 0;
@@ -268,11 +286,7 @@ void StandinDesktop::MarkTakenSlots() {
     for (int i = 0; i < count; ++i) {
         POINT p{};
         SendMessageW(list_, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&p));
-        const long column = (p.x - kLeft + kGridX / 2) / kGridX, row = (p.y - kTop + kGridY / 2) / kGridY;
-        if (p.x < kLeft - kGridX / 2 || p.y < kTop - kGridY / 2 || column >= kColumnsPerBand) continue;
-        const POINT slotAt{kLeft + static_cast<int>(column) * kGridX, kTop + static_cast<int>(row) * kGridY};
-        if (std::abs(p.x - slotAt.x) * 2 >= kGridX || std::abs(p.y - slotAt.y) * 2 >= kGridY) continue;
-        taken_.insert((row / rows) * rows * kColumnsPerBand + column * rows + row % rows);
+        MarkTaken(p, rows);
     }
 }
 
@@ -280,6 +294,35 @@ void StandinDesktop::MarkTakenSlots() {
 POINT StandinDesktop::FreeSlot() {
     while (taken_.count(nextSlot_)) ++nextSlot_;
     return SlotPoint(nextSlot_++);
+}
+
+// After the screen changed size: the items whose cell no longer fits on it go to the
+// first free slots of the columns it holds, in the list's order. When every slot on
+// the screen is taken, the rest stay where they are.
+void StandinDesktop::KeepOnScreen() {
+    RECT screen{};
+    GetClientRect(list_, &screen);
+    const long rows = Rows(), onScreen = rows * std::max(0L, (screen.right - kLeft) / kGridX);
+    taken_.clear();
+    nextSlot_ = 0;
+    std::vector<int> outside;
+    const int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        POINT p{};
+        SendMessageW(list_, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(&p));
+        if (p.x + kGridX > screen.right || p.y + kGridY > screen.bottom)
+            outside.push_back(i);
+        else
+            MarkTaken(p, rows);
+    }
+    for (int i : outside) {
+        while (taken_.count(nextSlot_)) ++nextSlot_;
+        if (nextSlot_ >= onScreen) break;
+        POINT slot = SlotPoint(nextSlot_);
+        taken_.insert(nextSlot_);
+        SendMessageW(list_, LVM_SETITEMPOSITION32, i, reinterpret_cast<LPARAM>(&slot));
+    }
+    MarkTakenSlots(); // for the items still to be added
 }
 
 // Moves the selected items by how far the mouse travelled since the drag began.
@@ -306,8 +349,12 @@ LRESULT StandinDesktop::ProgmanProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) n
     case WM_SIZE:
         if (view_) MoveWindow(view_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
+    case WM_SETTINGCHANGE:
+        if (wp != SPI_SETWORKAREA) break;
+        [[fallthrough]];
     case WM_DISPLAYCHANGE:
         FitToScreen();
+        if (list_) KeepOnScreen();
         return 0;
     case WM_WINDOWPOSCHANGING: {
         // A desktop stays behind every other window.

@@ -152,7 +152,10 @@ std::vector<MonitorInfo> Win32Platform::Monitors() {
             MONITORINFO info{sizeof(info)};
             if (!GetMonitorInfoW(monitor, &info)) return TRUE;
             auto rect = [](const RECT& r) { return PixelRect{r.left, r.top, r.right, r.bottom}; };
-            MonitorInfo m{rect(info.rcMonitor), rect(info.rcWork), 96, (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+            // The work area within the monitor: Wine keeps the old one when the screen shrinks.
+            RECT work{};
+            if (!IntersectRect(&work, &info.rcWork, &info.rcMonitor)) work = info.rcMonitor;
+            MonitorInfo m{rect(info.rcMonitor), rect(work), 96, (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
             UINT dpiX = 0, dpiY = 0;
             if (getDpi && SUCCEEDED(getDpi(monitor, 0 /* MDT_EFFECTIVE_DPI */, &dpiX, &dpiY)) && dpiX)
                 m.dpi = static_cast<int>(dpiX);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 #include "platform/win32/Handle.h"
 
@@ -16,9 +17,14 @@ struct ShellCall::State {
     std::atomic<ULONGLONG> lastBeat{GetTickCount64()};
     KernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::function<void(ShellCall&)> work;
+    std::optional<HRESULT> com; // on the call's thread, once set up
 };
 
 void ShellCall::Beat() { state_->lastBeat = GetTickCount64(); }
+
+void ShellCall::NeedCom() {
+    if (!state_->com) state_->com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+}
 
 bool ShellCall::WithCaller(const std::function<void()>& f) {
     std::lock_guard lock(state_->gate);
@@ -33,12 +39,10 @@ DWORD WINAPI RunWork(void* param) {
     // The thread holds the state alive for as long as it runs, given up on or not.
     std::shared_ptr<ShellCall::State> state(std::move(*static_cast<std::shared_ptr<ShellCall::State>*>(param)));
     delete static_cast<std::shared_ptr<ShellCall::State>*>(param);
-    {
-        ComScope com;
-        ShellCall call(state);
-        state->work(call);
-        state->work = nullptr; // what it holds goes while COM is still up
-    }
+    ShellCall call(state);
+    state->work(call);
+    state->work = nullptr; // what it holds goes while COM is still up
+    if (state->com && SUCCEEDED(*state->com)) CoUninitialize();
     {
         std::lock_guard lock(state->gate);
         state->ended = true;

@@ -25,6 +25,9 @@ public:
 
     // The shell answered: the silence starts again.
     void Beat();
+    // Sets up COM on the call's thread, once, for as long as the call runs: only a
+    // call that talks to the shell's objects pays for it.
+    void NeedCom();
     // Runs `f`, which may touch the caller's data, unless the caller has given up;
     // the caller does not give up while `f` runs. False when it had given up.
     bool WithCaller(const std::function<void()>& f);
@@ -33,7 +36,7 @@ private:
     std::shared_ptr<State> state_;
 };
 
-// Runs `work` on a thread of its own with COM set up for it, and waits for it as
+// Runs `work` on a thread of its own, and waits for it as
 // above. True when it ended, false when it was given up on after `silenceMs`
 // without a beat.
 bool RunShellCall(std::function<void(ShellCall&)> work, unsigned silenceMs = kShellSilenceMs);

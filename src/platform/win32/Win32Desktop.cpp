@@ -281,8 +281,10 @@ Opening Open(ShellCall& call) {
     if (!found.list) return found;
     // Only the shell's own process has a folder view of the desktop to offer.
     DWORD shell = WindowProcess(GetShellWindow());
-    if (shell && shell == WindowProcess(defView))
+    if (shell && shell == WindowProcess(defView)) {
+        call.NeedCom();
         found.shell = FolderViewOpening::OpenDesktop(defView, [&call] { call.Beat(); });
+    }
     if (!found.shell) Log(L"Stowly: the shell's folder view of the desktop cannot be had; using list-view messages\n");
     return found;
 }

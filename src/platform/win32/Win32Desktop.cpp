@@ -175,7 +175,8 @@ public:
         SIZE_T done = 0;
         for (long first = 0; first < n; first += static_cast<long>(kSlots)) {
             const size_t count = std::min(kSlots, static_cast<size_t>(n - first));
-            if (!requestsWritten_) {
+            // Places alone need no requests: the view writes each point where it is told.
+            if (names && !requestsWritten_) {
                 std::fill(local.begin(), local.end(), 0);
                 for (size_t k = 0; k < kSlots; ++k) FillRequest(local.data() + k * kSlotBytes, remote + k * kSlotBytes);
                 if (!WriteProcessMemory(process_.get(), block_.get(), local.data(), kBlockBytes, &done) ||

@@ -130,6 +130,12 @@ public:
         process_.reset();
     }
     DWORD pid() const { return pid_; }
+    // The exit code of a program that has ended; STILL_ACTIVE while it runs.
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
 
 private:
     KernelHandle process_;

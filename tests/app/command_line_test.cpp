@@ -19,7 +19,11 @@ const std::string kNotes = std::string(M::kDesk) + "notes.txt", kLayout = "C:\\W
 const test::Places kLaidOut{{"Recycle Bin", {10, 20}}, {"notes.txt", {110, 20}}};
 void Desk(M& m) { m.Put(kNotes, "n"); }
 void Cleaned(M& m) { Desk(m), CleanDesktop(m.ctx); }
-void Layout(M& m) { Desk(m), m.Put(kLayout, "\r\n\r\n\r\n 1024 * 768   32 bit\r\n\r\nRecycle Bin,10,20\r\nnotes.txt,110,20\r\n"), m.IconPlaces(true); }
+// A position file of kLaidOut, and the icons elsewhere.
+void Layout(M& m) {
+    Desk(m), m.Put(kLayout, "\r\n\r\n\r\n 1024 * 768   32 bit\r\n\r\nRecycle Bin,10,20\r\nnotes.txt,110,20\r\n");
+    m.IconPlaces(true);
+}
 } // namespace
 
 TEST_CASE("command line: the switches, the commands run without a window, and their exit codes") {

@@ -12,13 +12,15 @@ namespace {
 using Places = std::map<std::string, std::pair<int, int>>;
 Places Icons(Platform& os) {
     Places icons;
-    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{})) icons[item.name] = {item.x, item.y};
+    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
+        icons[item.name] = {item.x, item.y};
     return icons;
 }
 void Arrange(Platform& os, int seed) {
     const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
     for (size_t i = 0; i < items.size(); ++i)
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i), static_cast<int16_t>(100 + seed * 17 + 60 * i));
+        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
+                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
 }
 
 // Runs `exe` with `arguments` to its end; its exit code, -1 when it showed a window.
@@ -26,7 +28,8 @@ int Run(const fs::path& exe, const std::wstring& arguments) {
     Program program;
     REQUIRE(program.Start(exe, arguments));
     bool showed = false;
-    REQUIRE(WaitFor([&] { return (showed |= !TopWindows(program.pid(), IsWindowVisible).empty()), program.WaitEnd(0); }, 60000));
+    REQUIRE(WaitFor([&] { return (showed |= !TopWindows(program.pid(), IsWindowVisible).empty()), program.WaitEnd(0); },
+                    60000));
     return showed ? -1 : static_cast<int>(program.ExitCode());
 }
 
@@ -34,8 +37,8 @@ int Run(const fs::path& exe, const std::wstring& arguments) {
 
 TEST_CASE("the command line: /save, /load, /clean, /restore without a window; a bad switch; beside the open program") {
     EmptyDesktops desktops;
-    for (const auto& [path, text] : {std::pair{desktops.user() / L"notes.txt", "n"}, {desktops.user() / L"Folder\\a.txt", "a"},
-                                     {desktops.common() / L"Shared.lnk", "s"}})
+    for (const auto& [path, text] : {std::pair{desktops.user() / L"notes.txt", "n"},
+                                     {desktops.user() / L"Folder\\a.txt", "a"}, {desktops.common() / L"Shared.lnk", "s"}})
         test::WriteHostFile(path, text);
     const Tree user = Contents(desktops.user()), common = Contents(desktops.common());
     StandinDesktop standin;
@@ -47,10 +50,11 @@ TEST_CASE("the command line: /save, /load, /clean, /restore without a window; a 
     InstalledCopy copy(kProgramFolder);
 
     CHECK(Run(copy.exe, L"/save layout.dpf") == 0); // from the current folder, the program's
-    CHECK(os.ReadFile(Narrow((kProgramFolder / L"layout.dpf").wstring()), nullptr).value_or("").find("notes.txt") != std::string::npos);
+    const std::string layout = Narrow((kProgramFolder / L"layout.dpf").wstring());
+    CHECK(os.ReadFile(layout, nullptr).value_or("").find("notes.txt") != std::string::npos);
     Arrange(os, 4);
     REQUIRE(Icons(os) != laidOut);
-    CHECK(Run(copy.exe, L"-LOAD \"" + (kProgramFolder / L"layout.dpf").wstring() + L"\"") == 0);
+    CHECK(Run(copy.exe, L"-LOAD \"" + Widen(layout) + L"\"") == 0);
     CHECK(Icons(os) == laidOut);
 
     CHECK(Run(copy.exe, L"/clean") == 0);
@@ -67,8 +71,8 @@ TEST_CASE("the command line: /save, /load, /clean, /restore without a window; a 
     REQUIRE(open.Start(copy.exe));
     HWND main = WaitMainWindow(open);
     REQUIRE(main);
-    fs::remove(kProgramFolder / L"layout.dpf");
-    CHECK(Run(copy.exe, L"/save layout.dpf") == 0);
-    CHECK(fs::file_size(kProgramFolder / L"layout.dpf") > 0);
+    REQUIRE(os.WriteFile(layout, "old") == 0);
+    CHECK(Run(copy.exe, L"/save layout.dpf") == 0); // replaced
+    CHECK(os.ReadFile(layout, nullptr).value_or("").find("notes.txt") != std::string::npos);
     open.Stop(main);
 }

@@ -2,8 +2,6 @@
 // without a window or a question, and the exit code that tells how it went.
 #include <doctest/doctest.h>
 
-#include <functional>
-
 #include "app/CommandLine.h"
 #include "closet/ClosetMachine.h"
 #include "closet/CleanRestore.h"
@@ -11,15 +9,13 @@
 #include "icons/IconPositions.h"
 
 using namespace stowly;
-using test::ClosetMachine;
-using M = ClosetMachine;
+using M = test::ClosetMachine;
 
 namespace {
 const std::string kNotes = std::string(M::kDesk) + "notes.txt", kLayout = "C:\\Work.dpf";
-const test::Places kLaidOut{{"Recycle Bin", {10, 20}}, {"notes.txt", {110, 20}}};
 void Desk(M& m) { m.Put(kNotes, "n"); }
 void Cleaned(M& m) { Desk(m), CleanDesktop(m.ctx); }
-// A position file of kLaidOut, and the icons elsewhere.
+// A position file, and the icons elsewhere (IconPlaces(true) puts notes.txt at 563,54).
 void Layout(M& m) {
     Desk(m), m.Put(kLayout, "\r\n\r\n\r\n 1024 * 768   32 bit\r\n\r\nRecycle Bin,10,20\r\nnotes.txt,110,20\r\n");
     m.IconPlaces(true);
@@ -27,22 +23,13 @@ void Layout(M& m) {
 } // namespace
 
 TEST_CASE("command line: the switches, the commands run without a window, and their exit codes") {
-    struct Row {
-        std::vector<std::string> args;
-        Command command;
-        int exit = 0;
-        std::function<void(M&)> setup;
-        std::string last; // the last line written
-        std::function<bool(M&)> after;
-    };
+    struct Row { std::vector<std::string> args; Command command; int exit; void (*setup)(M&); std::string last; bool (*after)(M&); };
     const std::string usageEnd = "Exit codes: 0 done, 1 failed or done in part, 2 bad command line, 3 busy.";
-    const std::string synced = " Your desktop is synced, so its items also left the desktop on your other computers: "
-                               "they are in \"C:\\Users\\Sim\\Stowly Closet\\QuickClean\".";
     const Row rows[] = {
-        {{}, Command::None},
-        {{"/?"}, Command::Usage, 0, {}, usageEnd},
         {{"-CLEAN"}, Command::Clean, 0, Desk, kCleanFinished, [](M& m) { return !m.Exists(kNotes); }},
-        {{"/clean"}, Command::Clean, 0, [](M& m) { m.os.syncRoots = {"C:\\Users\\Sim"}, Desk(m); }, kCleanFinished + synced},
+        {{"/clean"}, Command::Clean, 0, [](M& m) { m.os.syncRoots = {"C:\\Users\\Sim"}, Desk(m); }, kCleanFinished +
+         std::string(" Your desktop is synced, so its items also left the desktop on your other computers: they are in "
+                     "\"C:\\Users\\Sim\\Stowly Closet\\QuickClean\".")},
         {{"/clean"}, Command::Clean, 1, [](M& m) { Cleaned(m), Desk(m); }, kClosetNotEmpty},
         {{"/clean"}, Command::Clean, 1, [](M& m) { Desk(m), m.os.faults.locked.insert(kNotes); },
          kCleanFinished + std::string(" 1 item could not be moved.")},
@@ -52,31 +39,28 @@ TEST_CASE("command line: the switches, the commands run without a window, and th
          "Stowly was stopped before it finished cleaning your desktop.  Would you like to finish it now? No",
          [](M& m) { return m.Exists(kNotes) && !m.Exists(kLayout); }},
         {{"/Restore"}, Command::Restore, 0, Cleaned, kRestoreFinished, [](M& m) { return m.Get(kNotes) == "n"; }},
-        {{"/restore"}, Command::Restore, 0, {}, "No icons to restore.  Your closet is already empty."},
+        {{"/restore"}, Command::Restore, 0, nullptr, "No icons to restore.  Your closet is already empty."},
         {{"/save", kLayout}, Command::Save, 0, [](M& m) { Layout(m), m.os.anotherCopyOperating = true; }, kPositionsSaved,
-         [](M& m) { return m.Get(kLayout).ends_with("\r\nnotes.txt,563,54\r\n"); }}, // where IconPlaces(true) put it
+         [](M& m) { return m.Get(kLayout).ends_with("\r\nnotes.txt,563,54\r\n"); }},
         {{"-LOAD", kLayout}, Command::Load, 0, Layout, "Your icon positions have been restored.",
-         [](M& m) { return m.IconPlaces() == kLaidOut; }},
+         [](M& m) { return m.IconPlaces() == test::Places{{"Recycle Bin", {10, 20}}, {"notes.txt", {110, 20}}}; }},
         {{"/load", kLayout}, Command::Load, 1, [](M& m) { Layout(m), m.os.arranging = true; },
          "Your icon positions have been restored. 2 icons are not where they were."},
         {{"/load", "C:\\Gone.dpf"}, Command::Load, 1, Desk, "Error Number:10553 from module RestoreLocations"},
-        {{"/bogus"}, Command::Unreadable, 2, {}, usageEnd},
-        {{"/save"}, Command::Unreadable, 2},
-        {{"/clean", "now"}, Command::Unreadable, 2},
-        {{"clean"}, Command::Unreadable, 2},
+        {{"/?"}, Command::Usage, 0, nullptr, usageEnd}, {{"/bogus"}, Command::Unreadable, 2, nullptr, usageEnd},
+        {{"/save"}, Command::Unreadable, 2}, {{"/clean", "now"}, Command::Unreadable, 2}, {{"clean"}, Command::Unreadable, 2},
     };
+    CHECK(ParseCommandLine({}).command == Command::None); // the windows start
     for (const Row& r : rows) {
-        CAPTURE(r.args.empty() ? "" : r.args[0] + " " + r.last);
+        CAPTURE(r.args[0] + " " + r.last);
         const CommandLine line = ParseCommandLine(r.args);
-        CHECK(line.command == r.command);
-        CHECK(line.file == (r.args.size() == 2 && r.exit != 2 ? r.args[1] : ""));
-        if (line.command == Command::None) continue;
+        CHECK((line.command == r.command && line.file == (r.exit != 2 && r.args.size() == 2 ? r.args[1] : "")));
         M m;
         if (r.setup) r.setup(m);
         std::vector<std::string> lines;
         ConsoleUi ui([&](const std::string& text) { lines.push_back(text); });
         CHECK(RunCommandLine(m.os, ui, m.st, line) == r.exit);
-        if (!r.last.empty()) CHECK(lines.back() == r.last);
+        CHECK((r.last.empty() || lines.back() == r.last));
         if (r.after) CHECK(r.after(m));
     }
 }

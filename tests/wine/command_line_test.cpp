@@ -9,20 +9,6 @@ using namespace stowly::wine;
 
 namespace {
 
-using Places = std::map<std::string, std::pair<int, int>>;
-Places Icons(Platform& os) {
-    Places icons;
-    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-        icons[item.name] = {item.x, item.y};
-    return icons;
-}
-void Arrange(Platform& os, int seed) {
-    const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
-    for (size_t i = 0; i < items.size(); ++i)
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
-                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
-}
-
 // Runs `exe` with `arguments` to its end; its exit code, -1 when it showed a window.
 int Run(const fs::path& exe, const std::wstring& arguments) {
     Program program;
@@ -45,15 +31,13 @@ TEST_CASE("the command line: /save, /load, /clean, /restore without a window; a 
     REQUIRE(standin.Start());
     Win32Platform os;
     REQUIRE(WaitFor([&] { return Icons(os).size() == 4; })); // the Recycle Bin too
-    Arrange(os, 1);
-    const Places laidOut = Icons(os);
+    const IconPlaces laidOut = Arrange(os, 1);
     InstalledCopy copy(kProgramFolder);
 
     CHECK(Run(copy.exe, L"/save layout.dpf") == 0); // from the current folder, the program's
     const std::string layout = Narrow((kProgramFolder / L"layout.dpf").wstring());
     CHECK(os.ReadFile(layout, nullptr).value_or("").find("notes.txt") != std::string::npos);
-    Arrange(os, 4);
-    REQUIRE(Icons(os) != laidOut);
+    REQUIRE(Arrange(os, 4) != laidOut);
     CHECK(Run(copy.exe, L"-LOAD \"" + Widen(layout) + L"\"") == 0);
     CHECK(Icons(os) == laidOut);
 
@@ -64,15 +48,11 @@ TEST_CASE("the command line: /save, /load, /clean, /restore without a window; a 
     CHECK(Run(copy.exe, L"/tidy") == 2);
 
     REQUIRE(os.ClaimOperationLock()); // another copy cleaning
-    CHECK(Run(copy.exe, L"/clean") == 3);
-    CHECK(Run(copy.exe, L"/restore") == 3);
+    CHECK((Run(copy.exe, L"/clean") == 3 && Run(copy.exe, L"/restore") == 3));
     os.ReleaseOperationLock();
     Program open;
-    REQUIRE(open.Start(copy.exe));
-    HWND main = WaitMainWindow(open);
-    REQUIRE(main);
-    REQUIRE(os.WriteFile(layout, "old") == 0);
+    REQUIRE((open.Start(copy.exe) && WaitMainWindow(open) && os.WriteFile(layout, "old") == 0));
     CHECK(Run(copy.exe, L"/save layout.dpf") == 0); // replaced
     CHECK(os.ReadFile(layout, nullptr).value_or("").find("notes.txt") != std::string::npos);
-    open.Stop(main);
+    open.Stop(WaitMainWindow(open));
 }

@@ -116,9 +116,9 @@ int RunCommandLine(Platform& os, ConsoleUi& ui, AppState& st, const CommandLine&
     Context ctx{os, ui, st};
     if (!StartUpChecks(ctx)) return kExitFailed;
     ui.troubled = false; // a setting that could not be read keeps its default, as in the window
-    // A stopped run is offered to be finished, and the offer declined: the user
-    // settles it in the program's window first.
-    // (While another copy holds the operation lock, the record is that copy's.)
+    // A record of a stopped run (not that of another copy's running one) is offered
+    // to be finished, and the offer declined: nothing more is done until the user
+    // settles it in the program's window.
     OfferToFinishInterrupted(ctx);
     if (ui.troubled) return kExitFailed;
     ui.lastWord.clear();

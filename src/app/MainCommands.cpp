@@ -17,11 +17,6 @@ constexpr const char* kQuickKeyFile = "QuickClean.qvr";
 
 bool AdvancedMode(const AppState& st) { return st.settings.AdvancedMode == 1; }
 
-void UseQuickCloset(AppState& st) {
-    st.ClosetKeyFile = kQuickKeyFile;
-    st.ClosetDirectory = st.ProgramFolder;
-}
-
 // ClosetDirectory gets everything up to and including the last backslash,
 // ClosetKeyFile the rest.
 void SplitKeyFilePath(AppState& st, const std::string& path) {
@@ -45,6 +40,11 @@ bool IsPositionFile(const std::string& name) {
 }
 
 } // namespace
+
+void UseQuickCloset(AppState& st) {
+    st.ClosetKeyFile = kQuickKeyFile;
+    st.ClosetDirectory = st.ProgramFolder;
+}
 
 CommandOutcome OnCleanClicked(Context& ctx) {
     AppState& st = ctx.st;

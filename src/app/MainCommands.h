@@ -11,6 +11,10 @@ namespace stowly {
 // What the window has to show once a Clean or Restore command returns.
 enum class CommandOutcome { Done, ShowAdvancedClean, ShowAdvancedRestore };
 
+// Points the next clean or restore at the quick closet: "QuickClean.qvr" and its
+// folders in the program folder.
+void UseQuickCloset(AppState& st);
+
 // Clean Desktop. Quick mode cleans at once into "QuickClean.qvr" in the program
 // folder; advanced mode asks for a key file and leaves the dialog to the window.
 CommandOutcome OnCleanClicked(Context& ctx);

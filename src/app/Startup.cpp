@@ -46,10 +46,21 @@ bool IsInDesktopFolder(const std::string& programFolder, const std::string& user
 }
 
 bool StartUp(Context& ctx) {
+    if (!ctx.os.ClaimSingleInstance()) return false;
+    if (!StartUpChecks(ctx)) return false;
+    try {
+        OfferToFinishInterrupted(ctx);
+        CheckForUpdates(ctx.os, ctx.ui);
+        return true;
+    } catch (const RuntimeError& e) {
+        ReportError(ctx.ui, e.number(), "Main");
+        return false;
+    }
+}
+
+bool StartUpChecks(Context& ctx) {
     AppState& st = ctx.st;
     try {
-        if (!ctx.os.ClaimSingleInstance()) return false;
-
         st.OSName = OSNameFor(ctx.os.OsVersion(), st.OSName);
         if (st.OSName == "Windows 95" || st.OSName == "Windows 98" || st.OSName == "Windows ME") {
             ctx.ui.Message("Sorry, but " + st.OSName + " is not supported.", kAppTitle, MsgButtons::Ok,
@@ -68,8 +79,6 @@ bool StartUp(Context& ctx) {
         }
 
         st.settings = ReadINI(ctx.os, ctx.ui, st.ProgramFolder);
-        OfferToFinishInterrupted(ctx);
-        CheckForUpdates(ctx.os, ctx.ui);
         return true;
     } catch (const RuntimeError& e) {
         ReportError(ctx.ui, e.number(), "Main");

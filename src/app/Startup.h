@@ -27,5 +27,9 @@ bool IsInDesktopFolder(const std::string& programFolder, const std::string& user
 // must end: a second copy (silently), an unsupported Windows, a program folder on
 // the desktop, or a failure (reported as "Main").
 bool StartUp(Context& ctx);
+// The checks and lookups every start makes, a copy run with a command too: the
+// Windows version, the folders, the program folder off the desktop, the settings.
+// False when the program must end (told, or reported as "Main").
+bool StartUpChecks(Context& ctx);
 
 } // namespace stowly

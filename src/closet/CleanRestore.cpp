@@ -337,8 +337,6 @@ std::string PutBackPositionsAndWallpaper(Platform& os, Ui& ui, const ClosetPlace
     return extra + PutBackWallpaper(os, places, saved);
 }
 
-constexpr const char* kCleaned = "Your Desktop has been cleaned.";
-constexpr const char* kRestored = "Your Icons have been restored.";
 // The items come back from the closet found beside the key file. A key file that
 // names another folder (the program folder moved, or the file is damaged) would
 // otherwise send the restore to a closet that is not there; the user is told.
@@ -515,7 +513,7 @@ void CleanDesktop(Context& ctx) {
         const std::vector<IconRecord> icons = EnumDesktopIcons(os, ui).value_or(std::vector<IconRecord>{});
         const CleanResult result = CleanIntoCloset(
             ctx, places, {st.ClosetDirectory, wallpaper.path, wallpaper.style, ScreenSizeText(os.Screen()), ""}, icons, true);
-        Finish(ui, kCleaned + NotMovedSentence(result.notMoved) + result.extra);
+        Finish(ui, kCleanFinished + NotMovedSentence(result.notMoved) + result.extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "CleanDesktop");
     }
@@ -581,7 +579,7 @@ void RestoreDesktop(Context& ctx) {
         Begin(ui, "Please wait restoring desktop...");
 
         const RestoreResult result = RestoreFromCloset(restoring, places, saved);
-        Finish(ui, kRestored + NotMovedSentence(result.notMoved) + result.extra);
+        Finish(ui, kRestoreFinished + NotMovedSentence(result.notMoved) + result.extra);
     } catch (const RuntimeError& e) {
         Fail(ui, e, "RestoreDesktop");
     }
@@ -674,7 +672,7 @@ void FinishStoppedRun(Context& ctx) {
         }
         TellShell(os, st);
         const int failed = pass.notMoved;
-        std::string message = (clean ? kCleaned : kRestored) + NotMovedSentence(failed);
+        std::string message = (clean ? kCleanFinished : kRestoreFinished) + NotMovedSentence(failed);
         if (clean) {
             message += AfterMoves(kSwapFailed, [&] {
                 const KeyFileHeader saved = ReadKeyFileHeader(os, places.keyFile);

@@ -7,6 +7,11 @@
 
 namespace stowly {
 
+// The first sentence of the final message of a clean and of a restore; further
+// sentences tell what was left undone, or what is worth knowing.
+inline constexpr const char* kCleanFinished = "Your Desktop has been cleaned.";
+inline constexpr const char* kRestoreFinished = "Your Icons have been restored.";
+
 // The quick clean: empties both desktops into the closet named by
 // st.ClosetDirectory and st.ClosetKeyFile.
 void CleanDesktop(Context& ctx);

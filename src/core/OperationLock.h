@@ -23,11 +23,13 @@ private:
     bool held_;
 };
 
+inline constexpr const char* kOperationRunning =
+    "Stowly is already cleaning or restoring the desktop.  Please try again when it has finished.";
+
 // Tells the user and returns true when another operation holds the lock.
 inline bool LockedOut(Ui& ui, const OperationLock& lock) {
     if (lock.held()) return false;
-    ui.Message("Stowly is already cleaning or restoring the desktop.  Please try again when it has finished.", "",
-               MsgButtons::Ok, MsgIcon::Exclamation);
+    ui.Message(kOperationRunning, "", MsgButtons::Ok, MsgIcon::Exclamation);
     return true;
 }
 

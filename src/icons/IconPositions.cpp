@@ -48,18 +48,23 @@ void SavePositions(Context& ctx) {
             ui.Message("Icon Postion File Already Exists.  Do you want to overwrite it?", "", MsgButtons::YesNo,
                        MsgIcon::Question) != Answer::Yes)
             return;
-        // The table of some earlier moment would be a wrong file: nothing is written.
-        const auto icons = EnumDesktopIcons(ctx.os, ui);
-        if (!icons) {
-            ui.Message("The desktop's icons could not be read.  Nothing was saved.", "", MsgButtons::Ok,
-                       MsgIcon::Exclamation);
-            return;
-        }
-        WritePositionFile(ctx.os, *path, ScreenSizeText(ctx.os.Screen()), *icons);
-        ui.Message("Your Desktop icon positions have been saved.", "", MsgButtons::Ok, MsgIcon::Information);
+        SavePositionFile(ctx, *path);
     } catch (const RuntimeError& e) {
         ReportError(ui, e.number(), "SavePositions");
     }
+}
+
+void SavePositionFile(Context& ctx, const std::string& path) {
+    Ui& ui = ctx.ui;
+    // The table of some earlier moment would be a wrong file: nothing is written.
+    const auto icons = EnumDesktopIcons(ctx.os, ui);
+    if (!icons) {
+        ui.Message("The desktop's icons could not be read.  Nothing was saved.", "", MsgButtons::Ok,
+                   MsgIcon::Exclamation);
+        return;
+    }
+    WritePositionFile(ctx.os, path, ScreenSizeText(ctx.os.Screen()), *icons);
+    ui.Message(kPositionsSaved, "", MsgButtons::Ok, MsgIcon::Information);
 }
 
 void LoadPositions(Context& ctx) {

@@ -29,6 +29,10 @@ FavoriteSlots FavoritesOf(const Settings& settings);
 // desktop's icons and writes them with the screen size. When the icons cannot
 // be read nothing is written and the user is told.
 void SavePositions(Context& ctx);
+// Save's work once the file is chosen: reads the icons and writes them to `path`,
+// replacing any file there, and says so. Throws RuntimeError when it cannot write.
+inline constexpr const char* kPositionsSaved = "Your Desktop icon positions have been saved.";
+void SavePositionFile(Context& ctx, const std::string& path);
 
 // Load: asks for a position file and applies it; the success message shows only
 // when the file was applied.

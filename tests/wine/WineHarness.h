@@ -130,6 +130,12 @@ public:
         process_.reset();
     }
     DWORD pid() const { return pid_; }
+    // The exit code of a program that has ended; STILL_ACTIVE while it runs.
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
 
 private:
     KernelHandle process_;
@@ -141,6 +147,23 @@ inline HWND WaitMainWindow(const Program& program, bool visibleOnly = false) {
     HWND main = nullptr;
     WaitFor([&] { return (main = FindWindowByTitle(program.pid(), kMainWindowTitle, visibleOnly)) != nullptr; }, 30000);
     return main;
+}
+
+// The desktop's icons by name, with their places.
+using IconPlaces = std::map<std::string, std::pair<int, int>>;
+inline IconPlaces Icons(Platform& os) {
+    IconPlaces icons;
+    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
+        icons[item.name] = {item.x, item.y};
+    return icons;
+}
+// Moves every icon to a place of its own, `seed` making each layout different; the places.
+inline IconPlaces Arrange(Platform& os, int seed) {
+    const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
+    for (size_t i = 0; i < items.size(); ++i)
+        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
+                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
+    return Icons(os);
 }
 
 // The stand-in Explorer desktop (tools/standin_desktop), up with its list view.

@@ -68,23 +68,6 @@ struct App {
     HWND main = nullptr;
 };
 
-// The desktop's icons by name, with their places.
-using Places = std::map<std::string, std::pair<int, int>>;
-Places Icons(Platform& os) {
-    Places icons;
-    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-        icons[item.name] = {item.x, item.y};
-    return icons;
-}
-// Moves every icon to a place of its own, `seed` making each layout different; the places.
-Places Arrange(Platform& os, int seed) {
-    const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});
-    for (size_t i = 0; i < items.size(); ++i)
-        os.SetDesktopItemPosition(static_cast<int>(i), static_cast<int16_t>(200 + seed * 31 + 90 * i),
-                                  static_cast<int16_t>(100 + seed * 17 + 60 * i));
-    return Icons(os);
-}
-
 // Presses `button` and, once the progress window says `final`, its OK; the main window's buttons are
 // greyed until then.
 void Run(const App& app, const wchar_t* button, const std::wstring& final, const char* shot = nullptr) {
@@ -141,7 +124,7 @@ TEST_CASE("Clean and Restore bring back every item, content, place and the wallp
     REQUIRE(standin.Start());
     Win32Platform os;
     REQUIRE(WaitFor([&] { return Icons(os).size() == 4; }));
-    const Places before = Arrange(os, 2); // places no new item is given: only a restore puts them there
+    const IconPlaces before = Arrange(os, 2); // places no new item is given: only a restore puts them there
     test::TestDir folder;
     const std::string picture = folder.path().string() + "\\beach.bmp", plain = folder.path().string() + "\\c.bmp";
     const std::string beach = test::OnePixelBitmap(0x30, 0x90, 0xD0);

@@ -283,6 +283,19 @@ Row Cycle(int n) {
     return row;
 }
 
+// A desktop of `n` files shown by the stand-in desktop.
+struct ItemsShown {
+    EmptyDesktops desktops;
+    StandinDesktop standin;
+    BareView view;
+    explicit ItemsShown(int n) {
+        for (int i = 0; i < n; ++i)
+            std::ofstream(desktops.user() / (L"Item " + std::to_wstring(i) + L".txt"), std::ios::binary) << i;
+        REQUIRE(standin.Start(kLongWaitMs));
+        REQUIRE(Shows(view, n + 1));
+    }
+};
+
 // The program's processor use while its restore waits for the desktop to show the
 // icons (and Wine's server's, which answers its calls): the stand-in holds back for
 // a few seconds after the files are back.
@@ -290,13 +303,9 @@ struct Shares {
     double program, server;
 };
 Shares WaitingCpuShare(int n) {
-    EmptyDesktops desktops;
-    for (int i = 0; i < n; ++i)
-        std::ofstream(desktops.user() / (L"Item " + std::to_wstring(i) + L".txt"), std::ios::binary) << i;
-    StandinDesktop standin;
-    REQUIRE(standin.Start(kLongWaitMs));
-    BareView view;
-    REQUIRE(Shows(view, n + 1));
+    ItemsShown shown(n);
+    const auto& desktops = shown.desktops;
+    BareView& view = shown.view;
     RunningStowly stowly;
     REQUIRE(stowly.Start());
     stowly.Clean();
@@ -324,13 +333,7 @@ Shares WaitingCpuShare(int n) {
 // The program's processor use over a minute while `n` icons stay still: keeping a
 // layout for each display (after its first save of the layout), or not (the floor).
 double IdleShare(int n, bool keeping) {
-    EmptyDesktops desktops;
-    for (int i = 0; i < n; ++i)
-        std::ofstream(desktops.user() / (L"Item " + std::to_wstring(i) + L".txt"), std::ios::binary) << i;
-    StandinDesktop standin;
-    REQUIRE(standin.Start(kLongWaitMs));
-    BareView view;
-    REQUIRE(Shows(view, n + 1));
+    ItemsShown shown(n);
     InstalledCopy copy{kProgramFolder, keeping ? "[PREFS]\r\nKeepLayouts= 1\r\n" : "[PREFS]\r\n"};
     Program program;
     REQUIRE((program.Start(copy.exe) && WaitMainWindow(program, true)));

@@ -157,6 +157,19 @@ inline IconPlaces Icons(Platform& os) {
         icons[item.name] = {item.x, item.y};
     return icons;
 }
+// The desktop's icons' places in the view's order, and moving them there.
+using ViewPlaces = std::vector<std::pair<int, int>>;
+inline ViewPlaces PlacesInOrder(Platform& os) {
+    ViewPlaces at;
+    for (const auto& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{})) at.emplace_back(item.x, item.y);
+    return at;
+}
+inline void PlaceInOrder(Platform& os, const ViewPlaces& at) {
+    std::vector<ItemPosition> positions;
+    for (size_t i = 0; i < at.size(); ++i)
+        positions.push_back({static_cast<int>(i), static_cast<int16_t>(at[i].first), static_cast<int16_t>(at[i].second)});
+    os.SetDesktopItemPositions(positions);
+}
 // Moves every icon to a place of its own, `seed` making each layout different; the places.
 inline IconPlaces Arrange(Platform& os, int seed) {
     const auto items = os.ReadDesktopItems().value_or(std::vector<DesktopItem>{});

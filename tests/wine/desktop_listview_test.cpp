@@ -68,23 +68,14 @@ TEST_CASE("Items that share a label go back each to its own place; a desktop tha
     // Places off the stand-in's grid and far from where an arranging list view puts items. The
     // view shows the Recycle Bin, then the files by name: with `swap` 1 the two "Report" items
     // trade places (and so do the other two).
-    using Places = std::vector<std::pair<int, int>>;
+    using Places = ViewPlaces;
     const auto layout = [](int swap) {
         Places at;
         for (int i = 0; i < 4; ++i) at.emplace_back(300 + 110 * (i ^ swap), 250 + 50 * (i ^ swap));
         return at;
     };
-    const auto place = [&](const Places& at) {
-        std::vector<ItemPosition> positions;
-        for (int i = 0; i < 4; ++i) positions.push_back({i, int16_t(at[i].first), int16_t(at[i].second)});
-        os.SetDesktopItemPositions(positions);
-    };
-    const auto places = [&] {
-        Places at;
-        for (const DesktopItem& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-            at.emplace_back(item.x, item.y);
-        return at;
-    };
+    const auto place = [&](const Places& at) { PlaceInOrder(os, at); };
+    const auto places = [&] { return PlacesInOrder(os); };
     place(layout(0));
     test::TestDir dir;
     const std::string file = Narrow((dir.path() / L"Layout.dpf").wstring());

@@ -14,17 +14,9 @@ TEST_CASE("with layouts kept, a layout arranged on the screen comes back when th
     StandinDesktop desktop;
     REQUIRE(desktop.Start());
     REQUIRE(WaitFor([&] { return os.DesktopItemCount() == 6; }));
-    using Places = std::vector<std::pair<int, int>>;
-    const Places arranged{{20, 20}, {400, 120}, {600, 300}, {900, 650}, {940, 40}, {150, 600}};
-    std::vector<ItemPosition> positions;
-    for (int i = 0; i < 6; ++i) positions.push_back({i, int16_t(arranged[i].first), int16_t(arranged[i].second)});
-    os.SetDesktopItemPositions(positions);
-    const auto places = [&] {
-        Places at;
-        for (const DesktopItem& item : os.ReadDesktopItems().value_or(std::vector<DesktopItem>{}))
-            at.emplace_back(item.x, item.y);
-        return at;
-    };
+    const ViewPlaces arranged{{20, 20}, {400, 120}, {600, 300}, {900, 650}, {940, 40}, {150, 600}};
+    PlaceInOrder(os, arranged);
+    const auto places = [&] { return PlacesInOrder(os); };
     REQUIRE(places() == arranged);
 
     InstalledCopy copy{kProgramFolder, "[PREFS]\r\nKeepLayouts= 1\r\n"};
@@ -36,7 +28,7 @@ TEST_CASE("with layouts kept, a layout arranged on the screen comes back when th
         ScreenSize small(800, 600);
         REQUIRE(small.changed);
         // Every icon on the smaller screen, each in the same order as before across and down.
-        Places shrunk;
+        ViewPlaces shrunk;
         const bool fitted = WaitFor([&] {
             shrunk = places();
             return fs::exists(layouts / L"800x600@96_0_0.dpf") && shrunk.size() == 6 &&

@@ -89,7 +89,7 @@ Answer ConsoleUi::Message(const std::string& text, const std::string& title, Msg
     lastWord = text;
     troubled = troubled || question || icon == MsgIcon::Exclamation || icon == MsgIcon::Critical || title == "Error";
     busy = busy || text == kOperationRunning;
-    return question ? Answer::No : Answer::Ok;
+    return SilentUi::Message(text, title, buttons, icon);
 }
 
 std::optional<std::string> ConsoleUi::Input(const std::string& prompt, const std::string&, const std::string&) {

@@ -34,7 +34,7 @@ enum ExitCode { kExitDone = 0, kExitFailed = 1, kExitBadCommandLine = 2, kExitBu
 // Prompts without windows: each message becomes lines of text, every question is
 // answered No, input boxes and file dialogs are cancelled. It remembers what the
 // exit code is decided from.
-class ConsoleUi : public Ui {
+class ConsoleUi : public SilentUi {
 public:
     explicit ConsoleUi(std::function<void(const std::string&)> writeLine) : writeLine_(std::move(writeLine)) {}
 
@@ -42,14 +42,8 @@ public:
 
     Answer Message(const std::string& text, const std::string& title, MsgButtons buttons, MsgIcon icon) override;
     std::optional<std::string> Input(const std::string& prompt, const std::string&, const std::string&) override;
-    std::optional<std::string> OpenFile(const FileDialogOptions&) override { return std::nullopt; }
-    std::optional<std::string> SaveFile(const FileDialogOptions&) override { return std::nullopt; }
-    void SetBusy(bool) override {}
-    void PumpMessages() override {}
     void ShowProgress(const std::string& message) override { Line(message); }
     void FinishProgress(const std::string& message) override;
-    void SetProgressLabels(const std::string&, const std::string&, bool) override {}
-    void LockBigButtons(bool) override {}
 
     std::string lastWord;  // the last message or final progress message
     bool troubled = false; // a warning or an error was shown, or a question declined

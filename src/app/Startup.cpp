@@ -3,7 +3,7 @@
 #include "about/UpdateCheck.h"
 #include "closet/CleanRestore.h"
 #include "core/Error.h"
-#include "core/Paths.h"
+#include "platform/Paths.h"
 #include "core/ReportError.h"
 #include "platform/Text.h"
 #include "settings/Settings.h"

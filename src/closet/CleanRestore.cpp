@@ -11,7 +11,7 @@
 #include "core/Error.h"
 #include "core/Files.h"
 #include "core/OperationLock.h"
-#include "core/Paths.h"
+#include "platform/Paths.h"
 #include "core/ReportError.h"
 #include "icons/DesktopIcons.h"
 #include "icons/Layouts.h"
@@ -206,10 +206,8 @@ constexpr const char* kPutBackFailed = "The icon positions and the wallpaper cou
 
 // " N shared items stayed on the desktop: ...", or nothing for none.
 std::string AdminOnlySentence(int items) {
-    if (items == 0) return {};
-    return items == 1 ? " 1 shared item stayed on the desktop: moving it needs administrator rights."
-                      : " " + std::to_string(items) + " shared items stayed on the desktop: moving them needs "
-                                                      "administrator rights.";
+    return CountSentence(items, "shared item stayed on the desktop: moving it needs administrator rights.",
+                         "shared items stayed on the desktop: moving them needs administrator rights.");
 }
 
 // The shell shows what moved at once when told which folders changed.
@@ -218,11 +216,9 @@ void TellShell(Platform& os, const AppState& st) {
 }
 
 std::string CloudFilesSentence(int items) {
-    if (items == 0) return {};
-    return items == 1 ? " 1 item stayed where it was: it holds cloud files, which cannot be copied out of their "
-                        "synced folder."
-                      : " " + std::to_string(items) + " items stayed where they were: they hold cloud files, which "
-                                                      "cannot be copied out of their synced folder.";
+    return CountSentence(items, "item stayed where it was: it holds cloud files, which cannot be copied out of their synced folder.",
+                         "items stayed where they were: they hold cloud files, which cannot be copied out of their "
+                         "synced folder.");
 }
 
 // The journal goes once every planned item has settled. A working copy that could
@@ -416,8 +412,7 @@ NamedCloset OfferClosetNamedByKeyFile(Context& ctx, ClosetPlaces& places, AppSta
 }
 
 std::string NotMovedSentence(int failed) {
-    if (failed == 0) return {};
-    return " " + std::to_string(failed) + (failed == 1 ? " item" : " items") + " could not be moved.";
+    return CountSentence(failed, "item could not be moved.", "items could not be moved.");
 }
 
 CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyFileHeader& header,
@@ -450,9 +445,9 @@ CleanResult CleanIntoCloset(Context& ctx, const ClosetPlaces& places, const KeyF
     const PassResult sharedPass = CleanPass(os, ui, labels, shared, places.commonClosetFolder);
     pass += sharedPass;
     labels.Show(false);
-    // The shared desktop lets only administrators delete from it: items refused so
-    // are told apart, with the reason.
     TellShell(os, st);
+    // The shared desktop lets only administrators delete from it: items refused so
+    // are told apart, with the reason; so are cloud files that could not be copied.
     const int needAdmin = sharedPass.denied;
     pass.notMoved -= needAdmin + pass.cloudFiles;
 

@@ -1,7 +1,7 @@
 #include "closet/Journal.h"
 
 #include "core/Error.h"
-#include "core/Paths.h"
+#include "platform/Paths.h"
 #include "core/TextFile.h"
 
 namespace stowly {

@@ -4,7 +4,7 @@
 
 #include "core/DelimitedReader.h"
 #include "core/Error.h"
-#include "core/Paths.h"
+#include "platform/Paths.h"
 #include "core/TextFile.h"
 #include "icons/PositionList.h"
 #include "platform/Text.h"

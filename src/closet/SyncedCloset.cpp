@@ -1,7 +1,7 @@
 #include "closet/SyncedCloset.h"
 
 #include "core/Error.h"
-#include "core/Paths.h"
+#include "platform/Paths.h"
 #include "platform/FileText.h"
 #include "platform/Text.h"
 

@@ -34,16 +34,20 @@ int16_t LeadingNumber(const std::string& text) {
     return static_cast<int16_t>(value);
 }
 
+// A whole number of at most `digits` digits and nothing else.
+std::optional<unsigned> Number(const std::string& text, size_t digits) {
+    if (text.empty() || text.size() > digits || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return static_cast<unsigned>(std::stoul(text));
+}
+
 // A style line of two whole numbers and nothing else ("10 0"): WallpaperStyle and
 // TileWallpaper as Windows stores them. nullopt for any other line.
 std::optional<std::pair<std::string, std::string>> TwoNumbers(const std::string& line) {
     std::istringstream in(line);
     std::string style, tile, rest;
     in >> style >> tile;
-    const auto number = [](const std::string& s) {
-        return !s.empty() && s.size() <= 5 && s.find_first_not_of("0123456789") == std::string::npos;
-    };
-    if (!number(style) || !number(tile) || (in >> rest)) return std::nullopt;
+    if (!Number(style, 5) || !Number(tile, 5) || (in >> rest)) return std::nullopt;
     return std::pair{style, tile};
 }
 
@@ -63,13 +67,6 @@ bool SpotlightPicture(const std::string& path) {
     return upper.find("\\PACKAGES\\") != std::string::npos &&
            (upper.find("CONTENTDELIVERYMANAGER") != std::string::npos ||
             upper.find("\\IRISSERVICE\\") != std::string::npos);
-}
-
-// A whole number of at most `digits` digits and nothing else.
-std::optional<unsigned> Number(const std::string& text, size_t digits) {
-    if (text.empty() || text.size() > digits || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    return static_cast<unsigned>(std::stoul(text));
 }
 
 std::vector<std::vector<std::string>> TabbedLines(const std::string& text) {

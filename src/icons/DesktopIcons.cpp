@@ -13,13 +13,14 @@ namespace stowly {
 
 namespace {
 
-std::string MatchKey(const std::string& name) { return UpperCase(Trim(name)); }
 
 // Half the desktop's default grid cell (75 pixels at 96 DPI): an icon that far
 // from where it was put was snapped or pushed elsewhere.
 constexpr int kHalfCell = 37;
 
 } // namespace
+
+std::string LabelKey(const std::string& name) { return UpperCase(Trim(Utf8Left(name, kIconNameLength))); }
 
 bool GetDesktopHwnd(Platform& os) { return os.DesktopViewFound(); }
 
@@ -58,7 +59,6 @@ std::optional<std::vector<DesktopItem>> ReadView(Platform& os, Ui& ui) {
     return items;
 }
 
-
 // The items of each label in rank order: by the shell's parsing name (ordinal, in
 // any case) where the view gives one, else in the view's order. Saving writes a
 // label's records in this order and applying gives its n-th record to its n-th
@@ -66,19 +66,13 @@ std::optional<std::vector<DesktopItem>> ReadView(Platform& os, Ui& ui) {
 // desktops) each go back to their own place rather than onto one spot.
 std::unordered_map<std::string, std::vector<size_t>> ItemsByLabel(const std::vector<DesktopItem>& items) {
     std::unordered_map<std::string, std::vector<size_t>> byLabel;
-    for (size_t i = 0; i < items.size(); ++i) byLabel[MatchKey(Utf8Left(items[i].name, kIconNameLength))].push_back(i);
-    for (auto& entry : byLabel) {
-        auto& group = entry.second;
-        if (group.size() < 2) continue;
-        std::vector<std::string> keys;
-        for (size_t i : group) keys.push_back(UpperCase(items[i].parsingName));
-        std::vector<size_t> order(group.size());
-        for (size_t k = 0; k < order.size(); ++k) order[k] = k;
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
-        std::vector<size_t> ranked;
-        for (size_t k : order) ranked.push_back(group[k]);
-        group = std::move(ranked);
+    std::vector<std::string> rank(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        byLabel[LabelKey(items[i].name)].push_back(i);
+        rank[i] = UpperCase(items[i].parsingName);
     }
+    for (auto& entry : byLabel)
+        std::stable_sort(entry.second.begin(), entry.second.end(), [&](size_t a, size_t b) { return rank[a] < rank[b]; });
     return byLabel;
 }
 
@@ -88,7 +82,7 @@ std::unordered_map<std::string, std::vector<size_t>> ItemsByLabel(const std::vec
 std::vector<ItemPosition> PlanPositions(const std::vector<DesktopItem>& items, const std::vector<IconRecord>& records) {
     std::unordered_map<std::string, std::vector<const IconRecord*>> recordsByLabel;
     recordsByLabel.reserve(records.size());
-    for (const auto& record : records) recordsByLabel[MatchKey(record.Name)].push_back(&record);
+    for (const auto& record : records) recordsByLabel[LabelKey(record.Name)].push_back(&record);
     std::vector<ItemPosition> positions;
     for (const auto& [label, group] : ItemsByLabel(items)) {
         auto found = recordsByLabel.find(label);
@@ -124,7 +118,7 @@ std::optional<std::vector<IconRecord>> EnumDesktopIcons(Platform& os, Ui& ui) {
     std::vector<IconRecord> icons;
     icons.reserve(items->size());
     for (const auto& shown : *items) {
-        const std::string label = MatchKey(Utf8Left(shown.name, kIconNameLength));
+        const std::string label = LabelKey(shown.name);
         const DesktopItem& item = (*items)[byLabel[label][seen[label]++]];
         // An icon whose place could not be read is left out rather than recorded at 0,0.
         if (item.placeKnown) icons.push_back({Utf8Left(item.name, kIconNameLength), item.x, item.y});
@@ -180,9 +174,7 @@ std::optional<int> RestoreLocations(Platform& os, Ui& ui, const std::string& pat
 }
 
 std::string NotPlacedSentence(int notPlaced) {
-    if (notPlaced == 0) return {};
-    return notPlaced == 1 ? " 1 icon is not where it was."
-                          : " " + std::to_string(notPlaced) + " icons are not where they were.";
+    return CountSentence(notPlaced, "icon is not where it was.", "icons are not where they were.");
 }
 
 } // namespace stowly

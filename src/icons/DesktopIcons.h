@@ -13,6 +13,9 @@
 
 namespace stowly {
 
+// What a record's or an item's label is matched by: its first 128 characters,
+// trimmed and upper-cased.
+std::string LabelKey(const std::string& name);
 // Whether the desktop's list view can be found.
 bool GetDesktopHwnd(Platform& os);
 // Number of items of the desktop's list view; 0 when it cannot be reached.

@@ -11,42 +11,14 @@
 
 namespace stowly {
 
-namespace {
-
-// No window asks or tells anything for the keeper: every question is answered No.
-class SilentUi final : public Ui {
-public:
-    Answer Message(const std::string&, const std::string&, MsgButtons, MsgIcon) override { return Answer::No; }
-    std::optional<std::string> Input(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> OpenFile(const FileDialogOptions&) override { return std::nullopt; }
-    std::optional<std::string> SaveFile(const FileDialogOptions&) override { return std::nullopt; }
-    void SetBusy(bool) override {}
-    void PumpMessages() override {}
-    void ShowProgress(const std::string&) override {}
-    void FinishProgress(const std::string&) override {}
-    void SetProgressLabels(const std::string&, const std::string&, bool) override {}
-    void LockBigButtons(bool) override {}
-};
-
-bool SamePlaces(const std::vector<IconRecord>& a, const std::vector<IconRecord>& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const IconRecord& x, const IconRecord& y) {
-               return x.Name == y.Name && x.X == y.X && x.Y == y.Y;
-           });
-}
-
-} // namespace
 
 LayoutKeeper::LayoutKeeper(Platform& os, const std::string& programFolder)
-    : os_(os), silent_(std::make_unique<SilentUi>()), folder_(programFolder + "Layouts\\"),
+    : os_(os), folder_(programFolder + "Layouts\\"),
       monitors_(os.Monitors()), configuration_(DisplayConfigurationName(monitors_)) {
     // A kept layout is not saved over at start: the shell may have moved the icons
     // while the program was not running. It goes once the user moves an icon.
     guarded_ = os_.Attributes(LayoutPath(configuration_)).exists;
 }
-
-LayoutKeeper::~LayoutKeeper() = default;
 
 std::string LayoutKeeper::LayoutPath(const std::string& configuration) const {
     return folder_ + configuration + ".dpf";
@@ -75,7 +47,7 @@ void LayoutKeeper::Look(bool busy) {
         return;
     }
     if (stillDealtWith_ || now - seenSince_ < kStillMs) return;
-    const auto icons = EnumDesktopIcons(os_, *silent_);
+    const auto icons = EnumDesktopIcons(os_, silent_);
     if (!icons) return;
     stillDealtWith_ = true;
     WhenStill(*icons);
@@ -96,7 +68,7 @@ void LayoutKeeper::WhenStill(const std::vector<IconRecord>& icons) {
         BringBack(monitors, configuration);
         return;
     }
-    const bool moved = !baseline_.empty() && !SamePlaces(icons, baseline_);
+    const bool moved = !baseline_.empty() && icons != baseline_;
     baseline_ = icons;
     if (moved) guarded_ = false;
     // A desktop that arranges its icons itself has no layout of the user's.
@@ -120,7 +92,7 @@ void LayoutKeeper::BringBack(const std::vector<MonitorInfo>& monitors, const std
         guarded_ = !readable; // nothing to bring back: the layout as it is now may be kept
         return;
     }
-    if (!ApplyIconPositions(os_, *silent_, layout, false)) return;
+    if (!ApplyIconPositions(os_, silent_, layout, false)) return;
     guarded_ = false;
     if (!seenBefore) Save(configuration, layout);
 }
@@ -143,12 +115,12 @@ void LayoutKeeper::Save(const std::string& configuration, const std::vector<Icon
     // Icons that are not on the desktop now (a cleaned desktop, a file away for a
     // while) keep their records.
     std::set<std::string> shown;
-    for (const auto& icon : icons) shown.insert(UpperCase(Trim(icon.Name)));
+    for (const auto& icon : icons) shown.insert(LabelKey(icon.Name));
     const std::vector<IconRecord> kept = Kept(configuration, &readable);
     if (!readable) return;
     for (const auto& icon : kept)
-        if (!shown.count(UpperCase(Trim(icon.Name)))) layout.push_back(icon);
-    if (SamePlaces(layout, kept) || layout.empty()) return; // nothing to write
+        if (!shown.count(LabelKey(icon.Name))) layout.push_back(icon);
+    if (layout == kept || layout.empty()) return; // nothing to write
     try {
         if (!HaveFolder(os_, folder_)) return;
         WritePositionFile(os_, LayoutPath(configuration), ScreenSizeText(os_.Screen()), layout);

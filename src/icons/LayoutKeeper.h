@@ -12,7 +12,6 @@
 // Positions too. The keeper shows nothing and asks nothing.
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,6 @@ public:
     static constexpr int kSettledLookEvery = 3;
 
     LayoutKeeper(Platform& os, const std::string& programFolder);
-    ~LayoutKeeper();
 
     // One look at the icons. While `busy` (a clean, restore or apply runs) nothing
     // is read or saved.
@@ -53,7 +51,7 @@ private:
     std::vector<IconRecord> Kept(const std::string& configuration, bool* readable = nullptr);
 
     Platform& os_;
-    std::unique_ptr<Ui> silent_;
+    SilentUi silent_;
     std::string folder_; // the program folder's "Layouts\"
     std::vector<std::pair<int32_t, int32_t>> seen_; // the icons' places as the last look found them
     int settledLooks_ = 0;

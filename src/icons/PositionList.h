@@ -20,6 +20,7 @@ struct IconRecord {
     std::string Name;
     int32_t X = 0;
     int32_t Y = 0;
+    bool operator==(const IconRecord&) const = default;
 };
 
 // Names are cut to this many characters when read.

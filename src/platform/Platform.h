@@ -122,7 +122,7 @@ struct PlacingResult {
     int placed = 0;
     std::vector<ItemPosition> asked;
     // One per asked position, read back through the same opening of the view after
-    // placing: the item's name and place; placeKnown false when it could not be read.
+    // placing: the item's place; placeKnown false when it could not be read.
     std::vector<DesktopItem> after;
 };
 
@@ -280,8 +280,6 @@ public:
     // Every item in the view's own order; nullopt when the view cannot be reached.
     // Names are at most 79 bytes in the ANSI code page, as the list view gives them.
     virtual std::optional<std::vector<DesktopItem>> ReadDesktopItems() = 0;
-    // The same items' names alone, for less than half the cost of a whole read.
-    virtual std::optional<std::vector<std::string>> ReadDesktopItemNames() = 0;
     // The same items' places alone (names empty; on the list view's road for half
     // the cost of a whole read): enough to see whether anything moved.
     virtual std::optional<std::vector<DesktopItem>> ReadDesktopItemPlaces() = 0;

@@ -133,4 +133,9 @@ std::string Utf8Left(std::string_view s, size_t n) {
 
 std::string StrNumber(long long n) { return n < 0 ? std::to_string(n) : " " + std::to_string(n); }
 
+std::string CountSentence(int n, std::string_view one, std::string_view many) {
+    if (n == 0) return {};
+    return " " + std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
 } // namespace stowly

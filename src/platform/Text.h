@@ -27,5 +27,8 @@ void AppendUtf8(std::string& out, char32_t c);
 // Decimal text of a whole number, as VB's Str(): one leading blank for zero and
 // positive values, "-" for negative ones.
 std::string StrNumber(long long n);
+// A final message's sentence about `n` things: "" for none, " 1 " + `one`, or
+// " n " + `many` (" 2 items could not be moved.").
+std::string CountSentence(int n, std::string_view one, std::string_view many);
 
 } // namespace stowly

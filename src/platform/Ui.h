@@ -51,4 +51,24 @@ public:
     virtual void LockBigButtons(bool enabled) = 0;
 };
 
+// Prompts with no window to show them in: nothing is shown, every question is
+// answered No (Ok where it has no No), and input boxes and file dialogs are cancelled.
+class SilentUi : public Ui {
+public:
+    Answer Message(const std::string&, const std::string&, MsgButtons buttons, MsgIcon) override {
+        return buttons == MsgButtons::YesNo ? Answer::No : Answer::Ok;
+    }
+    std::optional<std::string> Input(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> OpenFile(const FileDialogOptions&) override { return std::nullopt; }
+    std::optional<std::string> SaveFile(const FileDialogOptions&) override { return std::nullopt; }
+    void SetBusy(bool) override {}
+    void PumpMessages() override {}
+    void ShowProgress(const std::string&) override {}
+    void FinishProgress(const std::string&) override {}
+    void SetProgressLabels(const std::string&, const std::string&, bool) override {}
+    void LockBigButtons(bool) override {}
+};
+
 } // namespace stowly

@@ -225,12 +225,12 @@ TEST_CASE("the shell's folder view: items read and placed through the ids of one
         // indexes shift, ids do not.
         fake.items.erase(fake.items.begin()); // the pdf
         fake.items.insert(fake.items.begin(), {5, L"New", L"New.txt", {50, 50}});
-        CHECK(view.Place({0, 1, 2}, {{100, 0}, {300, 0}, {400, 0}}) == 2); // refused whole, then one by one
+        CHECK(view.Place({{0, 100, 0}, {1, 300, 0}, {2, 400, 0}}) == 2); // refused whole, then one by one
         CHECK(fake.wholeCalls == 1);
         CHECK(Places(fake) == std::vector<std::pair<LONG, LONG>>{{50, 50}, {20, 20}, {300, 0}, {400, 0}});
-        const auto back = view.ReadBack({0, 1, 2});
+        const auto back = view.ReadBack({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}});
         CHECK((!back[0].placeKnown && back[1].at.x == 300 && back[2].placeKnown && back[2].at.x == 400));
-        CHECK(view.Place({1, 2}, {{310, 0}, {410, 0}}) == 2); // all there: one call
+        CHECK(view.Place({{1, 310, 0}, {2, 410, 0}}) == 2); // all there: one call
         CHECK(fake.wholeCalls == 2);
 
         CHECK(view.Read(false)->size() == 3); // a fresh read finds the newcomer, and frees the old ids

@@ -142,15 +142,6 @@ std::optional<std::vector<DesktopItem>> SimPlatform::ReadDesktopItemPlaces() {
     return items;
 }
 
-std::optional<std::vector<std::string>> SimPlatform::ReadDesktopItemNames() {
-    if (!desktopRunning) return std::nullopt;
-    SyncIcons(false);
-    std::vector<std::string> names;
-    names.reserve(shown_.size());
-    for (size_t i : shown_) names.push_back(icons_[i].name);
-    return names;
-}
-
 bool SimPlatform::DesktopArranges() { return desktopRunning && arranging; }
 
 bool SimPlatform::StopDesktopArranging() {

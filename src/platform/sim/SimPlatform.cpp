@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/HostHttp.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 namespace fs = std::filesystem;
@@ -156,25 +157,16 @@ void SimPlatform::Note(const fs::path& hostPath) const {
 }
 
 namespace {
-std::string_view WithoutEndSlash(std::string_view path) {
-    while (path.size() > 3 && path.back() == '\\') path.remove_suffix(1);
-    return path;
-}
 bool Among(const std::set<std::string>& paths, const std::string& path) {
-    for (const auto& p : paths)
-        if (EqualsNoCase(WithoutEndSlash(p), WithoutEndSlash(path))) return true;
-    return false;
+    return std::any_of(paths.begin(), paths.end(), [&](const std::string& p) { return SamePath(p, path); });
 }
 } // namespace
 
 bool SimPlatform::IsLocked(const std::string& path) const { return Among(faults.locked, path); }
 
 bool SimPlatform::InUse(const std::string& path) const {
-    for (const auto& open : faults.inUse)
-        if (EqualsNoCase(open, path) ||
-            (open.size() > path.size() && open[path.size()] == '\\' && EqualsNoCase(open.substr(0, path.size()), path)))
-            return true;
-    return false;
+    return std::any_of(faults.inUse.begin(), faults.inUse.end(),
+                       [&](const std::string& open) { return IsSameOrInside(open, path); });
 }
 
 int SimPlatform::PassingFault(const char* call, const std::string& path) {
@@ -486,11 +478,9 @@ int SimPlatform::CopyLink(const std::string& from, const std::string& to) {
 void SimPlatform::NotifyFolderChanged(const std::string& folder) { notifiedFolders.push_back(folder); }
 
 std::string SimPlatform::SyncRootOf(const std::string& path) {
-    for (const std::string& root : syncRoots) {
-        const std::string_view r = WithoutEndSlash(root);
-        if (path.size() >= r.size() && EqualsNoCase(std::string_view(path).substr(0, r.size()), r) &&
-            (path.size() == r.size() || path[r.size()] == '\\'))
-            return std::string(r);
+    for (std::string root : syncRoots) {
+        while (root.size() > 3 && root.back() == '\\') root.pop_back();
+        if (IsSameOrInside(path, root)) return root;
     }
     return {};
 }
@@ -542,12 +532,8 @@ int SimPlatform::MoveItem(const std::string& from, const std::string& to, bool w
     if (ec) return ErrorFromCode(ec);
     // Cloud files keep their mark under their new names.
     std::set<std::string> renamed;
-    for (const std::string& cloud : cloudFiles) {
-        const bool under = EqualsNoCase(cloud, from) ||
-                           (cloud.size() > from.size() && cloud[from.size()] == '\\' &&
-                            EqualsNoCase(std::string_view(cloud).substr(0, from.size()), from));
-        renamed.insert(under ? to + cloud.substr(from.size()) : cloud);
-    }
+    for (const std::string& cloud : cloudFiles)
+        renamed.insert(IsSameOrInside(cloud, from) ? to + cloud.substr(from.size()) : cloud);
     cloudFiles = std::move(renamed);
     return (fs::exists(dst, ec) && !fs::exists(src, ec)) ? 0 : winerr::AccessDenied;
 }

@@ -191,7 +191,6 @@ public:
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
-    std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItemPlaces() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;

@@ -36,7 +36,6 @@ FolderViewOpening& FolderViewOpening::operator=(FolderViewOpening&& other) noexc
     folder_ = std::move(other.folder_);
     answered_ = std::move(other.answered_);
     ids_ = std::exchange(other.ids_, {});
-    labels_ = std::exchange(other.labels_, {});
     disconnected_ = other.disconnected_;
     return *this;
 }
@@ -44,7 +43,6 @@ FolderViewOpening& FolderViewOpening::operator=(FolderViewOpening&& other) noexc
 void FolderViewOpening::ForgetItems() {
     for (PITEMID_CHILD id : ids_) CoTaskMemFree(id);
     ids_.clear();
-    labels_.clear();
 }
 
 std::optional<FolderViewOpening> FolderViewOpening::OpenDesktop(HWND defView, std::function<void()> answered) {
@@ -126,20 +124,23 @@ std::optional<std::vector<ShellItem>> FolderViewOpening::Read(bool places) {
         item.placeKnown = places && SUCCEEDED(Answered(view_->GetItemPosition(id, &item.at)));
         if (!item.placeKnown) item.at = {};
         ids_.push_back(id);
-        labels_.push_back(item.label);
         items.push_back(std::move(item));
     }
     if (disconnected_) return std::nullopt;
     return items;
 }
 
-int FolderViewOpening::Place(const std::vector<int>& indexes, const std::vector<POINT>& points) {
+PCUITEMID_CHILD FolderViewOpening::IdOf(int index) const {
+    return index >= 0 && static_cast<size_t>(index) < ids_.size() ? ids_[static_cast<size_t>(index)] : nullptr;
+}
+
+int FolderViewOpening::Place(const std::vector<ItemPosition>& positions) {
     std::vector<PCUITEMID_CHILD> children;
     std::vector<POINT> at;
-    for (size_t k = 0; k < indexes.size() && k < points.size(); ++k) {
-        if (indexes[k] < 0 || static_cast<size_t>(indexes[k]) >= ids_.size()) continue;
-        children.push_back(ids_[static_cast<size_t>(indexes[k])]);
-        at.push_back(points[k]);
+    for (const auto& [index, x, y] : positions) {
+        if (!IdOf(index)) continue;
+        children.push_back(IdOf(index));
+        at.push_back({x, y});
     }
     if (children.empty()) return 0;
     if (SUCCEEDED(Answered(view_->SelectAndPositionItems(static_cast<UINT>(children.size()), children.data(),
@@ -151,14 +152,12 @@ int FolderViewOpening::Place(const std::vector<int>& indexes, const std::vector<
     return placed;
 }
 
-std::vector<ShellItem> FolderViewOpening::ReadBack(const std::vector<int>& indexes) {
+std::vector<ShellItem> FolderViewOpening::ReadBack(const std::vector<ItemPosition>& positions) {
     std::vector<ShellItem> items;
-    for (int index : indexes) {
+    for (const ItemPosition& position : positions) {
         ShellItem item;
-        if (index >= 0 && static_cast<size_t>(index) < ids_.size() && !disconnected_) {
-            item.label = labels_[static_cast<size_t>(index)];
-            item.placeKnown = SUCCEEDED(Answered(view_->GetItemPosition(ids_[static_cast<size_t>(index)], &item.at)));
-        }
+        if (PCUITEMID_CHILD id = IdOf(position.index); id && !disconnected_)
+            item.placeKnown = SUCCEEDED(Answered(view_->GetItemPosition(id, &item.at)));
         if (!item.placeKnown) item.at = {};
         items.push_back(std::move(item));
     }

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Platform.h"
 #include "platform/win32/Handle.h"
 
 namespace stowly {
@@ -45,9 +46,9 @@ public:
     // Moves items of the last Read (indexes into it) in one call to the view; when
     // the view refuses that call (an item left meanwhile), each item on its own.
     // How many the view took.
-    int Place(const std::vector<int>& indexes, const std::vector<POINT>& points);
-    // Where items of the last Read are now; placeKnown false for one that left.
-    std::vector<ShellItem> ReadBack(const std::vector<int>& indexes);
+    int Place(const std::vector<ItemPosition>& positions);
+    // Where those items are now (labels empty); placeKnown false for one that left.
+    std::vector<ShellItem> ReadBack(const std::vector<ItemPosition>& positions);
     // "Auto arrange icons": nullopt when the view does not say.
     std::optional<bool> Arranges();
     bool StopArranging();
@@ -57,6 +58,7 @@ public:
 
 private:
     void ForgetItems();
+    PCUITEMID_CHILD IdOf(int index) const; // of the last Read; null when out of it
     HRESULT Answered(HRESULT hr);
     std::wstring DisplayName(PCUITEMID_CHILD id, SHGDNF how);
 
@@ -64,7 +66,6 @@ private:
     ComPtr<IShellFolder> folder_;
     std::function<void()> answered_;
     std::vector<PITEMID_CHILD> ids_; // of the last Read, owned
-    std::vector<std::wstring> labels_;
     bool disconnected_ = false;
 };
 

@@ -320,20 +320,19 @@ DesktopItem FromShell(const ShellItem& item) {
 }
 
 // The items as the shell's folder view reads them, else as the list view does;
-// *throughShell says which.
-std::optional<std::vector<DesktopItem>> ReadOn(Opening& opening, ShellCall& call, bool places,
-                                               bool* throughShell = nullptr, bool names = true) {
-    if (throughShell) *throughShell = false;
+// a folder view that gives no items (and did not go away) is let go, so that
+// `opening.shell` says afterwards which road the read took.
+std::optional<std::vector<DesktopItem>> ReadOn(Opening& opening, ShellCall& call, bool places, bool names = true) {
     if (!opening.list) return std::nullopt;
     if (opening.shell) {
         if (auto read = opening.shell->Read(places)) {
-            if (throughShell) *throughShell = true;
             std::vector<DesktopItem> items;
             items.reserve(read->size());
             for (const auto& item : *read) items.push_back(FromShell(item));
             return items;
         }
         if (opening.shell->Disconnected()) return std::nullopt;
+        opening.shell.reset();
     }
     RemoteListView remote(opening.list, call);
     if (!remote) return std::nullopt;
@@ -361,21 +360,11 @@ std::optional<long> Win32Platform::DesktopItemCount() {
 
 std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItems() { return ReadItems(true); }
 
-std::optional<std::vector<std::string>> Win32Platform::ReadDesktopItemNames() {
-    auto items = ReadItems(false);
-    if (!items) return std::nullopt;
-    std::vector<std::string> names;
-    names.reserve(items->size());
-    for (auto& item : *items) names.push_back(std::move(item.name));
-    return names;
-}
+std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItemPlaces() { return ReadItems(false); }
 
-std::optional<std::vector<DesktopItem>> Win32Platform::ReadDesktopItemPlaces() { return ReadItems(true, false); }
-
-std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool places, bool names) {
-    return OffThread(std::optional<std::vector<DesktopItem>>(), [places, names](Opening& opening, ShellCall& call) {
-        return ReadOn(opening, call, places, nullptr, names);
-    });
+std::optional<std::vector<DesktopItem>> Win32Platform::ReadItems(bool names) {
+    return OffThread(std::optional<std::vector<DesktopItem>>(),
+                     [names](Opening& opening, ShellCall& call) { return ReadOn(opening, call, true, names); });
 }
 
 bool Win32Platform::DesktopArranges() {
@@ -405,20 +394,13 @@ PlacingResult Win32Platform::PlaceDesktopItems(const PlacingPlan& plan) {
     const bool listViewForgets = version.major >= 10 && version.build >= 17763;
     return OffThread(PlacingResult{}, [&plan, listViewForgets](Opening& opening, ShellCall& call) {
         PlacingResult result;
-        bool throughShell = false;
-        auto items = ReadOn(opening, call, false, &throughShell);
+        auto items = ReadOn(opening, call, false);
         if (!items || !call.WithCaller([&] { result.asked = plan(*items); })) return PlacingResult{};
-        std::vector<int> indexes;
-        std::vector<POINT> points;
-        for (const auto& p : result.asked) {
-            indexes.push_back(p.index);
-            points.push_back({p.x, p.y});
-        }
-        if (throughShell) {
+        if (opening.shell) {
             // Placed through the ids of the items this read found.
             result.road = PlacingResult::Road::ShellView;
-            result.placed = indexes.empty() ? 0 : opening.shell->Place(indexes, points);
-            for (const auto& item : opening.shell->ReadBack(indexes)) result.after.push_back(FromShell(item));
+            result.placed = opening.shell->Place(result.asked);
+            for (const auto& item : opening.shell->ReadBack(result.asked)) result.after.push_back(FromShell(item));
             return result;
         }
         RemoteListView remote(opening.list, call);
@@ -426,20 +408,18 @@ PlacingResult Win32Platform::PlaceDesktopItems(const PlacingPlan& plan) {
         result.road = WindowProcess(opening.list) == WindowProcess(GetShellWindow()) && listViewForgets
                           ? PlacingResult::Road::ListViewNotKept
                           : PlacingResult::Road::ListView;
-        for (size_t k = 0; k < indexes.size(); ++k) {
+        for (const auto& [index, x, y] : result.asked) {
             // Both halves as 16-bit two's-complement values, so negative positions survive.
-            LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(points[k].x)) |
-                            (static_cast<LPARAM>(static_cast<uint16_t>(points[k].y)) << 16);
-            if (remote.Send(LVM_SETITEMPOSITION, static_cast<WPARAM>(indexes[k]), packed).value_or(FALSE))
-                ++result.placed;
+            LPARAM packed = static_cast<LPARAM>(static_cast<uint16_t>(x)) | (static_cast<LPARAM>(static_cast<uint16_t>(y)) << 16);
+            if (remote.Send(LVM_SETITEMPOSITION, static_cast<WPARAM>(index), packed).value_or(FALSE)) ++result.placed;
         }
         // The list view has no ids: an item whose index now shows another name left.
         const auto n = remote.Count();
         const auto now = n ? remote.Read(*n, true) : std::nullopt;
-        for (int index : indexes) {
-            const bool same = now && index >= 0 && static_cast<size_t>(index) < now->size() &&
-                              (*now)[static_cast<size_t>(index)].name == (*items)[static_cast<size_t>(index)].name;
-            result.after.push_back(same ? (*now)[static_cast<size_t>(index)] : DesktopItem{"", 0, 0, false});
+        for (const ItemPosition& asked : result.asked) {
+            const auto i = static_cast<size_t>(asked.index);
+            const bool same = now && asked.index >= 0 && i < now->size() && (*now)[i].name == (*items)[i].name;
+            result.after.push_back(same ? (*now)[i] : DesktopItem{"", 0, 0, false});
         }
         return result;
     });

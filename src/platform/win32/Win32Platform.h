@@ -65,7 +65,6 @@ public:
     bool DesktopViewFound() override;
     std::optional<long> DesktopItemCount() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItems() override;
-    std::optional<std::vector<std::string>> ReadDesktopItemNames() override;
     std::optional<std::vector<DesktopItem>> ReadDesktopItemPlaces() override;
     bool DesktopArranges() override;
     bool StopDesktopArranging() override;
@@ -74,7 +73,7 @@ public:
                        size_t maxBytes) override;
 
 private:
-    std::optional<std::vector<DesktopItem>> ReadItems(bool places, bool names = true);
+    std::optional<std::vector<DesktopItem>> ReadItems(bool names);
     void* instanceMutex_ = nullptr;  // HANDLE of the single-instance mutex
     void* operationMutex_ = nullptr; // HANDLE of the operation lock while this copy holds it
 };

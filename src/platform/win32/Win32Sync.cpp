@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/Text.h"
+#include "platform/Paths.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinText.h"
@@ -49,11 +49,6 @@ std::optional<LONGLONG> FileId(const std::string& path) {
     return static_cast<LONGLONG>((static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
 }
 
-bool Inside(const std::string& path, const std::string& root) {
-    return path.size() >= root.size() && EqualsNoCase(std::string_view(path).substr(0, root.size()), root) &&
-           (path.size() == root.size() || path[root.size()] == '\\');
-}
-
 } // namespace
 
 void Win32Platform::NotifyFolderChanged(const std::string& folder) {
@@ -82,7 +77,7 @@ std::string Win32Platform::SyncRootOf(const std::string& path) {
         if (!value || !*value) continue;
         std::string root = Narrow(value);
         while (root.size() > 3 && root.back() == '\\') root.pop_back();
-        if (Inside(path, root)) return root;
+        if (IsSameOrInside(path, root)) return root;
     }
     return {};
 }
